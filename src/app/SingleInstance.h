@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+
+// One running copy per user: a lock file decides who runs, a local socket carries the second
+// copy's request to the first. "activate" asks the running copy to restore itself and come to
+// the front; "reshow" is the same request from other programs.
+class TSingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    // runtimeFolder: where the lock and the socket live; empty means the user's runtime folder.
+    explicit TSingleInstance(const QString& runtimeFolder = QString(), QObject* parent = nullptr);
+    ~TSingleInstance() override;
+
+    // True when this copy holds the lock and now listens for requests.
+    bool becomePrimary();
+    // Sends a request to the running copy, waiting at most timeoutMs; true when delivered.
+    bool sendToPrimary(const QByteArray& request, int timeoutMs = 1000) const;
+
+    QString lockPath() const;
+    QString socketPath() const;
+
+signals:
+    void activationRequested();
+    void reshowRequested();
+
+private:
+    void onNewConnection();
+
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+};

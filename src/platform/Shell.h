@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+// The thin layer over the desktop shell: running commands, sounds, shortcuts, icons, links.
+// One implementation per platform behind IShell; the free functions below are what the rest
+// of the program calls.
+
+// Fields of a shell shortcut (on this desktop: a freedesktop desktop entry).
+struct TShortcutInfo
+{
+    QString targetPath;
+    QString arguments;
+    QString workingFolder;
+    QString description;
+    QString iconPath;
+    int iconIndex = 0;
+};
+
+// A picture with its hint text, as drawn for a command (32 x 32 on a button, 16 x 16 in the
+// quick-launch button).
+struct TCommandPicture
+{
+    QPixmap pixmap;
+    QString hint;
+    int size = 32;
+};
+
+enum TSoundKind { SoundDropShortCut = 0, SoundScrollPage = 1, SoundRunCommand = 2, SoundDropCommand = 3, SoundDropPage = 4 };
+enum TMailKind { MailErrorReport = 0, MailWish = 1 };
+
+class IShell
+{
+public:
+    virtual ~IShell() = default;
+
+    // Starts a file; false when it could not be started (the caller reports it).
+    virtual bool Execute(const QString& path, const QString& parameters, const QString& workingFolder) = 0;
+    // Plays one of the program's sounds without waiting; silent on any failure.
+    virtual void PlaySound(int kind) = 0;
+    // Empty fields for anything that cannot be read.
+    virtual TShortcutInfo ReadShortcut(const QString& shortcutFile) = 0;
+    virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile, int showMode) = 0;
+    // The icon at index in a file (its type's icon for files that hold no icons); null if none.
+    virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
+    // Opens a URL (web site, mail link) with the desktop's handler.
+    virtual void OpenUrl(const QString& url) = 0;
+    virtual QString StartupFolder() = 0;
+    virtual QString DesktopFolder() = 0;
+    virtual QString ExecutablePath() = 0;
+};
+
+// The shell in use: the platform's own unless a test has set its own.
+IShell& Shell();
+// Replaces the shell (null restores the platform's); returns the previous replacement.
+IShell* SetShell(IShell* shell);
+
+// Process-wide texts, computed by InitializeShellTexts at start in this order and cleared at exit.
+QString StartupFolder();
+QString DesktopFolder();
+QString AutorunShortcutPath();
+QString VersionText();
+QString LastChangeText();
+void InitializeShellTexts();
+void ClearShellTexts();
+
+bool LaunchCommand(const QString& path, const QString& parameters);
+void PlayEventSound(int kind);
+TShortcutInfo ReadShortcut(const QString& shortcutFile);
+bool WriteShortcut(const QString& targetPath, const QString& arguments, const QString& workingFolder,
+                   const QString& shortcutFile, const QString& description, const QString& iconPath,
+                   int iconIndex, int showMode);
+void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
+                           const QString& parameters, int iconIndex);
+void CreateAutorunShortcut();
+void RemoveAutorunShortcut();
+bool AutorunShortcutIsOurs();
+void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
+                     TCommandPicture& picture);
+QString ExpandSystemRoot(const QString& path);
+void OpenWebSite();
+void SendMailLink(int kind);
+
+// Shared rules.
+bool TargetExists(const QString& path);
+bool IconFileExists(const QString& path);
+QString AsciiLowerCase(const QString& text);
+// The file-name part: the text after the last separator.
+QString ExtractFileName(const QString& path);
+// The folder part with its trailing separator.
+QString ExtractFilePath(const QString& path);
+QString ExtractFileExt(const QString& path);

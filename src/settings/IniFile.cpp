@@ -1,0 +1,498 @@
+#include "settings/IniFile.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+struct IniLine
+{
+    QString key;   // empty for lines that are not key lines
+    QString value;
+    QString raw;   // the whole trimmed line for comments, blank lines and lines without "="
+    bool isKey = false;
+    bool hasValue = false;
+};
+
+struct IniSection
+{
+    QString name;
+    bool hasHeader = true; // false for the lines before the first header
+    std::vector<IniLine> lines;
+
+    IniLine* find(const QString& key)
+    {
+        for (IniLine& line : lines)
+            if (line.isKey && line.key.compare(key, Qt::CaseInsensitive) == 0)
+                return &line;
+        return nullptr;
+    }
+};
+
+struct DiskStamp
+{
+    bool exists = false;
+    qint64 size = -1;
+    qint64 mtime = 0;
+    bool operator==(const DiskStamp&) const = default;
+};
+
+DiskStamp stampOf(const QString& path)
+{
+    DiskStamp stamp;
+    std::error_code ec;
+    const std::filesystem::path p(path.toStdU16String());
+    const auto size = std::filesystem::file_size(p, ec);
+    if (ec)
+        return stamp;
+    const auto time = std::filesystem::last_write_time(p, ec);
+    if (ec)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<qint64>(size);
+    stamp.mtime = static_cast<qint64>(time.time_since_epoch().count());
+    return stamp;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    // Unicode files carry a byte order mark; everything else is UTF-8 when it decodes cleanly,
+    // and otherwise comes from a Windows copy of the program in the Russian ANSI code page.
+    if (auto bom = QStringConverter::encodingForData(bytes)) {
+        QStringDecoder dec(*bom);
+        return dec(bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder cp1251("windows-1251");
+    if (cp1251.isValid())
+        return cp1251(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QString oneLine(QString value)
+{
+    // A line break inside a value would split it into lines of its own on the next read.
+    for (QChar& c : value)
+        if (c == u'\r' || c == u'\n')
+            c = u' ';
+    return value;
+}
+
+} // namespace
+
+struct IniData
+{
+    QString path;
+    std::vector<IniSection> sections;
+    QHash<QString, int> index; // folded name -> first section of that name
+    DiskStamp stamp;
+    bool loaded = false;
+    bool unreadable = false; // the file exists but could not be read: never overwrite it
+    int batchDepth = 0;
+    bool dirty = false;
+    bool lastWriteFailed = false;
+    quint64 writes = 0;
+
+    static QString fold(const QString& name) { return name.toCaseFolded(); }
+
+    void rebuildIndex()
+    {
+        index.clear();
+        index.reserve(int(sections.size()));
+        for (int i = 0; i < int(sections.size()); ++i)
+            if (sections[i].hasHeader)
+                index.insert(fold(sections[i].name), i); // later ones first, so the first wins
+        for (int i = int(sections.size()) - 1; i >= 0; --i)
+            if (sections[i].hasHeader)
+                index.insert(fold(sections[i].name), i);
+    }
+
+    IniSection* findSection(const QString& name)
+    {
+        auto it = index.constFind(fold(name));
+        return it == index.constEnd() ? nullptr : &sections[*it];
+    }
+
+    void parse(const QString& text)
+    {
+        sections.clear();
+        IniSection* current = nullptr;
+        qsizetype pos = 0;
+        const qsizetype n = text.size();
+        while (pos < n) {
+            qsizetype end = pos;
+            while (end < n && text[end] != u'\n' && text[end] != u'\r')
+                ++end;
+            const QString line = text.mid(pos, end - pos).trimmed();
+            if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+                ++end;
+            pos = end + 1;
+
+            if (line.startsWith(u'[')) {
+                qsizetype close = line.indexOf(u']');
+                IniSection section;
+                section.name = (close < 0 ? line.mid(1) : line.mid(1, close - 1)).trimmed();
+                sections.push_back(std::move(section));
+                current = &sections.back();
+                continue;
+            }
+            if (!current) {
+                IniSection lead;
+                lead.hasHeader = false;
+                sections.push_back(std::move(lead));
+                current = &sections.back();
+            }
+            IniLine entry;
+            const qsizetype eq = line.indexOf(u'=');
+            if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
+                entry.raw = line;
+            } else {
+                entry.isKey = true;
+                entry.hasValue = true;
+                entry.key = line.left(eq).trimmed();
+                entry.value = line.mid(eq + 1).trimmed();
+            }
+            current->lines.push_back(std::move(entry));
+        }
+        rebuildIndex();
+    }
+
+    QByteArray serialize() const
+    {
+        QString out;
+        for (const IniSection& section : sections) {
+            if (section.hasHeader)
+                out += QLatin1Char('[') + section.name + QLatin1String("]\r\n");
+            for (const IniLine& line : section.lines) {
+                if (line.isKey) {
+                    out += line.key;
+                    if (line.hasValue)
+                        out += u'=' + line.value;
+                } else {
+                    out += line.raw;
+                }
+                out += QLatin1String("\r\n");
+            }
+        }
+        return out.toUtf8();
+    }
+
+    void load()
+    {
+        stamp = stampOf(path);
+        loaded = true;
+        unreadable = false;
+        sections.clear();
+        index.clear();
+        if (!stamp.exists)
+            return;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            unreadable = true;
+            return;
+        }
+        parse(decode(file.readAll()));
+    }
+
+    void refresh()
+    {
+        if (batchDepth > 0 && loaded)
+            return; // a batch sees its own state; the disk is checked when it starts
+        if (!loaded || (!dirty && stampOf(path) != stamp))
+            load();
+    }
+
+    bool writeNow()
+    {
+        if (unreadable)
+            return false;
+        QSaveFile file(path);
+        bool ok = file.open(QIODevice::WriteOnly);
+        if (ok) {
+            const QByteArray bytes = serialize();
+            ok = file.write(bytes) == bytes.size() && file.commit();
+        }
+        ++writes;
+        stamp = stampOf(path);
+        dirty = false;
+        return ok;
+    }
+
+    bool changed()
+    {
+        if (batchDepth > 0) {
+            dirty = true;
+            return true;
+        }
+        return writeNow();
+    }
+
+    static std::shared_ptr<IniData> forPath(const QString& path)
+    {
+        static QHash<QString, std::weak_ptr<IniData>> open;
+        const QString key = QFileInfo(path).absoluteFilePath();
+        if (auto existing = open.value(key).lock())
+            return existing;
+        auto data = std::make_shared<IniData>();
+        data->path = key;
+        open.insert(key, data);
+        return data;
+    }
+};
+
+IniFile::IniFile(const QString& fileName) : m_fileName(fileName), m_data(IniData::forPath(fileName))
+{
+}
+
+IniFile::~IniFile() = default;
+
+void IniFile::refresh() const { m_data->refresh(); }
+
+bool IniFile::exists() const { return stampOf(m_data->path).exists; }
+
+bool IniFile::parseInteger(const QString& text, int* value)
+{
+    QString s = text.trimmed();
+    bool negative = false;
+    if (s.startsWith(u'-') || s.startsWith(u'+')) {
+        negative = s.startsWith(u'-');
+        s.remove(0, 1);
+    }
+    int base = 10;
+    if (s.size() > 2 && s[0] == u'0' && (s[1] == u'x' || s[1] == u'X')) {
+        base = 16;
+        s.remove(0, 2);
+    } else if (s.size() > 1 && s[0] == u'$') {
+        base = 16;
+        s.remove(0, 1);
+    }
+    if (s.isEmpty())
+        return false;
+    quint64 result = 0;
+    for (QChar c : s) {
+        const int digit = c.unicode() < 128 && c.isDigit()              ? c.unicode() - '0'
+                          : base == 16 && c >= u'a' && c <= u'f'        ? c.unicode() - 'a' + 10
+                          : base == 16 && c >= u'A' && c <= u'F'        ? c.unicode() - 'A' + 10
+                                                                        : -1;
+        if (digit < 0)
+            return false;
+        result = result * base + digit;
+        if (result > 0xFFFFFFFFull)
+            return false;
+    }
+    qint64 signedValue;
+    if (base == 16) {
+        // Hex fills all 32 bits, so 0xFFFFFFFF is -1.
+        signedValue = static_cast<qint32>(static_cast<quint32>(result));
+    } else {
+        signedValue = static_cast<qint64>(result);
+        if (signedValue > qint64(INT_MAX) + (negative ? 1 : 0))
+            return false;
+    }
+    if (negative)
+        signedValue = -signedValue;
+    if (value)
+        *value = static_cast<int>(signedValue);
+    return true;
+}
+
+QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
+{
+    refresh();
+    IniSection* s = m_data->findSection(section);
+    IniLine* line = s ? s->find(key) : nullptr;
+    if (!line)
+        return def;
+    QString value = line->value;
+    // The profile functions drop one pair of enclosing quotes.
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
+        value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    if (value.size() > MaxValueLength)
+        value.truncate(MaxValueLength);
+    return value;
+}
+
+int IniFile::readInteger(const QString& section, const QString& key, int def) const
+{
+    int value = def;
+    if (!parseInteger(readString(section, key, QString()), &value))
+        return def;
+    return value;
+}
+
+bool IniFile::readBool(const QString& section, const QString& key, bool def) const
+{
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+bool IniFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    refresh();
+    if (m_data->unreadable)
+        return false;
+    const QString clean = oneLine(value);
+    IniSection* s = m_data->findSection(section);
+    if (!s) {
+        auto& all = m_data->sections;
+        // Keep a blank line between sections, as the profile functions do.
+        if (!all.empty()) {
+            auto& lines = all.back().lines;
+            if (lines.empty() ? all.back().hasHeader : (lines.back().isKey || !lines.back().raw.isEmpty()))
+                lines.push_back(IniLine{});
+        }
+        IniSection fresh;
+        fresh.name = oneLine(section).trimmed();
+        const QString folded = IniData::fold(fresh.name);
+        all.push_back(std::move(fresh));
+        m_data->index.insert(folded, int(all.size()) - 1);
+        s = &all.back();
+    }
+    if (IniLine* line = s->find(key)) {
+        if (line->hasValue && line->value == clean.trimmed())
+            return true;
+        line->value = clean.trimmed();
+        line->hasValue = true;
+    } else {
+        IniLine entry;
+        entry.isKey = true;
+        entry.hasValue = true;
+        entry.key = oneLine(key).trimmed();
+        entry.value = clean.trimmed();
+        // New keys go after the last non-blank line of the section.
+        auto pos = s->lines.end();
+        while (pos != s->lines.begin() && !std::prev(pos)->isKey && std::prev(pos)->raw.isEmpty())
+            --pos;
+        s->lines.insert(pos, std::move(entry));
+    }
+    return store();
+}
+
+bool IniFile::writeInteger(const QString& section, const QString& key, int value)
+{
+    return writeString(section, key, QString::number(value));
+}
+
+bool IniFile::writeBool(const QString& section, const QString& key, bool value)
+{
+    return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool IniFile::deleteKey(const QString& section, const QString& key)
+{
+    refresh();
+    IniSection* s = m_data->findSection(section);
+    if (!s)
+        return true;
+    for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
+        if (it->isKey && it->key.compare(key, Qt::CaseInsensitive) == 0) {
+            s->lines.erase(it);
+            return store();
+        }
+    }
+    return true;
+}
+
+bool IniFile::eraseSection(const QString& section)
+{
+    refresh();
+    auto& all = m_data->sections;
+    const QString folded = IniData::fold(section);
+    bool erased = false;
+    for (auto it = all.begin(); it != all.end();) {
+        if (it->hasHeader && IniData::fold(it->name) == folded) {
+            it = all.erase(it);
+            erased = true;
+        } else {
+            ++it;
+        }
+    }
+    if (!erased)
+        return true;
+    m_data->rebuildIndex();
+    return store();
+}
+
+bool IniFile::sectionExists(const QString& section) const
+{
+    refresh();
+    return m_data->findSection(section) != nullptr;
+}
+
+bool IniFile::valueExists(const QString& section, const QString& key) const
+{
+    refresh();
+    IniSection* s = m_data->findSection(section);
+    return s && s->find(key);
+}
+
+QStringList IniFile::sections() const
+{
+    refresh();
+    QStringList names;
+    for (const IniSection& s : m_data->sections)
+        if (s.hasHeader)
+            names << s.name;
+    return names;
+}
+
+QStringList IniFile::keys(const QString& section) const
+{
+    refresh();
+    QStringList names;
+    if (IniSection* s = m_data->findSection(section))
+        for (const IniLine& line : s->lines)
+            if (line.isKey)
+                names << line.key;
+    return names;
+}
+
+bool IniFile::store()
+{
+    const bool ok = m_data->changed();
+    m_data->lastWriteFailed = !ok;
+    return ok;
+}
+
+bool IniFile::flush()
+{
+    if (!m_data->dirty)
+        return true;
+    return m_data->writeNow();
+}
+
+quint64 IniFile::diskWrites() const { return m_data->writes; }
+
+IniFile::Batch::Batch(IniFile& file) : m_data(file.m_data)
+{
+    if (m_data->batchDepth == 0)
+        file.refresh();
+    ++m_data->batchDepth;
+}
+
+IniFile::Batch::~Batch() { commit(); }
+
+bool IniFile::Batch::commit()
+{
+    if (!m_open)
+        return !m_data->lastWriteFailed;
+    m_open = false;
+    if (--m_data->batchDepth > 0)
+        return true;
+    if (!m_data->dirty)
+        return true;
+    const bool ok = m_data->writeNow();
+    m_data->lastWriteFailed = !ok;
+    return ok;
+}

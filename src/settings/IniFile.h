@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct IniData;
+
+// A profile (INI) file with the semantics of the Windows profile functions: section and key
+// names compare case-insensitively, new sections and keys are appended, values are trimmed,
+// a read string is cut to 2047 characters and integers accept "0x" hex.
+//
+// Every write reaches the disk at once through an atomic replace, so a crash leaves either the
+// old or the new file. Objects on the same path share one in-memory copy and so see each
+// other's writes; a change made on disk by someone else is noticed and reloaded.
+class IniFile
+{
+public:
+    static constexpr int MaxValueLength = 2047;
+
+    explicit IniFile(const QString& fileName);
+    ~IniFile();
+    IniFile(const IniFile&) = delete;
+    IniFile& operator=(const IniFile&) = delete;
+
+    QString fileName() const { return m_fileName; }
+    bool exists() const;
+
+    QString readString(const QString& section, const QString& key, const QString& def) const;
+    int readInteger(const QString& section, const QString& key, int def) const;
+    bool readBool(const QString& section, const QString& key, bool def) const;
+
+    // Return false when the file could not be written; callers may ignore it (the program
+    // reports no profile write failures), but compound operations use it to keep data safe.
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeInteger(const QString& section, const QString& key, int value);
+    bool writeBool(const QString& section, const QString& key, bool value);
+
+    bool deleteKey(const QString& section, const QString& key);
+    bool eraseSection(const QString& section);
+
+    bool sectionExists(const QString& section) const;
+    bool valueExists(const QString& section, const QString& key) const;
+    QStringList sections() const;
+    QStringList keys(const QString& section) const;
+
+    // Writes the held content again when something is pending (only inside a batch).
+    bool flush();
+
+    // Number of times this path was written to disk in this process; for tests and benchmarks.
+    quint64 diskWrites() const;
+
+    // Collects the writes of a compound operation into one file replace at the end of the
+    // outermost scope on the same path.
+    class Batch
+    {
+    public:
+        explicit Batch(IniFile& file);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+        // Ends the batch early and reports whether the final write succeeded.
+        bool commit();
+
+    private:
+        std::shared_ptr<IniData> m_data;
+        bool m_open = true;
+    };
+
+    // The integer rule of the profile files: optional sign, decimal digits, or "0x"/"$" hex;
+    // anything else (or out of the 32-bit range) is not an integer.
+    static bool parseInteger(const QString& text, int* value);
+
+private:
+    void refresh() const;
+    bool store();
+
+    QString m_fileName;
+    std::shared_ptr<IniData> m_data;
+};

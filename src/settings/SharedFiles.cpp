@@ -1,0 +1,4 @@
+#include "settings/SharedFiles.h"
+
+IniFile* PagesFile = nullptr;
+IniFile* CommandsFile = nullptr;

@@ -1,0 +1,192 @@
+#include "settings/SystemSettings.h"
+
+#include "settings/Constants.h"
+
+#include <QFileInfo>
+
+TSystemSettings* SystemSettings = nullptr;
+
+namespace {
+const QString PageControl = QStringLiteral("PageControl");
+const QString MainForm = QStringLiteral("MainForm");
+const QString History = QStringLiteral("History");
+const QString Minimize = QStringLiteral("Minimize");
+const QString Skins = QStringLiteral("Skins");
+
+struct SwitchKey
+{
+    int bit;
+    const char16_t* key;
+};
+
+constexpr SwitchKey ConformationKeys[] = {{0, u"DelPage"},
+                                          {1, u"ClearCommand"},
+                                          {2, u"ReplaceCommandOnDrop"},
+                                          {3, u"ChangeCommandProperties"},
+                                          {4, u"ReplaceLNK"}};
+constexpr SwitchKey SoundKeys[] = {
+    {0, u"DropShortCut"}, {1, u"ScrollPage"}, {2, u"RunCommand"}, {4, u"DropPage"}, {5, u"MuteAll"}};
+
+bool contains(quint8 bits, int sw) { return sw >= 0 && sw <= 7 && (bits >> sw) & 1; }
+
+template <size_t N>
+void saveSwitches(IniFile* file, const QString& section, quint8 bits, const SwitchKey (&keys)[N])
+{
+    IniFile::Batch batch(*file);
+    for (const SwitchKey& k : keys)
+        file->writeBool(section, QString::fromUtf16(k.key), contains(bits, k.bit));
+}
+} // namespace
+
+TSys_Conformations::TSys_Conformations(IniFile* optionsFile) : m_file(optionsFile) { Load(); }
+
+bool TSys_Conformations::Contains(int sw) const { return contains(m_bits, sw); }
+
+void TSys_Conformations::Include(int sw)
+{
+    if (sw < 0 || sw > 7 || Contains(sw))
+        return;
+    m_bits |= quint8(1u << sw);
+    Save();
+}
+
+void TSys_Conformations::Exclude(int sw)
+{
+    if (!Contains(sw))
+        return;
+    m_bits &= quint8(~(1u << sw));
+    Save();
+}
+
+void TSys_Conformations::Save()
+{
+    saveSwitches(m_file, QStringLiteral("Conformations"), m_bits, ConformationKeys);
+}
+
+void TSys_Conformations::Load()
+{
+    for (const SwitchKey& k : ConformationKeys)
+        if (!m_file->readBool(QStringLiteral("Conformations"), QString::fromUtf16(k.key), Contains(k.bit)))
+            m_bits &= quint8(~(1u << k.bit));
+}
+
+TSys_Sounds::TSys_Sounds(IniFile* optionsFile) : m_file(optionsFile) { Load(); }
+
+bool TSys_Sounds::Contains(int sw) const { return contains(m_bits, sw); }
+
+void TSys_Sounds::Include(int sw)
+{
+    if (sw < 0 || sw > 7 || Contains(sw))
+        return;
+    m_bits |= quint8(1u << sw);
+    Save();
+}
+
+void TSys_Sounds::Exclude(int sw)
+{
+    if (!Contains(sw))
+        return;
+    m_bits &= quint8(~(1u << sw));
+    Save();
+}
+
+void TSys_Sounds::Save() { saveSwitches(m_file, QStringLiteral("Sounds"), m_bits, SoundKeys); }
+
+void TSys_Sounds::Load()
+{
+    const QString section = QStringLiteral("Sounds");
+    for (const SwitchKey& k : SoundKeys) {
+        const bool value = m_file->readBool(section, QString::fromUtf16(k.key), Contains(k.bit));
+        if (k.bit == MuteAll) {
+            if (value)
+                m_bits |= quint8(1u << MuteAll);
+        } else if (!value) {
+            m_bits &= quint8(~(1u << k.bit));
+        }
+    }
+}
+
+TSystemSettings::TSystemSettings(const QString& appFolder) : m_appFolder(appFolder)
+{
+    const QString optionsPath = m_appFolder + Constants::OptionsFileName;
+    const bool existed = QFileInfo::exists(optionsPath);
+    m_optionsFile = std::make_unique<IniFile>(optionsPath);
+    if (!existed)
+        InitializeFiles();
+    else
+        Load();
+    m_Conformations = std::make_unique<TSys_Conformations>(m_optionsFile.get());
+    m_Sounds = std::make_unique<TSys_Sounds>(m_optionsFile.get());
+}
+
+TSystemSettings::~TSystemSettings()
+{
+    m_Sounds.reset();
+    m_Conformations.reset();
+    m_optionsFile.reset();
+}
+
+void TSystemSettings::SetColCount(int value) { set(m_ColCount, value); }
+void TSystemSettings::SetCommandsCount(int value) { set(m_CommandsCount, value); }
+void TSystemSettings::SetUseCircleScroll(bool value) { set(m_UseCircleScroll, value); }
+void TSystemSettings::SetUseStayOnTop(bool value) { set(m_UseStayOnTop, value); }
+void TSystemSettings::SetUseAlphaBlend(bool value) { set(m_UseAlphaBlend, value); }
+void TSystemSettings::SetAlphaBlendValue(int value) { set(m_AlphaBlendValue, value); }
+void TSystemSettings::SetHistoryCommandsCount(int value) { set(m_HistoryCommandsCount, value); }
+void TSystemSettings::SetUseAscSort(bool value) { set(m_UseAscSort, value); }
+void TSystemSettings::SetAfterRunCommand(bool value) { set(m_AfterRunCommand, value); }
+void TSystemSettings::SetAfterLoad(bool value) { set(m_AfterLoad, value); }
+void TSystemSettings::SetLeft(int value) { set(m_Left, value); }
+void TSystemSettings::SetTop(int value) { set(m_Top, value); }
+void TSystemSettings::SetPagesCount(int value) { set(m_PagesCount, value); }
+void TSystemSettings::SetSelectedSkinFileName(const QString& value) { set(m_SelectedSkinFileName, value); }
+
+void TSystemSettings::Save()
+{
+    IniFile& f = *m_optionsFile;
+    IniFile::Batch batch(f);
+    f.writeInteger(PageControl, QStringLiteral("ColCount"), m_ColCount);
+    f.writeInteger(PageControl, QStringLiteral("CommandsCount"), m_CommandsCount);
+    f.writeBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
+    f.writeBool(MainForm, QStringLiteral("UseStayOnTop"), m_UseStayOnTop);
+    f.writeBool(MainForm, QStringLiteral("UseAlphaBlend"), m_UseAlphaBlend);
+    f.writeInteger(MainForm, QStringLiteral("AlphaBlendValue"), m_AlphaBlendValue);
+    f.writeInteger(History, QStringLiteral("CommandsCount"), m_HistoryCommandsCount);
+    f.writeBool(History, QStringLiteral("UseAscSort"), m_UseAscSort);
+    f.writeBool(Minimize, QStringLiteral("AfterRunCommand"), m_AfterRunCommand);
+    f.writeBool(Minimize, QStringLiteral("AfterLoad"), m_AfterLoad);
+    f.writeInteger(MainForm, QStringLiteral("Left"), m_Left);
+    f.writeInteger(MainForm, QStringLiteral("Top"), m_Top);
+    f.writeInteger(PageControl, QStringLiteral("PagesCount"), m_PagesCount);
+    f.writeString(Skins, QStringLiteral("SelectedSkinFileName"), m_SelectedSkinFileName);
+}
+
+void TSystemSettings::Load()
+{
+    const IniFile& f = *m_optionsFile;
+    m_ColCount = f.readInteger(PageControl, QStringLiteral("ColCount"), m_ColCount);
+    m_CommandsCount = f.readInteger(PageControl, QStringLiteral("CommandsCount"), m_CommandsCount);
+    m_UseCircleScroll = f.readBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
+    m_UseStayOnTop = f.readBool(MainForm, QStringLiteral("UseStayOnTop"), m_UseStayOnTop);
+    m_UseAlphaBlend = f.readBool(MainForm, QStringLiteral("UseAlphaBlend"), m_UseAlphaBlend);
+    m_AlphaBlendValue = f.readInteger(MainForm, QStringLiteral("AlphaBlendValue"), m_AlphaBlendValue);
+    m_HistoryCommandsCount = f.readInteger(History, QStringLiteral("CommandsCount"), m_HistoryCommandsCount);
+    m_UseAscSort = f.readBool(History, QStringLiteral("UseAscSort"), m_UseAscSort);
+    m_AfterRunCommand = f.readBool(Minimize, QStringLiteral("AfterRunCommand"), m_AfterRunCommand);
+    m_AfterLoad = f.readBool(Minimize, QStringLiteral("AfterLoad"), m_AfterLoad);
+    m_Left = f.readInteger(MainForm, QStringLiteral("Left"), m_Left);
+    m_Top = f.readInteger(MainForm, QStringLiteral("Top"), m_Top);
+    m_PagesCount = f.readInteger(PageControl, QStringLiteral("PagesCount"), m_PagesCount);
+    m_SelectedSkinFileName = f.readString(Skins, QStringLiteral("SelectedSkinFileName"), m_SelectedSkinFileName);
+}
+
+void TSystemSettings::InitializeFiles()
+{
+    Save();
+    IniFile pages(m_appFolder + Constants::PagesFileName);
+    if (!pages.exists()) {
+        IniFile::Batch batch(pages);
+        pages.writeString(QStringLiteral("0"), QStringLiteral("Caption"), Constants::DefaultPageCaption);
+        pages.writeInteger(QStringLiteral("0"), QStringLiteral("ImageIndex"), -1);
+    }
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "settings/IniFile.h"
+
+#include <QString>
+
+#include <memory>
+
+// Confirmation switches, kept as one byte with bit n for switch n.
+class TSys_Conformations
+{
+public:
+    enum Switch { DelPage = 0, ClearCommand = 1, ReplaceCommandOnDrop = 2, ChangeCommandProperties = 3, ReplaceLNK = 4 };
+
+    explicit TSys_Conformations(IniFile* optionsFile);
+
+    bool Contains(int sw) const;
+    void Include(int sw);
+    void Exclude(int sw);
+    void Save();
+    quint8 bits() const { return m_bits; }
+
+private:
+    void Load();
+
+    quint8 m_bits = 0x1F;
+    IniFile* m_file;
+};
+
+// Sound switches. DropCommand (bit 3) has no key: it is on at every start.
+class TSys_Sounds
+{
+public:
+    enum Switch { DropShortCut = 0, ScrollPage = 1, RunCommand = 2, DropCommand = 3, DropPage = 4, MuteAll = 5 };
+
+    explicit TSys_Sounds(IniFile* optionsFile);
+
+    bool Contains(int sw) const;
+    void Include(int sw);
+    void Exclude(int sw);
+    void Save();
+    quint8 bits() const { return m_bits; }
+
+private:
+    void Load();
+
+    quint8 m_bits = 0x1F;
+    IniFile* m_file;
+};
+
+// The program's options, read from Options.ini at start and written the moment one changes.
+class TSystemSettings
+{
+public:
+    explicit TSystemSettings(const QString& appFolder);
+    ~TSystemSettings();
+
+    int ColCount() const { return m_ColCount; }
+    int CommandsCount() const { return m_CommandsCount; }
+    bool UseCircleScroll() const { return m_UseCircleScroll; }
+    bool UseStayOnTop() const { return m_UseStayOnTop; }
+    bool UseAlphaBlend() const { return m_UseAlphaBlend; }
+    int AlphaBlendValue() const { return m_AlphaBlendValue; }
+    int HistoryCommandsCount() const { return m_HistoryCommandsCount; }
+    bool UseAscSort() const { return m_UseAscSort; }
+    bool AfterRunCommand() const { return m_AfterRunCommand; }
+    bool AfterLoad() const { return m_AfterLoad; }
+    int Left() const { return m_Left; }
+    int Top() const { return m_Top; }
+    int PagesCount() const { return m_PagesCount; }
+    QString SelectedSkinFileName() const { return m_SelectedSkinFileName; }
+    TSys_Conformations* Conformations() const { return m_Conformations.get(); }
+    TSys_Sounds* Sounds() const { return m_Sounds.get(); }
+    QString appFolder() const { return m_appFolder; }
+    IniFile* optionsFile() const { return m_optionsFile.get(); }
+
+    void SetColCount(int value);
+    void SetCommandsCount(int value);
+    void SetUseCircleScroll(bool value);
+    void SetUseStayOnTop(bool value);
+    void SetUseAlphaBlend(bool value);
+    void SetAlphaBlendValue(int value);
+    void SetHistoryCommandsCount(int value);
+    void SetUseAscSort(bool value);
+    void SetAfterRunCommand(bool value);
+    void SetAfterLoad(bool value);
+    void SetLeft(int value);
+    void SetTop(int value);
+    void SetPagesCount(int value);
+    void SetSelectedSkinFileName(const QString& value);
+
+    void Save();
+    void Load();
+    void InitializeFiles();
+
+private:
+    template <typename T> void set(T& field, const T& value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Save();
+    }
+
+    int m_ColCount = 1;
+    int m_CommandsCount = 5;
+    bool m_UseCircleScroll = false;
+    bool m_UseStayOnTop = false;
+    bool m_UseAlphaBlend = false;
+    int m_AlphaBlendValue = 100;
+    int m_HistoryCommandsCount = 10;
+    bool m_UseAscSort = false;
+    bool m_AfterRunCommand = false;
+    bool m_AfterLoad = false;
+    std::unique_ptr<IniFile> m_optionsFile;
+    QString m_appFolder;
+    int m_Left = 800;
+    int m_Top = 600;
+    int m_PagesCount = 1;
+    std::unique_ptr<TSys_Conformations> m_Conformations;
+    std::unique_ptr<TSys_Sounds> m_Sounds;
+    QString m_SelectedSkinFileName = QStringLiteral("mxskin28.skn");
+};
+
+// The single settings object of the running program (null in tests that make their own).
+extern TSystemSettings* SystemSettings;

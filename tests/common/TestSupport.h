@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Answers message boxes from a script. A box that the test did not expect fails the test.
+class TScriptedMessageBoxes : public IMessageBoxes
+{
+public:
+    struct Shown
+    {
+        QString text;
+        QString caption;
+        int flags;
+    };
+
+    TScriptedMessageBoxes();
+    ~TScriptedMessageBoxes() override;
+
+    // Queues the answer for the next box.
+    void expect(int answer) { m_answers.append(answer); }
+    int Show(const QString& text, const QString& caption, int flags) override;
+
+    QList<Shown> shown;
+    // True when a box came that had no queued answer.
+    bool unexpected = false;
+
+private:
+    QList<int> m_answers;
+    IMessageBoxes* m_previous;
+};
+
+QByteArray readAll(const QString& path);
+void writeAll(const QString& path, const QByteArray& bytes);
