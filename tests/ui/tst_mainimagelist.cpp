@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMenu>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -102,6 +103,18 @@ private slots:
                 QVERIFY2(!drawn.isNull() && drawn == shipped, qPrintable(name));
             }
         }
+    }
+
+    void screenshot()
+    {
+        const QString folder = qEnvironmentVariable("KESTROLIN_SHOTS");
+        if (folder.isEmpty())
+            QSKIP("set KESTROLIN_SHOTS to a folder to get a picture of the images in a menu");
+        QMenu menu;
+        for (int i = 0; i < MainImageCount; ++i)
+            menu.addAction(MainImage(i), QStringLiteral("Рисунок %1").arg(i));
+        menu.adjustSize();
+        QVERIFY(menu.grab().save(folder + "/actions-menu.png"));
     }
 };
 
