@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
@@ -89,21 +90,29 @@ QPixmap fallbackPicture(const QString& name, int size)
 
 QPixmap themeIcon(const QStringList& names, int size)
 {
+    // A page shows many files of few types: each type's picture is looked up once.
+    static QHash<QString, QPixmap> cache;
+    const QString key = names.join(u'|') + u'@' + QString::number(size);
+    const auto cached = cache.constFind(key);
+    if (cached != cache.constEnd())
+        return *cached;
+    QPixmap found;
     for (const QString& name : names) {
         if (name.isEmpty())
             continue;
         const QIcon icon = QIcon::fromTheme(name);
         if (!icon.isNull())
-            return icon.pixmap(size, size);
-        const QString file = ResolveThemeIcon(name, size);
-        if (!file.isEmpty()) {
-            const QIcon fromFile(file);
-            const QPixmap pixmap = fromFile.pixmap(size, size);
-            if (!pixmap.isNull())
-                return pixmap;
+            found = icon.pixmap(size, size);
+        if (found.isNull()) {
+            const QString file = ResolveThemeIcon(name, size);
+            if (!file.isEmpty())
+                found = QIcon(file).pixmap(size, size);
         }
+        if (!found.isNull())
+            break;
     }
-    return {};
+    cache.insert(key, found);
+    return found;
 }
 
 // A picture file (image or icon), the image at index of a multi-image file.
