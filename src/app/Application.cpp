@@ -62,6 +62,8 @@ int RunKestrolin(int argc, char** argv)
 {
     QApplication app(argc, argv);
     ProcessServices services;
+    // Set before the shell texts are made: the last-change date is written in this locale.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     Folders::initialize(QCoreApplication::applicationDirPath());
     services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
@@ -79,7 +81,6 @@ int RunKestrolin(int argc, char** argv)
         return 0;
     }
 
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     LoadRussianTranslations(app);
     QApplication::setApplicationName(Constants::ProductName);
     QApplication::setApplicationDisplayName(Constants::ProductName);

@@ -355,10 +355,17 @@ QPixmap ProgramIcon(const QString& name, int size)
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0)
         return {};
     initShellResources();
-    const QIcon icon(QStringLiteral(":/icons/") + name + QStringLiteral(".png"));
+    QIcon icon;
+    for (int drawn : {16, 32, 48, 256}) {
+        const QString file = QStringLiteral(":/icons/%1_%2.png").arg(name).arg(drawn);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(drawn, drawn));
+    }
     if (icon.isNull())
         return {};
-    return icon.pixmap(size, size);
+    // Exactly the asked size, even where only a larger picture was drawn.
+    return icon.pixmap(size, size)
+        .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,

@@ -1,0 +1,372 @@
+// The shell layer's shared rules and texts, checked over a recording shell.
+#include "TestSupport.h"
+#include "platform/Shell.h"
+#include "settings/Folders.h"
+#include "settings/SystemSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPainter>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Answers from fields the test sets and records what it was asked to do.
+class TRecordingShell : public IShell
+{
+public:
+    bool Execute(const QString& path, const QString& parameters,
+                 const QString& workingFolder) override
+    {
+        executed.append({path, parameters, workingFolder});
+        return executeResult;
+    }
+    void PlaySound(int kind) override { played.append(kind); }
+    TShortcutInfo ReadShortcut(const QString&) override { return shortcut; }
+    bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile, int) override
+    {
+        written.append(info);
+        writtenFiles.append(shortcutFile);
+        return true;
+    }
+    QPixmap ExtractIcon(const QString&, int index, int size) override
+    {
+        if (index > 0)
+            return {};
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::darkGreen);
+        return pixmap;
+    }
+    void OpenUrl(const QString& url) override { urls.append(url); }
+    QString StartupFolder() override { return startup; }
+    QString DesktopFolder() override { return desktop; }
+    QString ExecutablePath() override { return executable; }
+    TVersionNumbers ExecutableVersion() override { return version; }
+    QDateTime ExecutableLastChange() override { return lastChange; }
+
+    QList<QStringList> executed;
+    bool executeResult = true;
+    QList<int> played;
+    TShortcutInfo shortcut;
+    QList<TShortcutInfo> written;
+    QStringList writtenFiles;
+    QStringList urls;
+    QString startup;
+    QString desktop;
+    QString executable = QStringLiteral("/opt/kestrolin/kestrolin");
+    TVersionNumbers version{1, 4, 3, 374};
+    QDateTime lastChange = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
+};
+
+QColor buttonFace()
+{
+    return QGuiApplication::palette().color(QPalette::Button);
+}
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private:
+    TRecordingShell m_shell;
+    IShell* m_previous = nullptr;
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QVERIFY(m_dir.isValid());
+    }
+
+    void init()
+    {
+        m_shell = TRecordingShell();
+        m_shell.startup = m_dir.filePath(QStringLiteral("autostart"));
+        m_shell.desktop = m_dir.filePath(QStringLiteral("desktop"));
+        QDir().mkpath(m_shell.desktop);
+        m_previous = SetShell(&m_shell);
+        Folders::initializeWith(m_dir.filePath(QStringLiteral("app")));
+        InitializeShellTexts();
+    }
+
+    void cleanup()
+    {
+        ClearShellTexts();
+        Folders::clear();
+        SetShell(m_previous);
+    }
+
+    void asciiLowerCaseLeavesEverythingButAToZ()
+    {
+        QCOMPARE(AsciiLowerCase(QStringLiteral("C:\\PROGRAM Files\\App.EXE")),
+                 QStringLiteral("c:\\program files\\app.exe"));
+        QCOMPARE(AsciiLowerCase(QStringLiteral("ПРИВЕТ Мир ÄÖÜ")),
+                 QStringLiteral("ПРИВЕТ Мир ÄÖÜ"));
+        QCOMPARE(AsciiLowerCase(QStringLiteral("[@Z`]")), QStringLiteral("[@z`]"));
+    }
+
+    void pathPartsUseTheSeparator()
+    {
+        QCOMPARE(ExtractFileName(QStringLiteral("/usr/bin/tool.sh")), QStringLiteral("tool.sh"));
+        QCOMPARE(ExtractFilePath(QStringLiteral("/usr/bin/tool.sh")), QStringLiteral("/usr/bin/"));
+        QCOMPARE(ExtractFileExt(QStringLiteral("/usr/bin/tool.SH")), QStringLiteral(".SH"));
+        QCOMPARE(ExtractFileExt(QStringLiteral("/home/a.b/tool")), QString());
+        QCOMPARE(ExtractFileName(QStringLiteral("/usr/bin/")), QString());
+        QCOMPARE(ExtractFilePath(QStringLiteral("tool")), QString());
+    }
+
+    void targetExistsRule()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("folder"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + QStringLiteral("/file.txt");
+        writeAll(file, "x");
+
+        QVERIFY(TargetExists(file));
+        QVERIFY(TargetExists(folder + u'/'));
+        QVERIFY(!TargetExists(folder)); // a folder without its trailing separator
+        QVERIFY(!TargetExists(QString()));
+        QVERIFY(!TargetExists(file + u'/'));
+        QVERIFY(!TargetExists(folder + QStringLiteral("/missing.txt")));
+
+        QVERIFY(IconFileExists(file));
+        QVERIFY(!IconFileExists(folder));
+        QVERIFY(!IconFileExists(folder + u'/'));
+        QVERIFY(!IconFileExists(QString()));
+    }
+
+    void replaceAllSearchesFromTheStartAgain()
+    {
+        // Removing "ab" from "xaabb" forms a new "ab"; it goes too.
+        QCOMPARE(ReplaceAll(QStringLiteral("xaabb"), QStringLiteral("ab"), QString()),
+                 QStringLiteral("x"));
+        QCOMPARE(ReplaceAll(QStringLiteral("a%b%c"), QStringLiteral("%"), QStringLiteral("%20")),
+                 QStringLiteral("a%20b%20c"));
+        QCOMPARE(ReplaceAll(QStringLiteral("abc"), QString(), QStringLiteral("x")),
+                 QStringLiteral("abc"));
+        // Without a Windows folder nothing is expanded, in whatever case it is written.
+        QCOMPARE(ExpandSystemRoot(QStringLiteral("%SystemRoot%/Icons/A.ico")),
+                 QStringLiteral("%SystemRoot%/Icons/A.ico"));
+    }
+
+    void versionAndLastChangeTexts()
+    {
+        QCOMPARE(FormatVersionText({1, 4, 3, 374}), QStringLiteral("1.4.3 сборка 374"));
+        QCOMPARE(FormatVersionText({}), QStringLiteral("0.0.0 сборка 0"));
+        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))),
+                 QStringLiteral("05.03.2024 14:07:09"));
+        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(0, 0))),
+                 QStringLiteral("05.03.2024"));
+        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(0, 0, 1))),
+                 QStringLiteral("05.03.2024 00:00:01"));
+        QCOMPARE(FormatLastChangeText(QDateTime()), QString());
+
+        QCOMPARE(VersionText(), QStringLiteral("1.4.3 сборка 374"));
+        QCOMPARE(LastChangeText(), QStringLiteral("05.03.2024 14:07:09"));
+        QCOMPARE(StartupFolder(), m_shell.startup);
+        QCOMPARE(DesktopFolder(), m_shell.desktop);
+        QCOMPARE(AutorunShortcutPath(), m_shell.startup + QStringLiteral("/Kestrolin.desktop"));
+        ClearShellTexts();
+        QVERIFY(VersionText().isEmpty() && AutorunShortcutPath().isEmpty() &&
+                StartupFolder().isEmpty());
+    }
+
+    void mailLinkIsExact()
+    {
+        const QString version = QStringLiteral("1.4.3 сборка 374");
+        const QString changed = QStringLiteral("05.03.2024 14:07:09");
+        QCOMPARE(MailLinkText(MailErrorReport, version, changed).toUtf8(),
+                 QStringLiteral(
+                     "mailto:support@kestrolin.example.org?subject=Kestrolin%201.4.3%20сборка%20374"
+                     "%20от%2005.03.2024%2014:07:09%20Найдена%20ошибка!")
+                     .toUtf8());
+        QCOMPARE(MailLinkText(MailWish, version, changed).toUtf8(),
+                 QStringLiteral(
+                     "mailto:support@kestrolin.example.org?subject=Kestrolin%201.4.3%20сборка%20374"
+                     "%20от%2005.03.2024%2014:07:09%20Пожелание")
+                     .toUtf8());
+
+        SendMailLink(MailWish);
+        OpenWebSite();
+        QCOMPARE(m_shell.urls, QStringList({MailLinkText(MailWish, version, changed), WebSiteUrl}));
+        QVERIFY(!m_shell.urls.first().contains(u' '));
+    }
+
+    void launchPassesTheCommandsFolderAndReportsFailure()
+    {
+        QVERIFY(
+            LaunchCommand(QStringLiteral("/opt/my tools/run.sh"), QStringLiteral("-x \"a b\"")));
+        QCOMPARE(m_shell.executed.last(),
+                 QStringList({QStringLiteral("/opt/my tools/run.sh"), QStringLiteral("-x \"a b\""),
+                              QStringLiteral("/opt/my tools/")}));
+
+        m_shell.executeResult = false;
+        TScriptedMessageBoxes boxes;
+        boxes.expect(IDOK);
+        QVERIFY(!LaunchCommand(QStringLiteral("/x/x.exe"), QStringLiteral("-a")));
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text,
+                 QStringLiteral("Не удаётся запустить команду\r\"/x/x.exe\" -a"));
+        QCOMPARE(boxes.shown[0].caption, QStringLiteral("Ошибка запуска команды"));
+        QCOMPARE(boxes.shown[0].flags, MB::OK | MB::ICONERROR);
+    }
+
+    void soundsFollowTheSwitches()
+    {
+        // No settings store (as in tools and tests): silence.
+        PlayEventSound(SoundRunCommand);
+        QVERIFY(m_shell.played.isEmpty());
+
+        QTemporaryDir app;
+        TSystemSettings settings(app.path());
+        SystemSettings = &settings;
+        for (int kind = 0; kind <= 5; ++kind)
+            PlayEventSound(kind);
+        QCOMPARE(m_shell.played, QList<int>({0, 1, 2, 3, 4})); // 5 is no sound kind
+
+        m_shell.played.clear();
+        settings.Sounds()->Exclude(TSys_Sounds::DropCommand);
+        PlayEventSound(SoundDropCommand);
+        PlayEventSound(SoundDropPage);
+        QCOMPARE(m_shell.played, QList<int>({SoundDropPage}));
+
+        m_shell.played.clear();
+        settings.Sounds()->Include(TSys_Sounds::MuteAll);
+        for (int kind = 0; kind <= 4; ++kind)
+            PlayEventSound(kind);
+        QVERIFY(m_shell.played.isEmpty());
+        SystemSettings = nullptr;
+
+        QCOMPARE(SoundResourceName(SoundDropShortCut), QStringLiteral("DROP_SHORT_CUT"));
+        QCOMPARE(SoundResourceName(SoundScrollPage), QStringLiteral("SCROLL_PAGE"));
+        QCOMPARE(SoundResourceName(SoundRunCommand), QStringLiteral("RUN_COMMAND"));
+        QCOMPARE(SoundResourceName(SoundDropCommand), QStringLiteral("DROP_COMMAND"));
+        QCOMPARE(SoundResourceName(SoundDropPage), QStringLiteral("DROP_COMMAND"));
+        for (const char* name : {"DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND", "DROP_COMMAND"})
+            QVERIFY2(QFile::exists(QStringLiteral(":/sounds/%1.wav").arg(QLatin1String(name))),
+                     name);
+    }
+
+    void autorunShortcut()
+    {
+        QVERIFY(!AutorunShortcutIsOurs()); // no file
+        CreateAutorunShortcut();
+        QVERIFY(QFileInfo(StartupFolder()).isDir());
+        QCOMPARE(m_shell.writtenFiles, QStringList({AutorunShortcutPath()}));
+        const TShortcutInfo& info = m_shell.written.first();
+        QCOMPARE(info.targetPath, m_shell.executable);
+        QCOMPARE(info.iconPath, m_shell.executable);
+        QCOMPARE(info.arguments, QString());
+        QCOMPARE(info.workingFolder, Folders::appFolder());
+        QCOMPARE(info.description,
+                 QStringLiteral("Kestrolin v.1.4.3 сборка 374 от 05.03.2024 14:07:09"));
+
+        // Only the file's presence and the target it names decide; ASCII case does not count.
+        writeAll(AutorunShortcutPath(), "any");
+        m_shell.shortcut.targetPath = QStringLiteral("/OPT/Kestrolin/KESTROLIN");
+        QVERIFY(AutorunShortcutIsOurs());
+        m_shell.shortcut.targetPath = QStringLiteral("/opt/kestrolin/other");
+        QVERIFY(!AutorunShortcutIsOurs());
+        m_shell.shortcut.targetPath.clear();
+        QVERIFY(!AutorunShortcutIsOurs());
+        m_shell.executable = QStringLiteral("/opt/Программа/kestrolin");
+        m_shell.shortcut.targetPath = QStringLiteral("/OPT/Программа/Kestrolin");
+        QVERIFY(AutorunShortcutIsOurs());
+        m_shell.shortcut.targetPath = QStringLiteral("/opt/программа/kestrolin");
+        QVERIFY(!AutorunShortcutIsOurs()); // Cyrillic case is not folded
+
+        RemoveAutorunShortcut();
+        QVERIFY(!QFile::exists(AutorunShortcutPath()));
+        QVERIFY(!AutorunShortcutIsOurs());
+        RemoveAutorunShortcut(); // nothing there: nothing happens
+    }
+
+    void desktopShortcutNeedsAFileName()
+    {
+        TScriptedMessageBoxes boxes; // any box fails the test
+        CreateDesktopShortcut(QStringLiteral("/bin/true"), QStringLiteral("/i.png"),
+                              QStringLiteral("Заметки"), QStringLiteral("-v"), 2);
+        QCOMPARE(m_shell.writtenFiles,
+                 QStringList({DesktopFolder() + QStringLiteral("/Заметки.desktop")}));
+        const TShortcutInfo& info = m_shell.written.first();
+        QCOMPARE(info.targetPath, QStringLiteral("/bin/true"));
+        QCOMPARE(info.arguments, QStringLiteral("-v"));
+        QCOMPARE(info.workingFolder, Folders::appFolder());
+        QCOMPARE(info.description, QStringLiteral("Заметки"));
+        QCOMPARE(info.iconPath, QStringLiteral("/i.png"));
+        QCOMPARE(info.iconIndex, 2);
+
+        for (const QString& bad :
+             {QStringLiteral("../escape"), QStringLiteral("a/b"), QStringLiteral("/abs"), QString(),
+              QStringLiteral("line\nbreak")})
+            CreateDesktopShortcut(QStringLiteral("/bin/true"), QString(), bad, QString(), 0);
+        QCOMPARE(m_shell.writtenFiles.size(), 1);
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    void drawCommandIconRules()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("icons"));
+        QDir().mkpath(folder);
+        const QString target = folder + QStringLiteral("/prog");
+        const QString icon = folder + QStringLiteral("/prog.ico");
+        writeAll(target, "x");
+        writeAll(icon, "x");
+
+        TCommandPicture empty{QPixmap(), QStringLiteral("Пусто"), 32};
+        DrawCommandIcon(QString(), QString(), 0, empty);
+        QCOMPARE(empty.pixmap.size(), QSize(32, 32));
+        QCOMPARE(empty.pixmap.toImage().pixelColor(16, 16), buttonFace());
+        QCOMPARE(empty.hint, QStringLiteral("Пусто"));
+
+        TCommandPicture good{QPixmap(), QStringLiteral("Программа"), 16};
+        DrawCommandIcon(icon, target, 0, good);
+        QCOMPARE(good.pixmap.size(), QSize(16, 16));
+        QCOMPARE(good.pixmap.toImage().pixelColor(8, 8), QColor(Qt::darkGreen));
+        QCOMPARE(good.hint, QStringLiteral("Программа"));
+
+        TCommandPicture noIcon{QPixmap(), QStringLiteral("Программа"), 32};
+        DrawCommandIcon(QString(), target, 0, noIcon);
+        QCOMPARE(noIcon.hint, QStringLiteral("Программа\rФайл иконки не найден!"));
+        QCOMPARE(noIcon.pixmap.toImage(), picture(QStringLiteral("MY_WARNING_ICO")));
+
+        TCommandPicture noTarget{QPixmap(), QStringLiteral("Папка"), 32};
+        DrawCommandIcon(icon, folder, 0, noTarget); // folder without trailing separator
+        QCOMPARE(noTarget.hint, QStringLiteral("Папка\rФайл команды не найден!"));
+        QCOMPARE(noTarget.pixmap.toImage(), picture(QStringLiteral("MY_ERROR_ICO")));
+        QVERIFY(noTarget.pixmap.toImage() != noIcon.pixmap.toImage());
+
+        TCommandPicture folderTarget{QPixmap(), QString(), 32};
+        DrawCommandIcon(icon, folder + u'/', 0, folderTarget);
+        QCOMPARE(folderTarget.hint, QString());
+        QVERIFY(!folderTarget.pixmap.isNull());
+
+        // An index the file does not have gives no picture, and the old one is gone.
+        TCommandPicture beyond{folderTarget.pixmap, QString(), 32};
+        DrawCommandIcon(icon, target, 7, beyond);
+        QVERIFY(beyond.pixmap.isNull());
+        QCOMPARE(beyond.hint, QString());
+    }
+
+private:
+    // A program picture as DrawCommandIcon draws it: over the button face, at 32 x 32.
+    static QImage picture(const QString& name)
+    {
+        QPixmap expected(32, 32);
+        expected.fill(buttonFace());
+        QPainter painter(&expected);
+        painter.drawPixmap(0, 0, ProgramIcon(name, 32));
+        painter.end();
+        return expected.toImage();
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
