@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -329,6 +330,46 @@ private slots:
         writeAll(garbage, QByteArray(300, '\x89'));
         QVERIFY(!shell.ExtractIcon(garbage, 0, 16).isNull());
         QVERIFY(!shell.ExtractIcon(m_dir.path(), 0, 16).isNull());
+
+        // For looking at by eye: KESTROLIN_SHOT_DIR=<folder> saves the pictures as buttons show
+        // them.
+        const QString shots = qEnvironmentVariable("KESTROLIN_SHOT_DIR");
+        if (shots.isEmpty())
+            return;
+        const QString missing = m_dir.filePath(QStringLiteral("missing"));
+        const QList<QPair<QString, QString>> commands = {
+            {QString(), text},
+            {missing, missing},
+            {library, missing},
+            {library, text},
+            {text, text},
+            {png, text},
+            {garbage, text},
+            {text, m_dir.path() + u'/'},
+            {QStringLiteral("/bin/sh"), QStringLiteral("/bin/sh")}};
+        for (int size : {32, 16}) {
+            QImage sheet(commands.size() * (size + 4) + 4, size + 8, QImage::Format_ARGB32);
+            sheet.fill(Qt::white);
+            QPainter painter(&sheet);
+            for (int i = 0; i < commands.size(); ++i) {
+                TCommandPicture picture{QPixmap(), QString(), size};
+                DrawCommandIcon(commands[i].first, commands[i].second, i == 3 ? 3 : 0, picture);
+                painter.drawPixmap(4 + i * (size + 4), 4, picture.pixmap);
+            }
+            painter.end();
+            sheet.save(shots + QStringLiteral("/command-icons-%1.png").arg(size));
+        }
+        DrawCommandIconTo(shots, QStringLiteral("MY_WARNING_ICO"), text, QString());
+        DrawCommandIconTo(shots, QStringLiteral("MY_ERROR_ICO"), missing, QString());
+    }
+
+private:
+    static void DrawCommandIconTo(const QString& folder, const QString& name, const QString& target,
+                                  const QString& icon)
+    {
+        TCommandPicture picture{QPixmap(), QString(), 32};
+        DrawCommandIcon(icon, target, 0, picture);
+        picture.pixmap.save(folder + u'/' + name + QStringLiteral("-32.png"));
     }
 };
 
