@@ -332,11 +332,11 @@ void CreateAutorunShortcut()
     // A fresh desktop may not have its autostart folder yet.
     if (!StartupFolder().isEmpty())
         QDir().mkpath(StartupFolder());
-    const QString executable = Shell().ExecutablePath();
-    WriteShortcut(executable, QString(), Folders::appFolder(), AutorunShortcutPath(),
+    IShell& shell = Shell();
+    WriteShortcut(shell.ExecutablePath(), QString(), Folders::appFolder(), AutorunShortcutPath(),
                   Constants::ProductName + QStringLiteral(" v.") + VersionText() +
                       QStringLiteral(" от ") + LastChangeText(),
-                  executable, 0, 1);
+                  shell.ProgramIconPath(), 0, 1);
 }
 
 bool AutorunShortcutIsOurs()

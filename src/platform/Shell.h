@@ -72,10 +72,13 @@ public:
     virtual QString StartupFolder() = 0;
     virtual QString DesktopFolder() = 0;
     virtual QString ExecutablePath() = 0;
+    // The file whose first icon (index 0) shows the program in shortcuts to it: the executable
+    // itself where it carries its icon.
+    virtual QString ProgramIconPath() { return ExecutablePath(); }
     // The four parts of the running program's version (all 0 when it has none).
-    virtual TVersionNumbers ExecutableVersion() = 0;
+    virtual TVersionNumbers ExecutableVersion() { return {}; }
     // The executable's last-write time in local time; invalid when it cannot be read.
-    virtual QDateTime ExecutableLastChange() = 0;
+    virtual QDateTime ExecutableLastChange() { return {}; }
 };
 
 // The shell in use: the platform's own unless a test has set its own.

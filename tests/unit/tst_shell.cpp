@@ -45,6 +45,7 @@ public:
     QString StartupFolder() override { return startup; }
     QString DesktopFolder() override { return desktop; }
     QString ExecutablePath() override { return executable; }
+    QString ProgramIconPath() override { return executable + QStringLiteral(".ico"); }
     TVersionNumbers ExecutableVersion() override { return version; }
     QDateTime ExecutableLastChange() override { return lastChange; }
 
@@ -262,7 +263,7 @@ private slots:
         QCOMPARE(m_shell.writtenFiles, QStringList({AutorunShortcutPath()}));
         const TShortcutInfo& info = m_shell.written.first();
         QCOMPARE(info.targetPath, m_shell.executable);
-        QCOMPARE(info.iconPath, m_shell.executable);
+        QCOMPARE(info.iconPath, m_shell.executable + QStringLiteral(".ico"));
         QCOMPARE(info.arguments, QString());
         QCOMPARE(info.workingFolder, Folders::appFolder());
         QCOMPARE(info.description,

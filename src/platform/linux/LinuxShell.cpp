@@ -4,6 +4,7 @@
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/IconTheme.h"
+#include "settings/Folders.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -69,7 +70,16 @@ bool runDesktopEntry(const TDesktopEntry& entry, const QString& parameters,
         return false;
     arguments += SplitShellWords(parameters);
     const QString path = entry.value(QStringLiteral("Path"));
-    return startProgram(program, arguments, path.isEmpty() ? workingFolder : path);
+    const QString folder = path.isEmpty() ? workingFolder : path;
+    if (entry.value(QStringLiteral("Terminal")) == u"true") {
+        // A console program needs a terminal window around it.
+        const QString terminal =
+            QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+        if (!terminal.isEmpty())
+            return startProgram(terminal, QStringList{QStringLiteral("-e"), program} + arguments,
+                                folder);
+    }
+    return startProgram(program, arguments, folder);
 }
 
 QPixmap fallbackPicture(const QString& name, int size)
@@ -330,6 +340,13 @@ QString TLinuxShell::ExecutablePath()
     if (QCoreApplication::instance())
         return QCoreApplication::applicationFilePath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+QString TLinuxShell::ProgramIconPath()
+{
+    // An executable here carries no icon; the icon library beside it starts with the program's.
+    const QString library = Folders::shell32Path();
+    return QFileInfo(library).isFile() ? library : ExecutablePath();
 }
 
 TVersionNumbers TLinuxShell::ExecutableVersion()

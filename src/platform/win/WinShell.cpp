@@ -104,6 +104,11 @@ QString TWinShell::ExecutablePath()
     return fromWide(winshell::ModulePath());
 }
 
+QString TWinShell::ProgramIconPath()
+{
+    return ExecutablePath();
+}
+
 TVersionNumbers TWinShell::ExecutableVersion()
 {
     const winshell::VersionNumbers v = winshell::FileVersion(winshell::ModulePath());

@@ -18,6 +18,7 @@ public:
     QString StartupFolder() override;
     QString DesktopFolder() override;
     QString ExecutablePath() override;
+    QString ProgramIconPath() override;
     TVersionNumbers ExecutableVersion() override;
     QDateTime ExecutableLastChange() override;
 };
