@@ -77,6 +77,7 @@ QColor buttonFace()
 
 IShell& Shell()
 {
+    initShellResources();
     if (replacement)
         return *replacement;
     static const std::unique_ptr<IShell> platform = CreatePlatformShell();

@@ -8,7 +8,11 @@
 #include <QUrl>
 
 TSoundPlayer::TSoundPlayer() = default;
-TSoundPlayer::~TSoundPlayer() = default;
+TSoundPlayer::~TSoundPlayer()
+{
+    for (auto& [name, effect] : m_effects)
+        delete effect.data();
+}
 
 void TSoundPlayer::play(const QString& resourceName)
 {
@@ -19,12 +23,12 @@ void TSoundPlayer::play(const QString& resourceName)
         return;
 
     for (auto& [name, effect] : m_effects) {
-        if (effect->isPlaying())
+        if (effect && effect->isPlaying())
             effect->stop();
     }
-    std::unique_ptr<QSoundEffect>& effect = m_effects[resourceName];
+    QPointer<QSoundEffect>& effect = m_effects[resourceName];
     if (!effect) {
-        effect = std::make_unique<QSoundEffect>();
+        effect = new QSoundEffect(QCoreApplication::instance());
         effect->setSource(QUrl(QStringLiteral("qrc") + file));
     }
     // Loading is asynchronous; play() before it is done plays as soon as the data are there.

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <map>
-#include <memory>
 
 class QSoundEffect;
 
@@ -20,5 +20,6 @@ public:
     void play(const QString& resourceName);
 
 private:
-    std::map<QString, std::unique_ptr<QSoundEffect>> m_effects;
+    // Owned by the application object, so they go before it does, whenever this player ends.
+    std::map<QString, QPointer<QSoundEffect>> m_effects;
 };

@@ -250,9 +250,13 @@ private slots:
         QCOMPARE(SoundResourceName(SoundRunCommand), QStringLiteral("RUN_COMMAND"));
         QCOMPARE(SoundResourceName(SoundDropCommand), QStringLiteral("DROP_COMMAND"));
         QCOMPARE(SoundResourceName(SoundDropPage), QStringLiteral("DROP_COMMAND"));
-        for (const char* name : {"DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND", "DROP_COMMAND"})
-            QVERIFY2(QFile::exists(QStringLiteral(":/sounds/%1.wav").arg(QLatin1String(name))),
-                     name);
+        // Each sound is a short PCM WAV of our own.
+        for (const char* name : {"DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND", "DROP_COMMAND"}) {
+            const QByteArray wav =
+                readAll(QStringLiteral(":/sounds/%1.wav").arg(QLatin1String(name)));
+            QVERIFY2(wav.startsWith("RIFF") && wav.mid(8, 8) == "WAVEfmt ", name);
+            QVERIFY2(wav.size() > 1000 && wav.size() < 64 * 1024, name);
+        }
     }
 
     void autorunShortcut()
