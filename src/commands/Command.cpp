@@ -118,7 +118,6 @@ public:
     explicit TCommandImage(TCommand* button) : QWidget(button), m_button(button)
     {
         setAcceptDrops(true);
-        setAttribute(Qt::WA_Hover, false);
     }
 
     TCommand* button() const { return m_button; }
@@ -329,14 +328,19 @@ void TCommand::Click()
     if (!self)
         return;
     PlayEventSound(SoundRunCommand);
-    if (LaunchCommand(ExePath(), Parameters())) {
-        SendMessage(self ? m_historyWindow.data() : nullptr, UM_COMMAND_RUN, toParam(this));
+    const bool launched = LaunchCommand(ExePath(), Parameters());
+    // A failed run shows a message box; the button may have gone meanwhile.
+    if (!self)
+        return;
+    if (launched) {
+        SendMessage(m_historyWindow, UM_COMMAND_RUN, toParam(this));
         if (!self)
             return;
         SendMessage(m_mainWindow, UM_COMMAND_RUN, toParam(this));
+        if (!self)
+            return;
     }
-    if (self)
-        SetPressed(false);
+    SetPressed(false);
 }
 
 std::function<void()> TCommand::ClickAction()
