@@ -87,6 +87,8 @@ public:
     QString StartupFolder() override { return {}; }
     QString DesktopFolder() override { return {}; }
     QString ExecutablePath() override { return {}; }
+    TVersionNumbers ExecutableVersion() override { return {}; }
+    QDateTime ExecutableLastChange() override { return {}; }
 
     QStringList executed;
     QList<int> sounds;
