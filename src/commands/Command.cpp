@@ -471,6 +471,12 @@ void TCommand::DragDrop(TCommand* source, bool copy)
     // in the file, so a failing write never loses it.
     if (!Save()) {
         AssignFields(previous);
+        // The file object may still hold the failed section; put this button's one back as it
+        // was, so that a later successful write of the file does not store the failed drop.
+        if (IsEmpty())
+            EraseStored();
+        else
+            Save();
         IniFile* file = CommandsIniFile();
         ShowError(QStringLiteral("Не удалось записать команду в файл\r\"%1\"\r%2")
                       .arg(file ? file->fileName() : QString(),
