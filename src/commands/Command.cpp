@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSet>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 
@@ -119,8 +120,6 @@ public:
     {
         setAcceptDrops(true);
     }
-
-    TCommand* button() const { return m_button; }
 
     // The button a drag comes from, when it is a live command button of this process.
     static TCommand* sourceOf(const QDropEvent* event)
@@ -295,6 +294,9 @@ void TCommand::ShowPicture()
     // Tool tips break lines at "\n"; the program's texts use "\r".
     QString tip = m_picture.hint;
     tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    // A description that looks like markup is still shown as the text it is.
+    if (Qt::mightBeRichText(tip))
+        tip = Qt::convertFromPlainText(tip, Qt::WhiteSpacePre);
     m_image->setToolTip(tip);
     m_image->update();
 }

@@ -258,9 +258,16 @@ private slots:
         QVERIFY(!readAll(path("Commands.ini")).contains("[0\\3]"));
         QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one.get()), 0}}));
 
+        // Markup in a description is shown as text.
+        fill(*one, m_script, m_icon, "<b>bold</b> & <img src=x>");
+        QVERIFY(one->Picture()->toolTip().contains("&lt;b&gt;bold&lt;/b&gt;"));
+        QVERIFY(!one->Picture()->toolTip().contains("<img"));
+        QVERIFY(one->Clear());
+        QCOMPARE(history.notices.size(), 2);
+
         // An empty button has nothing to clear and tells nobody.
         QVERIFY(one->Clear());
-        QCOMPARE(history.notices.size(), 1);
+        QCOMPARE(history.notices.size(), 2);
     }
 
     void clickWithMissingFilesOpensEditor()
