@@ -38,7 +38,10 @@ void PlaceBesideMainWindow(QWidget* mainWindow, QWidget* dialog)
     if (!mainWindow || !dialog)
         return;
     const QRect main = mainWindow->frameGeometry();
-    const QSize size = dialog->frameGeometry().size();
+    QSize size = dialog->frameGeometry().size();
+    // A dialog not shown yet has no frame; it will get one like the main window's.
+    if (!dialog->testAttribute(Qt::WA_WState_Created) || size == dialog->size())
+        size += main.size() - mainWindow->size();
     int top = main.top();
     const int mainBottom = main.top() + main.height();
     if (top + size.height() > mainBottom)
