@@ -2,6 +2,7 @@
 
 #include "dialogs/Help.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFrame>
 #include <QKeyEvent>
@@ -111,12 +112,32 @@ bool TfmCustomOptions::MainPageControlWheel(int delta)
     return true;
 }
 
+namespace {
+
+// An in-place editor of a list or table keeps Enter and Escape to accept or drop its text.
+bool isItemEditor(QWidget* widget, QWidget* form)
+{
+    for (QWidget* w = widget; w && w != form; w = w->parentWidget()) {
+        QWidget* viewport = w->parentWidget();
+        auto* view =
+            viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+        if (view && view->viewport() == viewport)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool TfmCustomOptions::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         // Keys of this form's own controls only; a message box over it is another window.
-        if ((widget == this || isAncestorOf(widget)) && isVisible()) {
+        // An editor's key travels on to the view and the form after the editor has seen it.
+        const bool editing =
+            isItemEditor(widget, this) || (focusWidget() && isItemEditor(focusWidget(), this));
+        if ((widget == this || isAncestorOf(widget)) && isVisible() && !editing) {
             // The key is taken: after Cancel or OK closed the form, no control may act on it too.
             if (FormKeyDown(static_cast<QKeyEvent*>(event)->key()))
                 return true;

@@ -5,6 +5,7 @@
 #include "platform/FileDialogs.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -331,6 +332,20 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(item->text(), QStringLiteral("Лес"));
         QCOMPARE(dialog.Repository().Images(1)->Name, QStringLiteral("Лес"));
+
+        // Enter in the list's own editor accepts the text and leaves the dialog open.
+        dialog.show();
+        dialog.TabsIconsListView->setCurrentItem(item);
+        dialog.TabsIconsListView->editItem(item);
+        auto* editor = dialog.TabsIconsListView->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("Field"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTest::qWait(1); // the list commits the text after the key
+        QCOMPARE(dialog.Repository().Images(1)->Name, QStringLiteral("Field"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), 0);
 
         // A name longer than the file holds is cut in the list too.
         item->setText(QString(300, u'я'));
