@@ -1,6 +1,7 @@
 #include "images/Repository.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -198,7 +199,7 @@ QByteArray TRepository::Content() const
 
 bool TRepository::Save(QString* error)
 {
-    if (m_damaged && QFile::exists(m_fileName)) {
+    if (m_damaged && QFileInfo(m_fileName).isFile()) {
         // Keep the unreadable rest of a damaged file rather than overwrite it.
         const QString backup = m_fileName + QStringLiteral(".bak");
         QFile::remove(backup);
