@@ -1,0 +1,127 @@
+#pragma once
+
+#include "commands/CommandRecord.h"
+#include "platform/Shell.h"
+
+#include <QFrame>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+
+class QDrag;
+class QMenu;
+class TCommand;
+class TCommandImage;
+
+// Called when a click finds the command's files missing (the main window opens the command
+// parameters dialog for the sender).
+using TEditCallback = std::function<void(TCommand* sender)>;
+
+// One launch button of a page: a 41 x 41 raised panel with a lowered frame and the command's
+// 32 x 32 icon, the display name as hint. A click runs the command; Alt or Ctrl with the left
+// button drags it onto another button (moving it, or copying it with Ctrl). The button tells
+// its partner windows about hovering, runs and content changes through synchronous notices.
+class TCommand : public QFrame, public TCommandRecord
+{
+    Q_OBJECT
+
+public:
+    enum TBevel { BevelNone, BevelLowered, BevelRaised };
+
+    // page: owner and parent. hoverWindow gets UM_COMMAND_ENTER/LEAVE, historyWindow the content
+    // and run notices, mainWindow UM_COMMAND_RUN. commandsFile null means CommandsFile.
+    TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObject* historyWindow,
+             int pageNumber, int height, int width, int buttonNumber, TEditCallback editCallback,
+             QObject* mainWindow, IniFile* commandsFile = nullptr);
+    ~TCommand() override;
+
+    // Partners, normally given at creation; pages set them again when they load.
+    void SetHoverWindow(QObject* window) { m_hoverWindow = window; }
+    void SetHistoryWindow(QObject* window) { m_historyWindow = window; }
+    void SetMainWindow(QObject* window) { m_mainWindow = window; }
+    void SetEditCallback(TEditCallback callback) { m_editCallback = std::move(callback); }
+    void SetPopupMenu(QMenu* menu);
+    QObject* HoverWindow() const { return m_hoverWindow; }
+    QObject* HistoryWindow() const { return m_historyWindow; }
+    QObject* MainWindow() const { return m_mainWindow; }
+    QMenu* PopupMenu() const { return m_popupMenu; }
+
+    // Hint := display name. Call before RefreshIcon, which may add a missing-file line.
+    void RefreshHint();
+    // Draws the icon from IconPath/ExePath/IconIndex into the picture.
+    void RefreshIcon();
+    // The picture's hint: the display name plus any missing-file line ("\r" between lines).
+    QString Hint() const { return m_picture.hint; }
+    // What the picture shows (null when nothing).
+    QPixmap Icon() const { return m_picture.pixmap; }
+
+    // Empties the command, erases its section and tells the history window. Nothing for an
+    // empty command. False when the section could not be erased from the file.
+    bool Clear();
+
+    // The click: runs the command, or calls the edit callback when a file is missing.
+    void Click();
+    // The click as a callable for the quick-launch button; safe to call after the button is gone.
+    std::function<void()> ClickAction();
+
+    // Drag and drop between buttons. A drag starts at once on a left press with Alt or Ctrl
+    // held on a non-empty button.
+    bool Dragging() const { return m_dragging; }
+    bool CanStartDrag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const;
+    // Whether a drag from source may be dropped here: another live, non-empty button.
+    bool AcceptsDropFrom(const TCommand* source) const;
+    // A drop of source on this button: moves its command here, or copies it when copy is set.
+    void DragDrop(TCommand* source, bool copy);
+
+    QWidget* Picture() const;
+    QFrame* Frame() const { return m_frame; }
+    TBevel InnerBevel() const { return m_innerBevel; }
+    TBevel OuterBevel() const { return m_outerBevel; }
+    // True while a click holds the pressed frame.
+    bool Pressed() const { return m_pressed; }
+
+    // True only for the address of a live TCommand; any other value, null included, is false.
+    static bool IsCommandButton(const void* object);
+    // The button a notice parameter refers to, or null for 0, -1 and anything not a button.
+    static TCommand* FromParam(intptr_t value);
+
+    // How a drag is carried out; the default runs QDrag::exec. Tests replace it, as a real
+    // drag waits for the user. Returns the previous runner; an empty one restores the default.
+    using TDragRunner = std::function<Qt::DropAction(QDrag& drag, TCommand& source)>;
+    static TDragRunner SetDragRunner(TDragRunner runner);
+
+    // Mime type of a button drag (in-process only).
+    static QString MimeType();
+
+    // How long a click holds the pressed frame, in milliseconds.
+    static constexpr int PressedTime = 300;
+
+protected:
+    void Loaded() override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    friend class TCommandImage;
+
+    void SetBevels(TBevel inner, TBevel outer);
+    void SetPressed(bool pressed);
+    void ShowPicture();
+    void StartDrag();
+    void EndDrag();
+
+    TCommandImage* m_image = nullptr;
+    TCommandPicture m_picture;
+    QFrame* m_frame = nullptr;
+    QPointer<QObject> m_hoverWindow;
+    QPointer<QObject> m_historyWindow;
+    QPointer<QObject> m_mainWindow;
+    QPointer<QMenu> m_popupMenu;
+    TEditCallback m_editCallback;
+    TBevel m_innerBevel = BevelNone;
+    TBevel m_outerBevel = BevelRaised;
+    bool m_dragging = false;
+    bool m_pressed = false;
+};

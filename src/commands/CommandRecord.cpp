@@ -1,0 +1,201 @@
+#include "commands/CommandRecord.h"
+
+#include "settings/IniFile.h"
+#include "settings/SharedFiles.h"
+
+#include <QDir>
+
+namespace {
+const QString KeyExePath = QStringLiteral("ExePath");
+const QString KeyIconPath = QStringLiteral("IconPath");
+const QString KeyIconIndex = QStringLiteral("IconIndex");
+const QString KeyDescription = QStringLiteral("Description");
+const QString KeyParameters = QStringLiteral("Parameters");
+// Double quotes can't survive the profile functions' unquoting, so they are stored as this.
+const QString StoredQuote = QStringLiteral("#");
+const QString Quote = QStringLiteral("\"");
+
+bool isSeparator(QChar c)
+{
+    // Windows paths also end their drive part with a colon.
+    const QChar native = QDir::separator();
+    return c == native || (native == u'\\' && c == u':');
+}
+} // namespace
+
+QString ReplaceAllText(const QString& text, const QString& pattern, const QString& replacement)
+{
+    if (pattern.isEmpty())
+        return text;
+    if (replacement.contains(pattern))
+        return QString(text).replace(pattern, replacement);
+    QString result = text;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = result.indexOf(pattern, from);
+        if (at < 0)
+            return result;
+        result.replace(at, pattern.size(), replacement);
+        // Everything before the replaced place held no occurrence, so a new one can only
+        // start where it overlaps the replacement.
+        from = qMax<qsizetype>(0, at - pattern.size() + 1);
+    }
+}
+
+QString CommandFileName(const QString& path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i)
+        if (isSeparator(path[i]))
+            return path.mid(i + 1);
+    return path;
+}
+
+QString CommandDisplayName(const QString& description, const QString& exePath)
+{
+    if (!description.isEmpty())
+        return description;
+    QString name = CommandFileName(exePath);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return name;
+    const QString extension = name.mid(dot);
+    // The first occurrence goes, so setup.exe.bak.exe shows as setup.bak.exe.
+    name.remove(name.indexOf(extension), extension.size());
+    return name;
+}
+
+TCommandRecord::TCommandRecord(int pageNumber, int buttonNumber, IniFile* file)
+    : m_PageNumber(pageNumber), m_ButtonNumber(buttonNumber), m_file(file)
+{
+}
+
+bool TCommandRecord::SetExePath(const QString& value)
+{
+    m_ExePath = value;
+    return true;
+}
+
+bool TCommandRecord::SetIconPath(const QString& value)
+{
+    m_IconPath = value;
+    return true;
+}
+
+bool TCommandRecord::SetIconIndex(int value)
+{
+    m_IconIndex = value;
+    return true;
+}
+
+bool TCommandRecord::SetDescription(const QString& value)
+{
+    m_Description = value;
+    return true;
+}
+
+bool TCommandRecord::SetParameters(const QString& value)
+{
+    m_Parameters = value;
+    return true;
+}
+
+bool TCommandRecord::IsEmpty() const
+{
+    return m_ExePath.isEmpty() && m_IconPath.isEmpty() && m_Description.isEmpty() &&
+           m_Parameters.isEmpty();
+}
+
+QString TCommandRecord::DisplayName() const
+{
+    return CommandDisplayName(m_Description, m_ExePath);
+}
+
+QString TCommandRecord::SectionName() const
+{
+    return QString::number(m_PageNumber) + u'\\' + QString::number(m_ButtonNumber);
+}
+
+IniFile* TCommandRecord::CommandsIniFile() const
+{
+    return m_file ? m_file : CommandsFile;
+}
+
+bool TCommandRecord::Load()
+{
+    IniFile* file = CommandsIniFile();
+    if (!file) {
+        ResetFields();
+        return false;
+    }
+    const QString section = SectionName();
+    m_ExePath = file->readString(section, KeyExePath, QString());
+    m_IconIndex = file->readInteger(section, KeyIconIndex, -1);
+    m_IconPath = file->readString(section, KeyIconPath, QString());
+    m_Parameters =
+        ReplaceAllText(file->readString(section, KeyParameters, QString()), StoredQuote, Quote);
+    m_Description = file->readString(section, KeyDescription, QString());
+    if (IsEmpty())
+        return false;
+    if (m_Description.isEmpty())
+        m_Description = DisplayName();
+    Loaded();
+    return true;
+}
+
+bool TCommandRecord::Save()
+{
+    if (IsEmpty())
+        return true;
+    IniFile* file = CommandsIniFile();
+    if (!file)
+        return false;
+    const QString section = SectionName();
+    IniFile::Batch batch(*file);
+    bool ok = file->eraseSection(section);
+    ok = file->writeString(section, KeyExePath, m_ExePath) && ok;
+    if (!m_IconPath.isEmpty())
+        ok = file->writeString(section, KeyIconPath, m_IconPath) && ok;
+    ok = file->writeInteger(section, KeyIconIndex, m_IconIndex) && ok;
+    if (!m_Description.isEmpty())
+        ok = file->writeString(section, KeyDescription, m_Description) && ok;
+    if (!m_Parameters.isEmpty())
+        ok = file->writeString(section, KeyParameters,
+                               ReplaceAllText(m_Parameters, Quote, StoredQuote)) &&
+             ok;
+    return batch.commit() && ok;
+}
+
+bool TCommandRecord::EraseStored()
+{
+    IniFile* file = CommandsIniFile();
+    if (!file)
+        return false;
+    return file->eraseSection(SectionName()) && file->flush();
+}
+
+void TCommandRecord::SetPageNumber(int pageNumber)
+{
+    if (pageNumber == m_PageNumber)
+        return;
+    if (IniFile* file = CommandsIniFile())
+        file->eraseSection(SectionName());
+    m_PageNumber = pageNumber;
+}
+
+void TCommandRecord::ResetFields()
+{
+    m_ExePath.clear();
+    m_IconPath.clear();
+    m_IconIndex = -1;
+    m_Description.clear();
+    m_Parameters.clear();
+}
+
+void TCommandRecord::AssignFields(const TCommandRecord& other)
+{
+    m_Description = other.m_Description;
+    m_Parameters = other.m_Parameters;
+    m_ExePath = other.m_ExePath;
+    m_IconIndex = other.m_IconIndex;
+    m_IconPath = other.m_IconPath;
+}
