@@ -4,13 +4,13 @@
 #include "platform/Shell.h"
 
 #include <QFrame>
+#include <QMenu>
 #include <QPointer>
 
 #include <cstdint>
 #include <functional>
 
 class QDrag;
-class QMenu;
 class TCommand;
 class TCommandImage;
 
@@ -27,7 +27,12 @@ class TCommand : public QFrame, public TCommandRecord
     Q_OBJECT
 
 public:
-    enum TBevel { BevelNone, BevelLowered, BevelRaised };
+    enum TBevel
+    {
+        BevelNone,
+        BevelLowered,
+        BevelRaised
+    };
 
     // page: owner and parent. hoverWindow gets UM_COMMAND_ENTER/LEAVE, historyWindow the content
     // and run notices, mainWindow UM_COMMAND_RUN. commandsFile null means CommandsFile.

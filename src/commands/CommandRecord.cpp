@@ -66,8 +66,7 @@ QString CommandDisplayName(const QString& description, const QString& exePath)
 
 TCommandRecord::TCommandRecord(int pageNumber, int buttonNumber, IniFile* file)
     : m_PageNumber(pageNumber), m_ButtonNumber(buttonNumber), m_file(file)
-{
-}
+{}
 
 bool TCommandRecord::SetExePath(const QString& value)
 {

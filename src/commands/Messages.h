@@ -9,7 +9,8 @@
 // Notices between the program's windows. They are delivered synchronously: the sender waits
 // until the receiver has handled them. A command travels as its button's address; 0 and -1
 // stand for no command.
-enum TUserMessage : int {
+enum TUserMessage : int
+{
     UM_COMMAND_ENTER = 0x401,
     UM_COMMAND_LEAVE = 0x402,
     UM_COMMAND_RUN = 0x403,
@@ -34,8 +35,7 @@ public:
 
     TMessageEvent(int message, intptr_t wParam, intptr_t lParam)
         : QEvent(eventType()), m_message(message), m_wParam(wParam), m_lParam(lParam)
-    {
-    }
+    {}
 
     int message() const { return m_message; }
     intptr_t wParam() const { return m_wParam; }
@@ -50,7 +50,8 @@ private:
 };
 
 // Delivers a notice and waits for it to be handled; a null receiver is ignored.
-inline intptr_t SendMessage(QObject* receiver, int message, intptr_t wParam = 0, intptr_t lParam = 0)
+inline intptr_t SendMessage(QObject* receiver, int message, intptr_t wParam = 0,
+                            intptr_t lParam = 0)
 {
     if (!receiver)
         return 0;
@@ -59,4 +60,7 @@ inline intptr_t SendMessage(QObject* receiver, int message, intptr_t wParam = 0,
     return event.result;
 }
 
-template <typename T> intptr_t toParam(T* pointer) { return reinterpret_cast<intptr_t>(pointer); }
+template <typename T> intptr_t toParam(T* pointer)
+{
+    return reinterpret_cast<intptr_t>(pointer);
+}

@@ -1,0 +1,487 @@
+#include "commands/Command.h"
+
+#include "commands/Messages.h"
+#include "platform/MessageBoxes.h"
+#include "settings/IniFile.h"
+#include "settings/SystemSettings.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+// Every live button, so that an address from a notice can be checked before it is used.
+QSet<const void*>& liveButtons()
+{
+    static QSet<const void*> buttons;
+    return buttons;
+}
+
+TCommand::TDragRunner& dragRunner()
+{
+    static TCommand::TDragRunner runner;
+    return runner;
+}
+
+// Marks a drag as one of ours; only objects of this process can carry it.
+class TCommandMimeData : public QMimeData
+{
+public:
+    explicit TCommandMimeData(TCommand* source) : source(source)
+    {
+        setData(TCommand::MimeType(), QByteArray::number(qulonglong(toParam(source))));
+    }
+    QPointer<TCommand> source;
+};
+
+// Swallows keyboard and mouse input while a click shows its pressed frame, so nothing the user
+// does in that time reaches any window; painting and timers go on.
+class TInputHold : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::NonClientAreaMouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+bool holdingInput = false;
+
+void holdInput(int milliseconds)
+{
+    TInputHold hold;
+    qApp->installEventFilter(&hold);
+    holdingInput = true;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+    // A timer may come back a little early; the pressed frame stays for the full time.
+    const qint64 left = milliseconds - elapsed.elapsed();
+    if (left > 0)
+        QThread::msleep(static_cast<unsigned long>(left));
+    holdingInput = false;
+    qApp->removeEventFilter(&hold);
+}
+
+bool confirmReplaceOnDrop()
+{
+    // Without a settings store every confirmation is on, as on a first run.
+    return !SystemSettings ||
+           SystemSettings->Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop);
+}
+
+} // namespace
+
+// The picture of a button: shows the icon, carries the hint and the context menu, and takes
+// all mouse and drop handling.
+class TCommandImage : public QWidget
+{
+public:
+    explicit TCommandImage(TCommand* button) : QWidget(button), m_button(button)
+    {
+        setAcceptDrops(true);
+        setAttribute(Qt::WA_Hover, false);
+    }
+
+    TCommand* button() const { return m_button; }
+
+    // The button a drag comes from, when it is a live command button of this process.
+    static TCommand* sourceOf(const QDropEvent* event)
+    {
+        if (QObject* source = event->source()) {
+            auto* button = qobject_cast<TCommand*>(source->parent());
+            return button && button->Picture() == source ? button : nullptr;
+        }
+        // Events delivered without a running drag (tests) carry the source in our mime data.
+        if (auto* data = dynamic_cast<const TCommandMimeData*>(event->mimeData()))
+            return data->source && TCommand::IsCommandButton(data->source.data())
+                       ? data->source.data()
+                       : nullptr;
+        return nullptr;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const QPixmap& pixmap = m_button->m_picture.pixmap;
+        if (pixmap.isNull())
+            return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(rect(), pixmap);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_pressedButton = event->button();
+        if (m_button->CanStartDrag(event->button(), event->modifiers())) {
+            m_pressedButton = Qt::NoButton;
+            m_button->StartDrag();
+        }
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        const bool click = event->button() == Qt::LeftButton && m_pressedButton == Qt::LeftButton &&
+                           rect().contains(event->position().toPoint());
+        m_pressedButton = Qt::NoButton;
+        QPointer<TCommand> button(m_button);
+        if (click)
+            m_button->Click();
+        // The hover look comes back after a click.
+        if (button && event->button() != Qt::RightButton)
+            button->SetBevels(TCommand::BevelLowered, TCommand::BevelRaised);
+    }
+
+    void contextMenuEvent(QContextMenuEvent* event) override
+    {
+        if (QMenu* menu = m_button->PopupMenu())
+            menu->popup(event->globalPos());
+    }
+
+    void dragEnterEvent(QDragEnterEvent* event) override { dragOver(event); }
+    void dragMoveEvent(QDragMoveEvent* event) override { dragOver(event); }
+
+    void dropEvent(QDropEvent* event) override
+    {
+        TCommand* source = sourceOf(event);
+        if (!source || source == m_button) {
+            event->ignore();
+            return;
+        }
+        const bool copy = event->modifiers().testFlag(Qt::ControlModifier);
+        event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+        event->accept();
+        m_button->DragDrop(source, copy);
+    }
+
+private:
+    void dragOver(QDropEvent* event)
+    {
+        TCommand* source = sourceOf(event);
+        if (!m_button->AcceptsDropFrom(source)) {
+            event->ignore();
+            return;
+        }
+        // The copy cursor while Ctrl is held, the plain drag cursor otherwise.
+        event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
+                                                                              : Qt::MoveAction);
+        event->accept();
+    }
+
+    TCommand* m_button;
+    Qt::MouseButton m_pressedButton = Qt::NoButton;
+};
+
+TCommand::TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObject* historyWindow,
+                   int pageNumber, int height, int width, int buttonNumber,
+                   TEditCallback editCallback, QObject* mainWindow, IniFile* commandsFile)
+    : QFrame(page), TCommandRecord(pageNumber, buttonNumber, commandsFile),
+      m_hoverWindow(hoverWindow), m_historyWindow(historyWindow), m_mainWindow(mainWindow),
+      m_popupMenu(popupMenu), m_editCallback(std::move(editCallback))
+{
+    liveButtons().insert(static_cast<const void*>(this));
+    resize(width, height);
+    setAutoFillBackground(true);
+
+    m_frame = new QFrame(this);
+    m_frame->setGeometry(2, 2, 37, 37);
+    m_frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    m_frame->setLineWidth(1);
+
+    m_image = new TCommandImage(this);
+    m_image->setGeometry(4, 4, 32, 32);
+    m_frame->lower();
+}
+
+TCommand::~TCommand()
+{
+    liveButtons().remove(static_cast<const void*>(this));
+}
+
+void TCommand::SetPopupMenu(QMenu* menu)
+{
+    m_popupMenu = menu;
+}
+
+QWidget* TCommand::Picture() const
+{
+    return m_image;
+}
+
+QString TCommand::MimeType()
+{
+    return QStringLiteral("application/x-kestrolin-command");
+}
+
+bool TCommand::IsCommandButton(const void* object)
+{
+    return object && liveButtons().contains(object);
+}
+
+TCommand* TCommand::FromParam(intptr_t value)
+{
+    const void* address = reinterpret_cast<const void*>(value);
+    if (value == 0 || value == -1 || !IsCommandButton(address))
+        return nullptr;
+    return static_cast<TCommand*>(const_cast<void*>(address));
+}
+
+TCommand::TDragRunner TCommand::SetDragRunner(TDragRunner runner)
+{
+    TDragRunner previous = std::move(dragRunner());
+    dragRunner() = std::move(runner);
+    return previous;
+}
+
+void TCommand::Loaded()
+{
+    RefreshHint();
+    RefreshIcon();
+}
+
+void TCommand::RefreshHint()
+{
+    m_picture.hint = DisplayName();
+    ShowPicture();
+}
+
+void TCommand::RefreshIcon()
+{
+    m_picture.size = m_image->width();
+    DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
+    ShowPicture();
+}
+
+void TCommand::ShowPicture()
+{
+    // Tool tips break lines at "\n"; the program's texts use "\r".
+    QString tip = m_picture.hint;
+    tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    m_image->setToolTip(tip);
+    m_image->update();
+}
+
+bool TCommand::Clear()
+{
+    if (IsEmpty())
+        return true;
+    ResetFields();
+    m_picture.hint.clear();
+    m_picture.pixmap = QPixmap();
+    ShowPicture();
+    const bool erased = EraseStored();
+    SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));
+    return erased;
+}
+
+void TCommand::Click()
+{
+    // A click that arrives while another one holds the interface, or during a drag, is not one.
+    if (m_dragging || holdingInput)
+        return;
+    if (!TargetExists(ExePath()) || !IconFileExists(IconPath())) {
+        if (m_editCallback)
+            m_editCallback(this);
+        return;
+    }
+    QPointer<TCommand> self(this);
+    SetPressed(true);
+    holdInput(PressedTime);
+    if (!self)
+        return;
+    PlayEventSound(SoundRunCommand);
+    if (LaunchCommand(ExePath(), Parameters())) {
+        SendMessage(self ? m_historyWindow.data() : nullptr, UM_COMMAND_RUN, toParam(this));
+        if (!self)
+            return;
+        SendMessage(m_mainWindow, UM_COMMAND_RUN, toParam(this));
+    }
+    if (self)
+        SetPressed(false);
+}
+
+std::function<void()> TCommand::ClickAction()
+{
+    return [button = QPointer<TCommand>(this)] {
+        if (button)
+            button->Click();
+    };
+}
+
+void TCommand::SetPressed(bool pressed)
+{
+    m_pressed = pressed;
+    m_frame->setFrameStyle(QFrame::Box | (pressed ? QFrame::Raised : QFrame::Sunken));
+    // Painted now: the pressed look must show before the interface is held.
+    m_frame->repaint();
+}
+
+void TCommand::SetBevels(TBevel inner, TBevel outer)
+{
+    if (inner == m_innerBevel && outer == m_outerBevel)
+        return;
+    m_innerBevel = inner;
+    m_outerBevel = outer;
+    repaint();
+}
+
+void TCommand::enterEvent(QEnterEvent* event)
+{
+    QFrame::enterEvent(event);
+    QPointer<TCommand> self(this);
+    SendMessage(m_hoverWindow, UM_COMMAND_ENTER, toParam(this));
+    if (self)
+        SetBevels(BevelLowered, BevelRaised);
+}
+
+void TCommand::leaveEvent(QEvent* event)
+{
+    QFrame::leaveEvent(event);
+    QPointer<TCommand> self(this);
+    SendMessage(m_hoverWindow, UM_COMMAND_LEAVE, 0);
+    if (self)
+        SetBevels(BevelNone, BevelRaised);
+}
+
+void TCommand::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QPalette& pal = palette();
+    auto bevel = [&](QRect r, TBevel kind) {
+        if (kind == BevelNone)
+            return;
+        const QColor topLeft =
+            kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+        const QColor bottomRight =
+            kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+        painter.setPen(topLeft);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+    };
+    const QRect outer = rect();
+    bevel(outer, m_outerBevel);
+    bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
+}
+
+bool TCommand::CanStartDrag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const
+{
+    return button == Qt::LeftButton &&
+           (modifiers & (Qt::AltModifier | Qt::ControlModifier)) != Qt::NoModifier && !IsEmpty() &&
+           !m_dragging;
+}
+
+void TCommand::StartDrag()
+{
+    m_dragging = true;
+    QPointer<TCommand> self(this);
+    QPointer<QDrag> drag = new QDrag(m_image);
+    drag->setMimeData(new TCommandMimeData(this));
+    if (!m_picture.pixmap.isNull()) {
+        drag->setPixmap(m_picture.pixmap);
+        drag->setHotSpot(QPoint(m_picture.pixmap.width() / 2, m_picture.pixmap.height() / 2));
+    }
+    if (dragRunner())
+        dragRunner()(*drag, *this);
+    else
+        drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    // The drag machinery may already have scheduled this; a second request is harmless.
+    if (drag)
+        drag->deleteLater();
+    if (self)
+        EndDrag();
+}
+
+void TCommand::EndDrag()
+{
+    m_dragging = false;
+}
+
+bool TCommand::AcceptsDropFrom(const TCommand* source) const
+{
+    return source && source != this && IsCommandButton(source) && !source->IsEmpty();
+}
+
+void TCommand::DragDrop(TCommand* source, bool copy)
+{
+    if (!source || source == this || !IsCommandButton(source))
+        return;
+    QPointer<TCommand> self(this);
+    QPointer<TCommand> from(source);
+    PlayEventSound(SoundDropCommand);
+    if (source->IsEmpty())
+        return;
+    if (confirmReplaceOnDrop() && !IsEmpty()) {
+        const int answer = ShowMessage(QStringLiteral("Подтвердите замену содержимого кнопки!"),
+                                       QStringLiteral("Замена содержимого кнопки"),
+                                       MB::OKCANCEL | MB::ICONQUESTION | MB::DEFBUTTON2);
+        if (answer != IDOK || !self || !from)
+            return;
+    }
+
+    TCommandRecord previous;
+    previous.AssignFields(*this);
+    AssignFields(*source);
+    // The target is written first: a move clears its source only once the command is safe
+    // in the file, so a failing write never loses it.
+    if (!Save()) {
+        AssignFields(previous);
+        IniFile* file = CommandsIniFile();
+        ShowError(QStringLiteral("Не удалось записать команду в файл\r\"%1\"\r%2")
+                      .arg(file ? file->fileName() : QString(),
+                           copy ? QStringLiteral("Команда не скопирована.")
+                                : QStringLiteral("Команда осталась на прежнем месте.")),
+                  QStringLiteral("Ошибка сохранения команды"));
+        return;
+    }
+    RefreshHint();
+    RefreshIcon();
+    if (copy) {
+        SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(this));
+    } else {
+        SendMessage(m_historyWindow, UM_COMMAND_MOVED, toParam(source), toParam(this));
+        if (from)
+            from->Clear();
+    }
+}
