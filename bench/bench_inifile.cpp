@@ -13,11 +13,15 @@ void fill(IniFile& ini, int sections)
     IniFile::Batch batch(ini);
     for (int i = 0; i < sections; ++i) {
         const QString section = QStringLiteral("%1\\%2").arg(i / 100).arg(i % 100);
-        ini.writeString(section, QStringLiteral("ExePath"), QStringLiteral("/usr/bin/program-%1").arg(i));
-        ini.writeString(section, QStringLiteral("Parameters"), QStringLiteral("--option %1").arg(i));
-        ini.writeString(section, QStringLiteral("IconPath"), QStringLiteral("/usr/share/icons/icon-%1.png").arg(i));
+        ini.writeString(section, QStringLiteral("ExePath"),
+                        QStringLiteral("/usr/bin/program-%1").arg(i));
+        ini.writeString(section, QStringLiteral("Parameters"),
+                        QStringLiteral("--option %1").arg(i));
+        ini.writeString(section, QStringLiteral("IconPath"),
+                        QStringLiteral("/usr/share/icons/icon-%1.png").arg(i));
         ini.writeInteger(section, QStringLiteral("IconIndex"), 0);
-        ini.writeString(section, QStringLiteral("Description"), QStringLiteral("Программа номер %1").arg(i));
+        ini.writeString(section, QStringLiteral("Description"),
+                        QStringLiteral("Программа номер %1").arg(i));
     }
 }
 
@@ -63,7 +67,8 @@ void BM_Load5000Sections(benchmark::State& state)
     }
     for (auto _ : state) {
         IniFile ini(path);
-        benchmark::DoNotOptimize(ini.readString(QStringLiteral("49\\99"), QStringLiteral("ExePath"), QString()));
+        benchmark::DoNotOptimize(
+            ini.readString(QStringLiteral("49\\99"), QStringLiteral("ExePath"), QString()));
     }
 }
 BENCHMARK(BM_Load5000Sections)->Unit(benchmark::kMillisecond);

@@ -66,7 +66,8 @@ int RunKestrolin(int argc, char** argv)
     SystemSettings = services.settings.get();
     services.pages = std::make_unique<IniFile>(Folders::appFolder() + Constants::PagesFileName);
     PagesFile = services.pages.get();
-    services.commands = std::make_unique<IniFile>(Folders::appFolder() + Constants::CommandsFileName);
+    services.commands =
+        std::make_unique<IniFile>(Folders::appFolder() + Constants::CommandsFileName);
     CommandsFile = services.commands.get();
 
     TSingleInstance instance;

@@ -19,9 +19,15 @@ TSingleInstance::TSingleInstance(const QString& runtimeFolder, QObject* parent)
 
 TSingleInstance::~TSingleInstance() = default;
 
-QString TSingleInstance::lockPath() const { return m_folder + QStringLiteral("/kestrolin.lock"); }
+QString TSingleInstance::lockPath() const
+{
+    return m_folder + QStringLiteral("/kestrolin.lock");
+}
 
-QString TSingleInstance::socketPath() const { return m_folder + QStringLiteral("/kestrolin.socket"); }
+QString TSingleInstance::socketPath() const
+{
+    return m_folder + QStringLiteral("/kestrolin.socket");
+}
 
 bool TSingleInstance::becomePrimary()
 {
@@ -49,7 +55,8 @@ bool TSingleInstance::sendToPrimary(const QByteArray& request, int timeoutMs) co
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
             socket.write(request + '\n');
-            const bool ok = socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
+            const bool ok =
+                socket.waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
             socket.disconnectFromServer();
             return ok;
         }

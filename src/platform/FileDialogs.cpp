@@ -30,7 +30,8 @@ public:
         return QFileDialog::getOpenFileName(parent, title, folder, filter);
     }
 
-    QString GetExistingDirectory(QWidget* parent, const QString& title, const QString& folder) override
+    QString GetExistingDirectory(QWidget* parent, const QString& title,
+                                 const QString& folder) override
     {
         return QFileDialog::getExistingDirectory(parent, title, folder);
     }

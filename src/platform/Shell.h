@@ -27,8 +27,19 @@ struct TCommandPicture
     int size = 32;
 };
 
-enum TSoundKind { SoundDropShortCut = 0, SoundScrollPage = 1, SoundRunCommand = 2, SoundDropCommand = 3, SoundDropPage = 4 };
-enum TMailKind { MailErrorReport = 0, MailWish = 1 };
+enum TSoundKind
+{
+    SoundDropShortCut = 0,
+    SoundScrollPage = 1,
+    SoundRunCommand = 2,
+    SoundDropCommand = 3,
+    SoundDropPage = 4
+};
+enum TMailKind
+{
+    MailErrorReport = 0,
+    MailWish = 1
+};
 
 class IShell
 {
@@ -36,12 +47,14 @@ public:
     virtual ~IShell() = default;
 
     // Starts a file; false when it could not be started (the caller reports it).
-    virtual bool Execute(const QString& path, const QString& parameters, const QString& workingFolder) = 0;
+    virtual bool Execute(const QString& path, const QString& parameters,
+                         const QString& workingFolder) = 0;
     // Plays one of the program's sounds without waiting; silent on any failure.
     virtual void PlaySound(int kind) = 0;
     // Empty fields for anything that cannot be read.
     virtual TShortcutInfo ReadShortcut(const QString& shortcutFile) = 0;
-    virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile, int showMode) = 0;
+    virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
+                               int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
     virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
     // Opens a URL (web site, mail link) with the desktop's handler.
@@ -68,9 +81,10 @@ void ClearShellTexts();
 bool LaunchCommand(const QString& path, const QString& parameters);
 void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
-bool WriteShortcut(const QString& targetPath, const QString& arguments, const QString& workingFolder,
-                   const QString& shortcutFile, const QString& description, const QString& iconPath,
-                   int iconIndex, int showMode);
+bool WriteShortcut(const QString& targetPath, const QString& arguments,
+                   const QString& workingFolder, const QString& shortcutFile,
+                   const QString& description, const QString& iconPath, int iconIndex,
+                   int showMode);
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
                            const QString& parameters, int iconIndex);
 void CreateAutorunShortcut();

@@ -49,9 +49,10 @@ QString perUserFolder()
 void initializeWith(const QString& appFolder, const QString& executableFolder)
 {
     values.app = withSeparator(QDir::cleanPath(QFileInfo(appFolder).absoluteFilePath()));
-    values.executable = executableFolder.isEmpty()
-                            ? values.app
-                            : withSeparator(QDir::cleanPath(QFileInfo(executableFolder).absoluteFilePath()));
+    values.executable =
+        executableFolder.isEmpty()
+            ? values.app
+            : withSeparator(QDir::cleanPath(QFileInfo(executableFolder).absoluteFilePath()));
     // There is no Windows folder here; paths that would be built from it stay unchanged.
     values.windows.clear();
     values.system.clear();
@@ -69,13 +70,34 @@ void initialize(const QString& executableFolder)
     initializeWith(app, executableFolder);
 }
 
-void clear() { values = FolderValues{}; }
+void clear()
+{
+    values = FolderValues{};
+}
 
-QString appFolder() { return values.app; }
-QString executableFolder() { return values.executable; }
-QString windowsFolder() { return values.windows; }
-QString systemFolder() { return values.system; }
-QString shell32Path() { return values.shell32; }
-QString skinsFolder() { return values.skins; }
+QString appFolder()
+{
+    return values.app;
+}
+QString executableFolder()
+{
+    return values.executable;
+}
+QString windowsFolder()
+{
+    return values.windows;
+}
+QString systemFolder()
+{
+    return values.system;
+}
+QString shell32Path()
+{
+    return values.shell32;
+}
+QString skinsFolder()
+{
+    return values.skins;
+}
 
 } // namespace Folders

@@ -15,9 +15,9 @@ namespace {
 
 struct IniLine
 {
-    QString key;   // empty for lines that are not key lines
+    QString key; // empty for lines that are not key lines
     QString value;
-    QString raw;   // the whole trimmed line for comments, blank lines and lines without "="
+    QString raw; // the whole trimmed line for comments, blank lines and lines without "="
     bool isKey = false;
     bool hasValue = false;
 };
@@ -252,14 +252,19 @@ struct IniData
 };
 
 IniFile::IniFile(const QString& fileName) : m_fileName(fileName), m_data(IniData::forPath(fileName))
-{
-}
+{}
 
 IniFile::~IniFile() = default;
 
-void IniFile::refresh() const { m_data->refresh(); }
+void IniFile::refresh() const
+{
+    m_data->refresh();
+}
 
-bool IniFile::exists() const { return stampOf(m_data->path).exists; }
+bool IniFile::exists() const
+{
+    return stampOf(m_data->path).exists;
+}
 
 bool IniFile::parseInteger(const QString& text, int* value)
 {
@@ -281,10 +286,10 @@ bool IniFile::parseInteger(const QString& text, int* value)
         return false;
     quint64 result = 0;
     for (QChar c : s) {
-        const int digit = c.unicode() < 128 && c.isDigit()              ? c.unicode() - '0'
-                          : base == 16 && c >= u'a' && c <= u'f'        ? c.unicode() - 'a' + 10
-                          : base == 16 && c >= u'A' && c <= u'F'        ? c.unicode() - 'A' + 10
-                                                                        : -1;
+        const int digit = c.unicode() < 128 && c.isDigit()       ? c.unicode() - '0'
+                          : base == 16 && c >= u'a' && c <= u'f' ? c.unicode() - 'a' + 10
+                          : base == 16 && c >= u'A' && c <= u'F' ? c.unicode() - 'A' + 10
+                                                                 : -1;
         if (digit < 0)
             return false;
         result = result * base + digit;
@@ -349,7 +354,8 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         // Keep a blank line between sections, as the profile functions do.
         if (!all.empty()) {
             auto& lines = all.back().lines;
-            if (lines.empty() ? all.back().hasHeader : (lines.back().isKey || !lines.back().raw.isEmpty()))
+            if (lines.empty() ? all.back().hasHeader
+                              : (lines.back().isKey || !lines.back().raw.isEmpty()))
                 lines.push_back(IniLine{});
         }
         IniSection fresh;
@@ -472,7 +478,10 @@ bool IniFile::flush()
     return m_data->writeNow();
 }
 
-quint64 IniFile::diskWrites() const { return m_data->writes; }
+quint64 IniFile::diskWrites() const
+{
+    return m_data->writes;
+}
 
 IniFile::Batch::Batch(IniFile& file) : m_data(file.m_data)
 {
@@ -481,7 +490,10 @@ IniFile::Batch::Batch(IniFile& file) : m_data(file.m_data)
     ++m_data->batchDepth;
 }
 
-IniFile::Batch::~Batch() { commit(); }
+IniFile::Batch::~Batch()
+{
+    commit();
+}
 
 bool IniFile::Batch::commit()
 {

@@ -24,10 +24,16 @@ constexpr SwitchKey ConformationKeys[] = {{0, u"DelPage"},
                                           {2, u"ReplaceCommandOnDrop"},
                                           {3, u"ChangeCommandProperties"},
                                           {4, u"ReplaceLNK"}};
-constexpr SwitchKey SoundKeys[] = {
-    {0, u"DropShortCut"}, {1, u"ScrollPage"}, {2, u"RunCommand"}, {4, u"DropPage"}, {5, u"MuteAll"}};
+constexpr SwitchKey SoundKeys[] = {{0, u"DropShortCut"},
+                                   {1, u"ScrollPage"},
+                                   {2, u"RunCommand"},
+                                   {4, u"DropPage"},
+                                   {5, u"MuteAll"}};
 
-bool contains(quint8 bits, int sw) { return sw >= 0 && sw <= 7 && (bits >> sw) & 1; }
+bool contains(quint8 bits, int sw)
+{
+    return sw >= 0 && sw <= 7 && (bits >> sw) & 1;
+}
 
 template <size_t N>
 void saveSwitches(IniFile* file, const QString& section, quint8 bits, const SwitchKey (&keys)[N])
@@ -38,9 +44,15 @@ void saveSwitches(IniFile* file, const QString& section, quint8 bits, const Swit
 }
 } // namespace
 
-TSys_Conformations::TSys_Conformations(IniFile* optionsFile) : m_file(optionsFile) { Load(); }
+TSys_Conformations::TSys_Conformations(IniFile* optionsFile) : m_file(optionsFile)
+{
+    Load();
+}
 
-bool TSys_Conformations::Contains(int sw) const { return contains(m_bits, sw); }
+bool TSys_Conformations::Contains(int sw) const
+{
+    return contains(m_bits, sw);
+}
 
 void TSys_Conformations::Include(int sw)
 {
@@ -66,13 +78,20 @@ void TSys_Conformations::Save()
 void TSys_Conformations::Load()
 {
     for (const SwitchKey& k : ConformationKeys)
-        if (!m_file->readBool(QStringLiteral("Conformations"), QString::fromUtf16(k.key), Contains(k.bit)))
+        if (!m_file->readBool(QStringLiteral("Conformations"), QString::fromUtf16(k.key),
+                              Contains(k.bit)))
             m_bits &= quint8(~(1u << k.bit));
 }
 
-TSys_Sounds::TSys_Sounds(IniFile* optionsFile) : m_file(optionsFile) { Load(); }
+TSys_Sounds::TSys_Sounds(IniFile* optionsFile) : m_file(optionsFile)
+{
+    Load();
+}
 
-bool TSys_Sounds::Contains(int sw) const { return contains(m_bits, sw); }
+bool TSys_Sounds::Contains(int sw) const
+{
+    return contains(m_bits, sw);
+}
 
 void TSys_Sounds::Include(int sw)
 {
@@ -90,7 +109,10 @@ void TSys_Sounds::Exclude(int sw)
     Save();
 }
 
-void TSys_Sounds::Save() { saveSwitches(m_file, QStringLiteral("Sounds"), m_bits, SoundKeys); }
+void TSys_Sounds::Save()
+{
+    saveSwitches(m_file, QStringLiteral("Sounds"), m_bits, SoundKeys);
+}
 
 void TSys_Sounds::Load()
 {
@@ -126,20 +148,62 @@ TSystemSettings::~TSystemSettings()
     m_optionsFile.reset();
 }
 
-void TSystemSettings::SetColCount(int value) { set(m_ColCount, value); }
-void TSystemSettings::SetCommandsCount(int value) { set(m_CommandsCount, value); }
-void TSystemSettings::SetUseCircleScroll(bool value) { set(m_UseCircleScroll, value); }
-void TSystemSettings::SetUseStayOnTop(bool value) { set(m_UseStayOnTop, value); }
-void TSystemSettings::SetUseAlphaBlend(bool value) { set(m_UseAlphaBlend, value); }
-void TSystemSettings::SetAlphaBlendValue(int value) { set(m_AlphaBlendValue, value); }
-void TSystemSettings::SetHistoryCommandsCount(int value) { set(m_HistoryCommandsCount, value); }
-void TSystemSettings::SetUseAscSort(bool value) { set(m_UseAscSort, value); }
-void TSystemSettings::SetAfterRunCommand(bool value) { set(m_AfterRunCommand, value); }
-void TSystemSettings::SetAfterLoad(bool value) { set(m_AfterLoad, value); }
-void TSystemSettings::SetLeft(int value) { set(m_Left, value); }
-void TSystemSettings::SetTop(int value) { set(m_Top, value); }
-void TSystemSettings::SetPagesCount(int value) { set(m_PagesCount, value); }
-void TSystemSettings::SetSelectedSkinFileName(const QString& value) { set(m_SelectedSkinFileName, value); }
+void TSystemSettings::SetColCount(int value)
+{
+    set(m_ColCount, value);
+}
+void TSystemSettings::SetCommandsCount(int value)
+{
+    set(m_CommandsCount, value);
+}
+void TSystemSettings::SetUseCircleScroll(bool value)
+{
+    set(m_UseCircleScroll, value);
+}
+void TSystemSettings::SetUseStayOnTop(bool value)
+{
+    set(m_UseStayOnTop, value);
+}
+void TSystemSettings::SetUseAlphaBlend(bool value)
+{
+    set(m_UseAlphaBlend, value);
+}
+void TSystemSettings::SetAlphaBlendValue(int value)
+{
+    set(m_AlphaBlendValue, value);
+}
+void TSystemSettings::SetHistoryCommandsCount(int value)
+{
+    set(m_HistoryCommandsCount, value);
+}
+void TSystemSettings::SetUseAscSort(bool value)
+{
+    set(m_UseAscSort, value);
+}
+void TSystemSettings::SetAfterRunCommand(bool value)
+{
+    set(m_AfterRunCommand, value);
+}
+void TSystemSettings::SetAfterLoad(bool value)
+{
+    set(m_AfterLoad, value);
+}
+void TSystemSettings::SetLeft(int value)
+{
+    set(m_Left, value);
+}
+void TSystemSettings::SetTop(int value)
+{
+    set(m_Top, value);
+}
+void TSystemSettings::SetPagesCount(int value)
+{
+    set(m_PagesCount, value);
+}
+void TSystemSettings::SetSelectedSkinFileName(const QString& value)
+{
+    set(m_SelectedSkinFileName, value);
+}
 
 void TSystemSettings::Save()
 {
@@ -166,18 +230,22 @@ void TSystemSettings::Load()
     const IniFile& f = *m_optionsFile;
     m_ColCount = f.readInteger(PageControl, QStringLiteral("ColCount"), m_ColCount);
     m_CommandsCount = f.readInteger(PageControl, QStringLiteral("CommandsCount"), m_CommandsCount);
-    m_UseCircleScroll = f.readBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
+    m_UseCircleScroll =
+        f.readBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
     m_UseStayOnTop = f.readBool(MainForm, QStringLiteral("UseStayOnTop"), m_UseStayOnTop);
     m_UseAlphaBlend = f.readBool(MainForm, QStringLiteral("UseAlphaBlend"), m_UseAlphaBlend);
-    m_AlphaBlendValue = f.readInteger(MainForm, QStringLiteral("AlphaBlendValue"), m_AlphaBlendValue);
-    m_HistoryCommandsCount = f.readInteger(History, QStringLiteral("CommandsCount"), m_HistoryCommandsCount);
+    m_AlphaBlendValue =
+        f.readInteger(MainForm, QStringLiteral("AlphaBlendValue"), m_AlphaBlendValue);
+    m_HistoryCommandsCount =
+        f.readInteger(History, QStringLiteral("CommandsCount"), m_HistoryCommandsCount);
     m_UseAscSort = f.readBool(History, QStringLiteral("UseAscSort"), m_UseAscSort);
     m_AfterRunCommand = f.readBool(Minimize, QStringLiteral("AfterRunCommand"), m_AfterRunCommand);
     m_AfterLoad = f.readBool(Minimize, QStringLiteral("AfterLoad"), m_AfterLoad);
     m_Left = f.readInteger(MainForm, QStringLiteral("Left"), m_Left);
     m_Top = f.readInteger(MainForm, QStringLiteral("Top"), m_Top);
     m_PagesCount = f.readInteger(PageControl, QStringLiteral("PagesCount"), m_PagesCount);
-    m_SelectedSkinFileName = f.readString(Skins, QStringLiteral("SelectedSkinFileName"), m_SelectedSkinFileName);
+    m_SelectedSkinFileName =
+        f.readString(Skins, QStringLiteral("SelectedSkinFileName"), m_SelectedSkinFileName);
 }
 
 void TSystemSettings::InitializeFiles()
@@ -186,7 +254,8 @@ void TSystemSettings::InitializeFiles()
     IniFile pages(m_appFolder + Constants::PagesFileName);
     if (!pages.exists()) {
         IniFile::Batch batch(pages);
-        pages.writeString(QStringLiteral("0"), QStringLiteral("Caption"), Constants::DefaultPageCaption);
+        pages.writeString(QStringLiteral("0"), QStringLiteral("Caption"),
+                          Constants::DefaultPageCaption);
         pages.writeInteger(QStringLiteral("0"), QStringLiteral("ImageIndex"), -1);
     }
 }

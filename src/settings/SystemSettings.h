@@ -10,7 +10,14 @@
 class TSys_Conformations
 {
 public:
-    enum Switch { DelPage = 0, ClearCommand = 1, ReplaceCommandOnDrop = 2, ChangeCommandProperties = 3, ReplaceLNK = 4 };
+    enum Switch
+    {
+        DelPage = 0,
+        ClearCommand = 1,
+        ReplaceCommandOnDrop = 2,
+        ChangeCommandProperties = 3,
+        ReplaceLNK = 4
+    };
 
     explicit TSys_Conformations(IniFile* optionsFile);
 
@@ -31,7 +38,15 @@ private:
 class TSys_Sounds
 {
 public:
-    enum Switch { DropShortCut = 0, ScrollPage = 1, RunCommand = 2, DropCommand = 3, DropPage = 4, MuteAll = 5 };
+    enum Switch
+    {
+        DropShortCut = 0,
+        ScrollPage = 1,
+        RunCommand = 2,
+        DropCommand = 3,
+        DropPage = 4,
+        MuteAll = 5
+    };
 
     explicit TSys_Sounds(IniFile* optionsFile);
 

@@ -17,7 +17,8 @@ int TScriptedMessageBoxes::Show(const QString& text, const QString& caption, int
     shown.append({text, caption, flags});
     if (m_answers.isEmpty()) {
         unexpected = true;
-        QTest::qFail(qPrintable(QStringLiteral("unexpected message box: ") + caption + QStringLiteral(": ") + text),
+        QTest::qFail(qPrintable(QStringLiteral("unexpected message box: ") + caption +
+                                QStringLiteral(": ") + text),
                      __FILE__, __LINE__);
         return IDCANCEL;
     }

@@ -58,7 +58,8 @@ private slots:
         ini.writeString("Beta", "Two", "2");
         ini.writeString("ALPHA", "three", "3");
         ini.writeString("alpha", "ONE", "uno");
-        QCOMPARE(readAll(file), QByteArray("[Alpha]\r\nOne=uno\r\nthree=3\r\n\r\n[Beta]\r\nTwo=2\r\n"));
+        QCOMPARE(readAll(file),
+                 QByteArray("[Alpha]\r\nOne=uno\r\nthree=3\r\n\r\n[Beta]\r\nTwo=2\r\n"));
         QCOMPARE(ini.readString("BETA", "two", ""), QString("2"));
         QCOMPARE(ini.sections(), QStringList({"Alpha", "Beta"}));
         QCOMPARE(ini.keys("alpha"), QStringList({"One", "three"}));
