@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+// An X display of its own (Xvfb, no window manager) with a tray host.
+class TDisplay
+{
+public:
+    ~TDisplay();
+    // False (with the reason) when Xvfb is not installed or does not start.
+    bool start(bool withTray, QString* why);
+    QString name() const { return m_name; }
+    QImage screenshot() const;
+    // Runs xdotool on this display; returns its standard output, trimmed.
+    QString xdotool(const QStringList& args, int timeoutMs = 10000) const;
+
+private:
+    QString m_name;
+    std::unique_ptr<QProcess> m_xvfb;
+    std::unique_ptr<QProcess> m_tray;
+};
+
+// The real program in a temporary folder of its own (portable mode).
+class TProgram
+{
+public:
+    explicit TProgram(const TDisplay& display);
+    ~TProgram();
+
+    QString folder() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+
+    // Starts a copy; several copies may run at once (the single-instance rule decides).
+    QProcess* start();
+    // Waits for the main window to be mapped and returns its X window id.
+    QString waitForWindow(int timeoutMs = 15000) const;
+    // The window's geometry as "x y w h" read with xdotool.
+    QRect windowGeometry(const QString& window) const;
+    bool isVisible(const QString& window) const;
+    // Ends every copy started here; the first one normally (SIGTERM).
+    void stop();
+
+    QProcessEnvironment environment() const;
+
+private:
+    const TDisplay& m_display;
+    QTemporaryDir m_dir;
+    QTemporaryDir m_runtime;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
