@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QPixmap>
 #include <QString>
 
@@ -27,8 +28,27 @@ struct TCommandPicture
     int size = 32;
 };
 
-enum TSoundKind { SoundDropShortCut = 0, SoundScrollPage = 1, SoundRunCommand = 2, SoundDropCommand = 3, SoundDropPage = 4 };
-enum TMailKind { MailErrorReport = 0, MailWish = 1 };
+enum TSoundKind
+{
+    SoundDropShortCut = 0,
+    SoundScrollPage = 1,
+    SoundRunCommand = 2,
+    SoundDropCommand = 3,
+    SoundDropPage = 4
+};
+enum TMailKind
+{
+    MailErrorReport = 0,
+    MailWish = 1
+};
+
+struct TVersionNumbers
+{
+    int major = 0;
+    int minor = 0;
+    int release = 0;
+    int build = 0;
+};
 
 class IShell
 {
@@ -36,19 +56,26 @@ public:
     virtual ~IShell() = default;
 
     // Starts a file; false when it could not be started (the caller reports it).
-    virtual bool Execute(const QString& path, const QString& parameters, const QString& workingFolder) = 0;
+    virtual bool Execute(const QString& path, const QString& parameters,
+                         const QString& workingFolder) = 0;
     // Plays one of the program's sounds without waiting; silent on any failure.
     virtual void PlaySound(int kind) = 0;
     // Empty fields for anything that cannot be read.
     virtual TShortcutInfo ReadShortcut(const QString& shortcutFile) = 0;
-    virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile, int showMode) = 0;
+    virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
+                               int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
     virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
     // Opens a URL (web site, mail link) with the desktop's handler.
     virtual void OpenUrl(const QString& url) = 0;
+    // The user's autostart and desktop folders, without a trailing separator; empty if unknown.
     virtual QString StartupFolder() = 0;
     virtual QString DesktopFolder() = 0;
     virtual QString ExecutablePath() = 0;
+    // The four parts of the running program's version (all 0 when it has none).
+    virtual TVersionNumbers ExecutableVersion() = 0;
+    // The executable's last-write time in local time; invalid when it cannot be read.
+    virtual QDateTime ExecutableLastChange() = 0;
 };
 
 // The shell in use: the platform's own unless a test has set its own.
@@ -68,9 +95,10 @@ void ClearShellTexts();
 bool LaunchCommand(const QString& path, const QString& parameters);
 void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
-bool WriteShortcut(const QString& targetPath, const QString& arguments, const QString& workingFolder,
-                   const QString& shortcutFile, const QString& description, const QString& iconPath,
-                   int iconIndex, int showMode);
+bool WriteShortcut(const QString& targetPath, const QString& arguments,
+                   const QString& workingFolder, const QString& shortcutFile,
+                   const QString& description, const QString& iconPath, int iconIndex,
+                   int showMode);
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
                            const QString& parameters, int iconIndex);
 void CreateAutorunShortcut();
@@ -82,7 +110,28 @@ QString ExpandSystemRoot(const QString& path);
 void OpenWebSite();
 void SendMailLink(int kind);
 
+// Where the program's web site and mail links lead.
+extern const QString WebSiteUrl;
+extern const QString MailRecipient;
+
+// The pieces of the texts above, separated so they can be checked on their own.
+QString FormatVersionText(const TVersionNumbers& version);
+// Short date, a space and long time in the default locale; the date alone at exactly midnight.
+QString FormatLastChangeText(const QDateTime& time);
+QString MailLinkText(int kind, const QString& versionText, const QString& lastChangeText);
+// "DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND" or "DROP_COMMAND"; empty for an unknown kind.
+QString SoundResourceName(int kind);
+// The program's own pictures: "MY_WARNING_ICO", "MY_ERROR_ICO", "MAINICON"; null if unknown.
+QPixmap ProgramIcon(const QString& name, int size);
+// True when text can be used as a file name on this system as it is.
+bool IsValidFileName(const QString& name);
+// Replaces every occurrence, searching again from the start after each replacement, so
+// occurrences formed by a replacement are replaced too.
+QString ReplaceAll(const QString& text, const QString& pattern, const QString& replacement);
+
 // Shared rules.
+// The separator between folders in the rules below.
+extern const QChar PathSeparator;
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
 QString AsciiLowerCase(const QString& text);
