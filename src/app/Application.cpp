@@ -2,6 +2,7 @@
 
 #include "app/Main.h"
 #include "app/SingleInstance.h"
+#include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/SharedFiles.h"
@@ -48,6 +49,7 @@ struct ProcessServices
             pages->flush();
         PagesFile = nullptr;
         pages.reset();
+        ClearShellTexts();
         SystemSettings = nullptr;
         settings.reset();
         Folders::clear();
@@ -64,6 +66,7 @@ int RunKestrolin(int argc, char** argv)
     Folders::initialize(QCoreApplication::applicationDirPath());
     services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
     SystemSettings = services.settings.get();
+    InitializeShellTexts();
     services.pages = std::make_unique<IniFile>(Folders::appFolder() + Constants::PagesFileName);
     PagesFile = services.pages.get();
     services.commands =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QPixmap>
 #include <QString>
 
@@ -41,6 +42,14 @@ enum TMailKind
     MailWish = 1
 };
 
+struct TVersionNumbers
+{
+    int major = 0;
+    int minor = 0;
+    int release = 0;
+    int build = 0;
+};
+
 class IShell
 {
 public:
@@ -59,9 +68,14 @@ public:
     virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
     // Opens a URL (web site, mail link) with the desktop's handler.
     virtual void OpenUrl(const QString& url) = 0;
+    // The user's autostart and desktop folders, without a trailing separator; empty if unknown.
     virtual QString StartupFolder() = 0;
     virtual QString DesktopFolder() = 0;
     virtual QString ExecutablePath() = 0;
+    // The four parts of the running program's version (all 0 when it has none).
+    virtual TVersionNumbers ExecutableVersion() = 0;
+    // The executable's last-write time in local time; invalid when it cannot be read.
+    virtual QDateTime ExecutableLastChange() = 0;
 };
 
 // The shell in use: the platform's own unless a test has set its own.
@@ -96,7 +110,28 @@ QString ExpandSystemRoot(const QString& path);
 void OpenWebSite();
 void SendMailLink(int kind);
 
+// Where the program's web site and mail links lead.
+extern const QString WebSiteUrl;
+extern const QString MailRecipient;
+
+// The pieces of the texts above, separated so they can be checked on their own.
+QString FormatVersionText(const TVersionNumbers& version);
+// Short date, a space and long time in the default locale; the date alone at exactly midnight.
+QString FormatLastChangeText(const QDateTime& time);
+QString MailLinkText(int kind, const QString& versionText, const QString& lastChangeText);
+// "DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND" or "DROP_COMMAND"; empty for an unknown kind.
+QString SoundResourceName(int kind);
+// The program's own pictures: "MY_WARNING_ICO", "MY_ERROR_ICO", "MAINICON"; null if unknown.
+QPixmap ProgramIcon(const QString& name, int size);
+// True when text can be used as a file name on this system as it is.
+bool IsValidFileName(const QString& name);
+// Replaces every occurrence, searching again from the start after each replacement, so
+// occurrences formed by a replacement are replaced too.
+QString ReplaceAll(const QString& text, const QString& pattern, const QString& replacement);
+
 // Shared rules.
+// The separator between folders in the rules below.
+extern const QChar PathSeparator;
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
 QString AsciiLowerCase(const QString& text);

@@ -1,0 +1,421 @@
+#include "platform/Shell.h"
+
+#include "platform/MessageBoxes.h"
+#include "platform/PlatformShell.h"
+#include "settings/Constants.h"
+#include "settings/Folders.h"
+#include "settings/SystemSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QPainter>
+#include <QPalette>
+
+#include <memory>
+
+// The resources live in this static library; they must be registered before first use.
+static void initShellResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(shell);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+#ifdef Q_OS_WIN
+const QChar PathSeparator = u'\\';
+#else
+const QChar PathSeparator = u'/';
+#endif
+
+const QString WebSiteUrl = QStringLiteral("https://kestrolin.example.org");
+const QString MailRecipient = QStringLiteral("support@kestrolin.example.org");
+
+namespace {
+
+IShell* replacement = nullptr;
+
+struct ShellTexts
+{
+    QString startupFolder;
+    QString desktopFolder;
+    QString autorunShortcutPath;
+    QString versionText;
+    QString lastChangeText;
+};
+ShellTexts texts;
+
+bool isSeparator(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == u'\\' || c == u':' || c == u'/';
+#else
+    return c == u'/';
+#endif
+}
+
+qsizetype lastSeparator(const QString& path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (isSeparator(path.at(i)))
+            return i;
+    }
+    return -1;
+}
+
+QColor buttonFace()
+{
+    return QGuiApplication::palette().color(QPalette::Button);
+}
+
+} // namespace
+
+IShell& Shell()
+{
+    if (replacement)
+        return *replacement;
+    static const std::unique_ptr<IShell> platform = CreatePlatformShell();
+    return *platform;
+}
+
+IShell* SetShell(IShell* shell)
+{
+    IShell* previous = replacement;
+    replacement = shell;
+    return previous;
+}
+
+// ---- Shared rules ----------------------------------------------------------------------------
+
+QString AsciiLowerCase(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return result;
+}
+
+QString ExtractFileName(const QString& path)
+{
+    return path.mid(lastSeparator(path) + 1);
+}
+
+QString ExtractFilePath(const QString& path)
+{
+    return path.left(lastSeparator(path) + 1);
+}
+
+QString ExtractFileExt(const QString& path)
+{
+    const QString name = ExtractFileName(path);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+bool TargetExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (ExtractFileName(path).isEmpty())
+        return info.isDir();
+    // A folder named without its trailing separator does not count.
+    return info.exists() && !info.isDir();
+}
+
+bool IconFileExists(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+bool IsValidFileName(const QString& name)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (QChar c : name) {
+        if (c.unicode() < 0x20)
+            return false;
+#ifdef Q_OS_WIN
+        if (QStringView(u"\\/:*?\"<>|").contains(c))
+            return false;
+#else
+        if (c == u'/')
+            return false;
+#endif
+    }
+    return true;
+}
+
+QString ReplaceAll(const QString& text, const QString& pattern, const QString& replacement)
+{
+    if (pattern.isEmpty())
+        return text;
+    QString result = text;
+    // A replacement holding its own pattern would never finish; one pass is all that makes sense.
+    if (replacement.contains(pattern))
+        return result.replace(pattern, replacement);
+    qsizetype at = result.indexOf(pattern);
+    while (at >= 0) {
+        result.replace(at, pattern.size(), replacement);
+        at = result.indexOf(pattern);
+    }
+    return result;
+}
+
+// ---- Texts -----------------------------------------------------------------------------------
+
+QString FormatVersionText(const TVersionNumbers& v)
+{
+    return QStringLiteral("%1.%2.%3 сборка %4")
+        .arg(v.major)
+        .arg(v.minor)
+        .arg(v.release)
+        .arg(v.build);
+}
+
+QString FormatLastChangeText(const QDateTime& time)
+{
+    if (!time.isValid())
+        return {};
+    const QLocale locale;
+    QString text = locale.toString(time.date(), QLocale::ShortFormat);
+    if (time.time() != QTime(0, 0)) {
+        // The locale's long time format carries the time zone name, which the desktop's own
+        // long time does not show; keep hours, minutes and seconds.
+        QString format = locale.timeFormat(QLocale::LongFormat);
+        format.remove(u't');
+        text += u' ' + time.time().toString(format.trimmed());
+    }
+    return text;
+}
+
+QString MailLinkText(int kind, const QString& versionText, const QString& lastChangeText)
+{
+    const QString& space = Constants::MailSpace;
+    QString text = QStringLiteral("mailto:") + MailRecipient + QStringLiteral("?subject=") +
+                   Constants::ProductName + space + versionText + space + QStringLiteral("от") +
+                   space + lastChangeText;
+    text += space + (kind == MailErrorReport ? QStringLiteral("Найдена ошибка!")
+                                             : QStringLiteral("Пожелание"));
+    return ReplaceAll(text, QStringLiteral(" "), space);
+}
+
+QString StartupFolder()
+{
+    return texts.startupFolder;
+}
+QString DesktopFolder()
+{
+    return texts.desktopFolder;
+}
+QString AutorunShortcutPath()
+{
+    return texts.autorunShortcutPath;
+}
+QString VersionText()
+{
+    return texts.versionText;
+}
+QString LastChangeText()
+{
+    return texts.lastChangeText;
+}
+
+void InitializeShellTexts()
+{
+    IShell& shell = Shell();
+    texts.startupFolder = shell.StartupFolder();
+    texts.desktopFolder = shell.DesktopFolder();
+    texts.autorunShortcutPath =
+        texts.startupFolder + PathSeparator + Constants::ProductName + Constants::ShortcutExtension;
+    texts.versionText = FormatVersionText(shell.ExecutableVersion());
+    texts.lastChangeText = FormatLastChangeText(shell.ExecutableLastChange());
+}
+
+void ClearShellTexts()
+{
+    texts = ShellTexts{};
+}
+
+// ---- Running and sounds ----------------------------------------------------------------------
+
+bool LaunchCommand(const QString& path, const QString& parameters)
+{
+    if (Shell().Execute(path, parameters, ExtractFilePath(path)))
+        return true;
+    ShowMessage(QStringLiteral("Не удаётся запустить команду\r\"") + path + QStringLiteral("\" ") +
+                    parameters,
+                QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
+    return false;
+}
+
+QString SoundResourceName(int kind)
+{
+    switch (kind) {
+    case SoundDropShortCut:
+        return QStringLiteral("DROP_SHORT_CUT");
+    case SoundScrollPage:
+        return QStringLiteral("SCROLL_PAGE");
+    case SoundRunCommand:
+        return QStringLiteral("RUN_COMMAND");
+    case SoundDropCommand:
+    case SoundDropPage:
+        return QStringLiteral("DROP_COMMAND");
+    default:
+        return {};
+    }
+}
+
+void PlayEventSound(int kind)
+{
+    if (SoundResourceName(kind).isEmpty())
+        return;
+    const TSys_Sounds* sounds = SystemSettings ? SystemSettings->Sounds() : nullptr;
+    if (!sounds || sounds->Contains(TSys_Sounds::MuteAll) || !sounds->Contains(kind))
+        return;
+    Shell().PlaySound(kind);
+}
+
+// ---- Shortcuts -------------------------------------------------------------------------------
+
+TShortcutInfo ReadShortcut(const QString& shortcutFile)
+{
+    return Shell().ReadShortcut(shortcutFile);
+}
+
+bool WriteShortcut(const QString& targetPath, const QString& arguments,
+                   const QString& workingFolder, const QString& shortcutFile,
+                   const QString& description, const QString& iconPath, int iconIndex, int showMode)
+{
+    TShortcutInfo info;
+    info.targetPath = targetPath;
+    info.arguments = arguments;
+    info.workingFolder = workingFolder;
+    info.description = description;
+    info.iconPath = iconPath;
+    info.iconIndex = iconIndex;
+    return Shell().WriteShortcut(info, shortcutFile, showMode);
+}
+
+void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
+                           const QString& parameters, int iconIndex)
+{
+    // The description becomes the file name as it is; one that cannot be a file name (or that
+    // would lead into another folder) gives no shortcut, silently.
+    if (!IsValidFileName(description + Constants::ShortcutExtension) || description.isEmpty())
+        return;
+    WriteShortcut(path, parameters, Folders::appFolder(),
+                  DesktopFolder() + PathSeparator + description + Constants::ShortcutExtension,
+                  description, iconPath, iconIndex, 1);
+}
+
+void RemoveAutorunShortcut()
+{
+    const QString path = AutorunShortcutPath();
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
+}
+
+void CreateAutorunShortcut()
+{
+    RemoveAutorunShortcut();
+    // A fresh desktop may not have its autostart folder yet.
+    if (!StartupFolder().isEmpty())
+        QDir().mkpath(StartupFolder());
+    const QString executable = Shell().ExecutablePath();
+    WriteShortcut(executable, QString(), Folders::appFolder(), AutorunShortcutPath(),
+                  Constants::ProductName + QStringLiteral(" v.") + VersionText() +
+                      QStringLiteral(" от ") + LastChangeText(),
+                  executable, 0, 1);
+}
+
+bool AutorunShortcutIsOurs()
+{
+    const QString path = AutorunShortcutPath();
+    if (!QFileInfo(path).isFile())
+        return false;
+    const QString target = ReadShortcut(path).targetPath;
+    return !target.isEmpty() && AsciiLowerCase(target) == AsciiLowerCase(Shell().ExecutablePath());
+}
+
+// ---- Icons -----------------------------------------------------------------------------------
+
+QPixmap ProgramIcon(const QString& name, int size)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0)
+        return {};
+    initShellResources();
+    const QIcon icon(QStringLiteral(":/icons/") + name + QStringLiteral(".png"));
+    if (icon.isNull())
+        return {};
+    return icon.pixmap(size, size);
+}
+
+void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
+                     TCommandPicture& picture)
+{
+    picture.pixmap = QPixmap();
+    // Pixmaps need the GUI; without it (or without a size) there is nothing to draw on.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || picture.size <= 0)
+        return;
+    const int size = picture.size;
+    if (iconPath.isEmpty() && targetPath.isEmpty()) {
+        QPixmap face(size, size);
+        face.fill(buttonFace());
+        picture.pixmap = face;
+        return;
+    }
+
+    QPixmap icon;
+    if (!TargetExists(targetPath)) {
+        icon = ProgramIcon(QStringLiteral("MY_ERROR_ICO"), size);
+        picture.hint += QStringLiteral("\rФайл команды не найден!");
+    } else if (!IconFileExists(iconPath)) {
+        icon = ProgramIcon(QStringLiteral("MY_WARNING_ICO"), size);
+        picture.hint += QStringLiteral("\rФайл иконки не найден!");
+    } else {
+        icon = Shell().ExtractIcon(iconPath, iconIndex, size);
+    }
+    if (icon.isNull())
+        return;
+
+    QPixmap drawn(size, size);
+    drawn.fill(buttonFace());
+    QPainter painter(&drawn);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect(0, 0, size, size), icon);
+    painter.end();
+    picture.pixmap = drawn;
+}
+
+QString ExpandSystemRoot(const QString& path)
+{
+    static const QString pattern = QStringLiteral("%systemroot%");
+    const QString lowered = AsciiLowerCase(path);
+    // Without a Windows folder there is nothing to expand to; the path stays as it was.
+    if (!lowered.contains(pattern) || Folders::windowsFolder().isEmpty())
+        return path;
+    return ReplaceAll(lowered, pattern, Folders::windowsFolder());
+}
+
+// ---- Links -----------------------------------------------------------------------------------
+
+void OpenWebSite()
+{
+    Shell().OpenUrl(WebSiteUrl);
+}
+
+void SendMailLink(int kind)
+{
+    Shell().OpenUrl(MailLinkText(kind, VersionText(), LastChangeText()));
+}

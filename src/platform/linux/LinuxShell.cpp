@@ -1,0 +1,352 @@
+#include "platform/linux/LinuxShell.h"
+
+#include "platform/PlatformShell.h"
+#include "platform/linux/CommandLine.h"
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/IconTheme.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+
+const QString IconIndexKey = QStringLiteral("X-Kestrolin-IconIndex");
+
+bool hasGui()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+QString withoutTrailingSeparator(const QString& folder)
+{
+    QString result = folder;
+    while (result.size() > 1 && result.endsWith(u'/'))
+        result.chop(1);
+    return result;
+}
+
+bool startProgram(const QString& program, const QStringList& arguments,
+                  const QString& workingFolder)
+{
+    // Detached and without a shell: the arguments reach the program exactly as split.
+    return QProcess::startDetached(program, arguments, workingFolder);
+}
+
+bool openWithDesktop(const QUrl& url)
+{
+    return hasGui() && QDesktopServices::openUrl(url);
+}
+
+// Runs a desktop entry the way the desktop would: its Exec line in its Path, or its URL.
+bool runDesktopEntry(const TDesktopEntry& entry, const QString& parameters,
+                     const QString& workingFolder)
+{
+    if (!entry.isValid())
+        return false;
+    const QString type = entry.value(QStringLiteral("Type"));
+    if (type == u"Link") {
+        const QUrl url(entry.value(QStringLiteral("URL")));
+        return url.isValid() && !url.isEmpty() && openWithDesktop(url);
+    }
+    if (!type.isEmpty() && type != u"Application")
+        return false;
+    QStringList arguments = SplitExecLine(entry.value(QStringLiteral("Exec")));
+    if (arguments.isEmpty())
+        return false;
+    const QString program = ResolveProgram(arguments.takeFirst());
+    if (program.isEmpty())
+        return false;
+    arguments += SplitShellWords(parameters);
+    const QString path = entry.value(QStringLiteral("Path"));
+    return startProgram(program, arguments, path.isEmpty() ? workingFolder : path);
+}
+
+QPixmap fallbackPicture(const QString& name, int size)
+{
+    return ProgramIcon(name, size);
+}
+
+QPixmap themeIcon(const QStringList& names, int size)
+{
+    for (const QString& name : names) {
+        if (name.isEmpty())
+            continue;
+        const QIcon icon = QIcon::fromTheme(name);
+        if (!icon.isNull())
+            return icon.pixmap(size, size);
+        const QString file = ResolveThemeIcon(name, size);
+        if (!file.isEmpty()) {
+            const QIcon fromFile(file);
+            const QPixmap pixmap = fromFile.pixmap(size, size);
+            if (!pixmap.isNull())
+                return pixmap;
+        }
+    }
+    return {};
+}
+
+// A picture file (image or icon), the image at index of a multi-image file.
+QPixmap readPicture(const QString& file, int index, int size, bool* isPicture)
+{
+    QImageReader reader(file);
+    *isPicture = reader.canRead();
+    if (!*isPicture)
+        return {};
+    if (index > 0 && (reader.imageCount() <= index || !reader.jumpToImage(index)))
+        return {};
+    if (reader.format() == "svg" || reader.format() == "svgz")
+        reader.setScaledSize(QSize(size, size));
+    const QSize full = reader.size();
+    // Huge pictures are decoded at a size that fits; an icon needs no more.
+    if (full.isValid() && (full.width() > 1024 || full.height() > 1024))
+        reader.setScaledSize(full.scaled(1024, 1024, Qt::KeepAspectRatio));
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+bool IsRunnableProgram(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable())
+        return false;
+    // Files on some mounted disks all carry the executable bit; only real programs are run.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(4);
+    return head.startsWith("#!") || head == "\x7f"
+                                            "ELF";
+}
+
+QString XdgConfigHome()
+{
+    const QString configured = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configured.isEmpty() && QDir::isAbsolutePath(configured))
+        return withoutTrailingSeparator(configured);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString XdgDesktopFolder(const QString& home, const QString& configHome,
+                         const QString& desktopDirVariable)
+{
+    if (!desktopDirVariable.isEmpty() && QDir::isAbsolutePath(desktopDirVariable))
+        return withoutTrailingSeparator(desktopDirVariable);
+    QFile dirs(configHome + QStringLiteral("/user-dirs.dirs"));
+    if (dirs.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QString text = QString::fromUtf8(dirs.read(64 * 1024));
+        for (QString line : text.split(u'\n')) {
+            line = line.trimmed();
+            if (!line.startsWith(QStringLiteral("XDG_DESKTOP_DIR=")))
+                continue;
+            QString value = line.mid(int(sizeof("XDG_DESKTOP_DIR=")) - 1).trimmed();
+            if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+                value = value.mid(1, value.size() - 2);
+            if (value.startsWith(QStringLiteral("$HOME")))
+                value = home + value.mid(5);
+            if (QDir::isAbsolutePath(value))
+                return withoutTrailingSeparator(value);
+        }
+    }
+    return withoutTrailingSeparator(home) + QStringLiteral("/Desktop");
+}
+
+bool TLinuxShell::Execute(const QString& path, const QString& parameters,
+                          const QString& workingFolder)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (info.isDir())
+        return openWithDesktop(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!info.exists()) {
+        // A bare program name is looked up on PATH, as the desktop's run dialog would.
+        if (path.contains(u'/'))
+            return false;
+        const QString program = QStandardPaths::findExecutable(path);
+        return !program.isEmpty() &&
+               startProgram(program, SplitShellWords(parameters), workingFolder);
+    }
+    if (info.suffix().compare(QStringLiteral("desktop"), Qt::CaseInsensitive) == 0)
+        return runDesktopEntry(TDesktopEntry::read(path), parameters, workingFolder);
+    if (IsRunnableProgram(path))
+        return startProgram(info.absoluteFilePath(), SplitShellWords(parameters), workingFolder);
+    return openWithDesktop(QUrl::fromLocalFile(info.absoluteFilePath()));
+}
+
+void TLinuxShell::PlaySound(int kind)
+{
+    m_sounds.play(SoundResourceName(kind));
+}
+
+TShortcutInfo TLinuxShell::ReadShortcut(const QString& shortcutFile)
+{
+    const TDesktopEntry entry = TDesktopEntry::read(shortcutFile);
+    if (!entry.isValid())
+        return {};
+    TShortcutInfo info;
+    const QString type = entry.value(QStringLiteral("Type"));
+    if (type == u"Link") {
+        const QUrl url(entry.value(QStringLiteral("URL")));
+        if (!url.isLocalFile())
+            return {};
+        info.targetPath = url.toLocalFile();
+    } else if (type.isEmpty() || type == u"Application") {
+        QStringList arguments = SplitExecLine(entry.value(QStringLiteral("Exec")));
+        if (arguments.isEmpty())
+            return {};
+        info.targetPath = ResolveProgram(arguments.takeFirst());
+        if (info.targetPath.isEmpty())
+            return {};
+        info.arguments = JoinShellWords(arguments);
+    } else {
+        return {};
+    }
+    info.workingFolder = entry.value(QStringLiteral("Path"));
+    info.description = entry.localizedValue(QStringLiteral("Comment"));
+    if (info.description.isEmpty())
+        info.description = entry.localizedValue(QStringLiteral("Name"));
+    const QString icon = entry.value(QStringLiteral("Icon"));
+    info.iconPath = ResolveThemeIcon(icon);
+    bool ok = false;
+    const int index = entry.value(IconIndexKey).toInt(&ok);
+    info.iconIndex = ok && index >= 0 && !info.iconPath.isEmpty() ? index : 0;
+    return info;
+}
+
+bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
+                                int showMode)
+{
+    // The desktop decides how windows appear; there is nothing to store for the show mode.
+    Q_UNUSED(showMode);
+    const QFileInfo target(info.targetPath);
+    const bool opensDocument = target.exists() && !IsRunnableProgram(info.targetPath);
+    const QString name = info.description.isEmpty() ? target.fileName() : info.description;
+
+    QString text = QStringLiteral("[Desktop Entry]\n");
+    text += QStringLiteral("Version=1.0\n");
+    if (opensDocument) {
+        // Documents and folders are links: the desktop opens them with their own program.
+        text += QStringLiteral("Type=Link\n");
+        text += QStringLiteral("URL=") +
+                EscapeEntryValue(QUrl::fromLocalFile(target.absoluteFilePath()).toString()) + u'\n';
+    } else {
+        text += QStringLiteral("Type=Application\n");
+        QStringList exec{info.targetPath};
+        exec += SplitShellWords(info.arguments);
+        text += QStringLiteral("Exec=") + EscapeEntryValue(FormatExecLine(exec)) + u'\n';
+        if (!info.workingFolder.isEmpty())
+            text += QStringLiteral("Path=") + EscapeEntryValue(info.workingFolder) + u'\n';
+        text += QStringLiteral("Terminal=false\n");
+    }
+    text += QStringLiteral("Name=") + EscapeEntryValue(name) + u'\n';
+    if (!info.description.isEmpty())
+        text += QStringLiteral("Comment=") + EscapeEntryValue(info.description) + u'\n';
+    if (!info.iconPath.isEmpty())
+        text += QStringLiteral("Icon=") + EscapeEntryValue(info.iconPath) + u'\n';
+    if (info.iconIndex != 0)
+        text += IconIndexKey + u'=' + QString::number(info.iconIndex) + u'\n';
+
+    QSaveFile file(shortcutFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text.toUtf8());
+    if (!file.commit())
+        return false;
+    // Desktops run only entries that are marked executable.
+    QFile::setPermissions(shortcutFile, QFile::permissions(shortcutFile) | QFile::ExeOwner |
+                                            QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther);
+    return true;
+}
+
+QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
+{
+    if (!hasGui() || size <= 0)
+        return {};
+    const QFileInfo info(file);
+    if (info.suffix().compare(QStringLiteral("desktop"), Qt::CaseInsensitive) == 0 &&
+        info.isFile()) {
+        const QString icon =
+            ResolveThemeIcon(TDesktopEntry::read(file).value(QStringLiteral("Icon")), size);
+        if (!icon.isEmpty() && QFileInfo(icon).suffix() != u"desktop")
+            return ExtractIcon(icon, 0, size);
+    }
+    bool isPicture = false;
+    const QPixmap picture = readPicture(file, index, size, &isPicture);
+    if (isPicture)
+        return picture;
+
+    // Any other file shows its type's icon; the index has no meaning there.
+    QStringList names;
+    QString fallback = QStringLiteral("FILE_ICO");
+    if (info.isDir()) {
+        names << QStringLiteral("folder");
+        fallback = QStringLiteral("FOLDER_ICO");
+    } else {
+        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
+        names << mime.iconName() << mime.genericIconName();
+        if (IsRunnableProgram(file)) {
+            names << QStringLiteral("application-x-executable");
+            fallback = QStringLiteral("PROGRAM_ICO");
+        }
+        names << QStringLiteral("text-x-generic") << QStringLiteral("unknown");
+    }
+    const QPixmap typeIcon = themeIcon(names, size);
+    return typeIcon.isNull() ? fallbackPicture(fallback, size) : typeIcon;
+}
+
+void TLinuxShell::OpenUrl(const QString& url)
+{
+    openWithDesktop(QUrl(url, QUrl::TolerantMode));
+}
+
+QString TLinuxShell::StartupFolder()
+{
+    return XdgConfigHome() + QStringLiteral("/autostart");
+}
+
+QString TLinuxShell::DesktopFolder()
+{
+    return XdgDesktopFolder(QDir::homePath(), XdgConfigHome(),
+                            qEnvironmentVariable("XDG_DESKTOP_DIR"));
+}
+
+QString TLinuxShell::ExecutablePath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+TVersionNumbers TLinuxShell::ExecutableVersion()
+{
+    return {KESTROLIN_VERSION_MAJOR, KESTROLIN_VERSION_MINOR, KESTROLIN_VERSION_PATCH,
+            KESTROLIN_VERSION_TWEAK};
+}
+
+QDateTime TLinuxShell::ExecutableLastChange()
+{
+    const QFileInfo info(ExecutablePath());
+    if (!info.exists())
+        return {};
+    return info.lastModified().toLocalTime();
+}
+
+std::unique_ptr<IShell> CreatePlatformShell()
+{
+    return std::make_unique<TLinuxShell>();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Shell.h"
+#include "platform/SoundPlayer.h"
+
+// The shell on a freedesktop desktop: desktop entries as shortcuts, XDG autostart and desktop
+// folders, programs started directly (never through a shell), everything else opened with the
+// desktop's default handler.
+class TLinuxShell : public IShell
+{
+public:
+    bool Execute(const QString& path, const QString& parameters,
+                 const QString& workingFolder) override;
+    void PlaySound(int kind) override;
+    TShortcutInfo ReadShortcut(const QString& shortcutFile) override;
+    bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
+                       int showMode) override;
+    QPixmap ExtractIcon(const QString& file, int index, int size) override;
+    void OpenUrl(const QString& url) override;
+    QString StartupFolder() override;
+    QString DesktopFolder() override;
+    QString ExecutablePath() override;
+    TVersionNumbers ExecutableVersion() override;
+    QDateTime ExecutableLastChange() override;
+
+private:
+    TSoundPlayer m_sounds;
+};
+
+// The desktop folder as xdg-user-dirs defines it: $XDG_DESKTOP_DIR, else the XDG_DESKTOP_DIR line
+// of user-dirs.dirs in configHome, else home/Desktop. Without a trailing separator.
+QString XdgDesktopFolder(const QString& home, const QString& configHome,
+                         const QString& desktopDirVariable);
+// $XDG_CONFIG_HOME (when absolute) or home/.config.
+QString XdgConfigHome();
+// True for a file the system can run itself: an ELF binary or a script with a #! line.
+bool IsRunnableProgram(const QString& path);
