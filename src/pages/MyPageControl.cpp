@@ -59,9 +59,10 @@ void TMyPageControl::SetActivePageIndex(int position)
 {
     if (position < 0 || position >= m_pages.size())
         return;
+    if (TCommandsPage* old = ActivePage(); old && old != m_pages[position])
+        old->setVisible(false);
     m_active = position;
-    for (int i = 0; i < m_pages.size(); ++i)
-        m_pages[i]->setVisible(i == m_active);
+    m_pages[position]->setVisible(true);
     update();
 }
 
@@ -274,6 +275,7 @@ void TMyPageControl::ScrollPrevious()
 void TMyPageControl::DropPage(const QPoint& point)
 {
     PlayEventSound(SoundDropPage);
+    EnsureTabs();
     int target = -1;
     for (int i = 0; i < m_tabRects.size(); ++i) {
         if (m_tabRects[i].contains(point)) {
@@ -310,6 +312,7 @@ void TMyPageControl::InsertPage(TCommandsPage* page)
 {
     m_pages.append(page);
     page->setVisible(false);
+    page->setGeometry(m_pageGeometry);
     UpdateTabs();
 }
 
@@ -350,22 +353,32 @@ int TMyPageControl::TabLength(int position) const
 
 QRect TMyPageControl::TabRect(int position) const
 {
+    EnsureTabs();
     return position >= 0 && position < m_tabRects.size() ? m_tabRects[position] : QRect();
 }
 
 QRect TMyPageControl::PageArea() const
 {
+    EnsureTabs();
     return QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height());
 }
 
 void TMyPageControl::UpdateTabs()
 {
-    LayoutTabs();
+    // Laid out when next needed: loading thousands of pages must not lay the tabs out each time.
+    m_tabsDirty = true;
     update();
+}
+
+void TMyPageControl::EnsureTabs() const
+{
+    if (m_tabsDirty)
+        const_cast<TMyPageControl*>(this)->LayoutTabs();
 }
 
 void TMyPageControl::LayoutTabs()
 {
+    m_tabsDirty = false;
     // Tabs run down the right-hand side; a tab that does not fit below the last one opens a
     // further row to the right.
     m_tabRects.clear();
@@ -385,16 +398,18 @@ void TMyPageControl::LayoutTabs()
     const int left = width() - m_tabRows * TabRowWidth;
     for (int i = 0; i < m_tabRects.size(); ++i)
         m_tabRects[i].moveLeft(left + rows[i] * TabRowWidth);
-    const QRect area = PageArea().adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth);
+    m_pageGeometry = QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height())
+                         .adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth);
     for (TCommandsPage* page : std::as_const(m_pages))
-        if (page->geometry() != area)
-            page->setGeometry(area);
+        if (page->geometry() != m_pageGeometry)
+            page->setGeometry(m_pageGeometry);
 }
 
 void TMyPageControl::resizeEvent(QResizeEvent*) { LayoutTabs(); }
 
 void TMyPageControl::paintEvent(QPaintEvent*)
 {
+    EnsureTabs();
     QPainter painter(this);
     QStyleOptionTabWidgetFrame frame;
     frame.initFrom(this);
@@ -475,6 +490,7 @@ void TMyPageControl::mousePressEvent(QMouseEvent* event)
     m_pagePressed = false;
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
+    EnsureTabs();
     for (int i = 0; i < m_tabRects.size(); ++i) {
         if (m_tabRects[i].contains(event->position().toPoint())) {
             ActivateByClick(i);

@@ -113,7 +113,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    friend     void LayoutTabs();
+    void LayoutTabs();
+    void EnsureTabs() const;
     void ActivateByClick(int position);
     void StartPageDrag();
     bool AcceptsPageDrag(const QMimeData* data) const;
@@ -126,6 +127,8 @@ private:
     QList<QPixmap> m_images;
     QList<QRect> m_tabRects;
     int m_tabRows = 1;
+    bool m_tabsDirty = true;
+    QRect m_pageGeometry;
     QPoint m_pressPoint;
     bool m_pagePressed = false;
     QPointer<QMenu> m_popupMenu;

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "commands/Messages.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
 #include "platform/Shell.h"
