@@ -473,7 +473,8 @@ bool IniFile::store()
 
 bool IniFile::flush()
 {
-    if (!m_data->dirty)
+    // Inside a batch the one write at its end does it.
+    if (!m_data->dirty || m_data->batchDepth > 0)
         return true;
     return m_data->writeNow();
 }

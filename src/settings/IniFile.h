@@ -45,7 +45,7 @@ public:
     QStringList sections() const;
     QStringList keys(const QString& section) const;
 
-    // Writes the held content again when something is pending (only inside a batch).
+    // Writes pending changes now; inside a batch they wait for the batch to end.
     bool flush();
 
     // Number of times this path was written to disk in this process; for tests and benchmarks.
