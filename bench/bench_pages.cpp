@@ -53,7 +53,8 @@ struct TBigProfile
         SystemSettings = settings.get();
         pages = std::make_unique<IniFile>(folder + "Pages.ini");
         commands = std::make_unique<IniFile>(folder + "Commands.ini");
-        control = std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
+        control =
+            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
         control->resize(5 * 43 + 28, 900);
     }
     ~TBigProfile()
@@ -64,7 +65,8 @@ struct TBigProfile
     bool load() { return control->LoadPages(nullptr, nullptr, nullptr, TEditCallback(), nullptr); }
 };
 
-void report(benchmark::State& state, const TBigProfile& p, quint64 commandWrites, quint64 pageWrites)
+void report(benchmark::State& state, const TBigProfile& p, quint64 commandWrites,
+            quint64 pageWrites)
 {
     state.counters["commands_ini_writes"] = double(p.commands->diskWrites() - commandWrites);
     state.counters["pages_ini_writes"] = double(p.pages->diskWrites() - pageWrites);

@@ -74,7 +74,10 @@ void TCommandsPage::Layout()
     }
 }
 
-void TCommandsPage::resizeEvent(QResizeEvent*) { Layout(); }
+void TCommandsPage::resizeEvent(QResizeEvent*)
+{
+    Layout();
+}
 
 void TCommandsPage::SetColCount(int n)
 {

@@ -44,16 +44,28 @@ TMyPageControl::~TMyPageControl()
         delete m_pages.takeLast();
 }
 
-TSystemSettings* TMyPageControl::Settings() const { return m_settings ? m_settings : SystemSettings; }
-IniFile* TMyPageControl::PagesIniFile() const { return m_pagesFile ? m_pagesFile : PagesFile; }
-IniFile* TMyPageControl::CommandsIniFile() const { return m_commandsFile ? m_commandsFile : CommandsFile; }
+TSystemSettings* TMyPageControl::Settings() const
+{
+    return m_settings ? m_settings : SystemSettings;
+}
+IniFile* TMyPageControl::PagesIniFile() const
+{
+    return m_pagesFile ? m_pagesFile : PagesFile;
+}
+IniFile* TMyPageControl::CommandsIniFile() const
+{
+    return m_commandsFile ? m_commandsFile : CommandsFile;
+}
 
 TCommandsPage* TMyPageControl::Page(int position) const
 {
     return position >= 0 && position < m_pages.size() ? m_pages[position] : nullptr;
 }
 
-TCommandsPage* TMyPageControl::ActivePage() const { return Page(m_active); }
+TCommandsPage* TMyPageControl::ActivePage() const
+{
+    return Page(m_active);
+}
 
 void TMyPageControl::SetActivePageIndex(int position)
 {
@@ -128,7 +140,8 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     IniFile::Batch commandsBatch(*CommandsIniFile());
     int loaded = 0;
     for (int k = 0; k < last; ++k) {
-        const QString caption = PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
+        const QString caption =
+            PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
         if (!caption.isEmpty()) {
             ++loaded;
             TCommandsPage* page = AddPage(popupMenu, historyWindow, mainWindow, editCallback, k);
@@ -230,8 +243,9 @@ static QString asciiLower(const QString& text)
 bool TMyPageControl::NameExists(const QString& caption) const
 {
     const QString wanted = asciiLower(caption);
-    return std::any_of(m_pages.begin(), m_pages.end(),
-                       [&](const TCommandsPage* page) { return asciiLower(page->Caption()) == wanted; });
+    return std::any_of(m_pages.begin(), m_pages.end(), [&](const TCommandsPage* page) {
+        return asciiLower(page->Caption()) == wanted;
+    });
 }
 
 TCommand* TMyPageControl::GetCommand(int page, int button) const
@@ -405,7 +419,10 @@ void TMyPageControl::LayoutTabs()
             page->setGeometry(m_pageGeometry);
 }
 
-void TMyPageControl::resizeEvent(QResizeEvent*) { LayoutTabs(); }
+void TMyPageControl::resizeEvent(QResizeEvent*)
+{
+    LayoutTabs();
+}
 
 void TMyPageControl::paintEvent(QPaintEvent*)
 {
@@ -430,10 +447,10 @@ void TMyPageControl::paintEvent(QPaintEvent*)
             tab.icon = QIcon(m_images[image]);
             tab.iconSize = QSize(16, 16);
         }
-        tab.position = m_tabRects.size() == 1 ? QStyleOptionTab::OnlyOneTab
-                       : i == 0                ? QStyleOptionTab::Beginning
+        tab.position = m_tabRects.size() == 1       ? QStyleOptionTab::OnlyOneTab
+                       : i == 0                     ? QStyleOptionTab::Beginning
                        : i == m_tabRects.size() - 1 ? QStyleOptionTab::End
-                                                     : QStyleOptionTab::Middle;
+                                                    : QStyleOptionTab::Middle;
         if (i == m_active)
             tab.state |= QStyle::State_Selected;
         else
@@ -506,13 +523,17 @@ void TMyPageControl::mousePressEvent(QMouseEvent* event)
 void TMyPageControl::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_pagePressed && (event->buttons() & Qt::LeftButton) &&
-        (event->position().toPoint() - m_pressPoint).manhattanLength() >= QApplication::startDragDistance()) {
+        (event->position().toPoint() - m_pressPoint).manhattanLength() >=
+            QApplication::startDragDistance()) {
         m_pagePressed = false;
         StartPageDrag();
     }
 }
 
-void TMyPageControl::mouseReleaseEvent(QMouseEvent*) { m_pagePressed = false; }
+void TMyPageControl::mouseReleaseEvent(QMouseEvent*)
+{
+    m_pagePressed = false;
+}
 
 void TMyPageControl::StartPageDrag()
 {

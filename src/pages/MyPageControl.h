@@ -59,7 +59,10 @@ public:
     int ActivePageIndex() const { return m_active; }
     // Makes the page at position active (no sound: the caller decides).
     void SetActivePageIndex(int position);
-    int IndexOfPage(const TCommandsPage* page) const { return int(m_pages.indexOf(const_cast<TCommandsPage*>(page))); }
+    int IndexOfPage(const TCommandsPage* page) const
+    {
+        return int(m_pages.indexOf(const_cast<TCommandsPage*>(page)));
+    }
 
     TCommand* CurrentCommand() const;
 
