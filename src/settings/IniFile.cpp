@@ -26,6 +26,7 @@ struct IniSection
 {
     QString name;
     bool hasHeader = true; // false for the lines before the first header
+    bool erased = false;   // left in place until enough have gathered to compact
     std::vector<IniLine> lines;
 
     IniLine* find(const QString& key)
@@ -95,7 +96,10 @@ struct IniData
 {
     QString path;
     std::vector<IniSection> sections;
-    QHash<QString, int> index; // folded name -> first section of that name
+    // Folded name -> the live sections of that name, in file order. Erasing is O(1), so that
+    // renumbering thousands of commands does not cost the square of the file's size.
+    QHash<QString, QList<int>> index;
+    int erasedCount = 0;
     DiskStamp stamp;
     bool loaded = false;
     bool unreadable = false; // the file exists but could not be read: never overwrite it
@@ -111,17 +115,45 @@ struct IniData
         index.clear();
         index.reserve(int(sections.size()));
         for (int i = 0; i < int(sections.size()); ++i)
-            if (sections[i].hasHeader)
-                index.insert(fold(sections[i].name), i); // later ones first, so the first wins
-        for (int i = int(sections.size()) - 1; i >= 0; --i)
-            if (sections[i].hasHeader)
-                index.insert(fold(sections[i].name), i);
+            if (sections[i].hasHeader && !sections[i].erased)
+                index[fold(sections[i].name)].append(i);
+    }
+
+    void compact()
+    {
+        std::erase_if(sections, [](const IniSection& section) { return section.erased; });
+        erasedCount = 0;
+        rebuildIndex();
     }
 
     IniSection* findSection(const QString& name)
     {
         auto it = index.constFind(fold(name));
-        return it == index.constEnd() ? nullptr : &sections[*it];
+        return it == index.constEnd() || it->isEmpty() ? nullptr : &sections[it->constFirst()];
+    }
+
+    IniSection* lastLiveSection()
+    {
+        for (auto it = sections.rbegin(); it != sections.rend(); ++it)
+            if (!it->erased)
+                return &*it;
+        return nullptr;
+    }
+
+    bool erase(const QString& name)
+    {
+        auto it = index.find(fold(name));
+        if (it == index.end())
+            return false;
+        for (int i : std::as_const(*it)) {
+            sections[i].erased = true;
+            sections[i].lines.clear();
+            ++erasedCount;
+        }
+        index.erase(it);
+        if (erasedCount > 256 && erasedCount * 2 > int(sections.size()))
+            compact();
+        return true;
     }
 
     void parse(const QString& text)
@@ -172,6 +204,8 @@ struct IniData
     {
         QString out;
         for (const IniSection& section : sections) {
+            if (section.erased)
+                continue;
             if (section.hasHeader)
                 out += QLatin1Char('[') + section.name + QLatin1String("]\r\n");
             for (const IniLine& line : section.lines) {
@@ -195,6 +229,7 @@ struct IniData
         unreadable = false;
         sections.clear();
         index.clear();
+        erasedCount = 0;
         if (!stamp.exists)
             return;
         QFile file(path);
@@ -362,7 +397,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         fresh.name = oneLine(section).trimmed();
         const QString folded = IniData::fold(fresh.name);
         all.push_back(std::move(fresh));
-        m_data->index.insert(folded, int(all.size()) - 1);
+        m_data->index[folded].append(int(all.size()) - 1);
         s = &all.back();
     }
     if (IniLine* line = s->find(key)) {
@@ -413,20 +448,8 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
 bool IniFile::eraseSection(const QString& section)
 {
     refresh();
-    auto& all = m_data->sections;
-    const QString folded = IniData::fold(section);
-    bool erased = false;
-    for (auto it = all.begin(); it != all.end();) {
-        if (it->hasHeader && IniData::fold(it->name) == folded) {
-            it = all.erase(it);
-            erased = true;
-        } else {
-            ++it;
-        }
-    }
-    if (!erased)
+    if (!m_data->erase(section))
         return true;
-    m_data->rebuildIndex();
     return store();
 }
 
@@ -448,7 +471,7 @@ QStringList IniFile::sections() const
     refresh();
     QStringList names;
     for (const IniSection& s : m_data->sections)
-        if (s.hasHeader)
+        if (s.hasHeader && !s.erased)
             names << s.name;
     return names;
 }
