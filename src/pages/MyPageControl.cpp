@@ -1,0 +1,575 @@
+#include "pages/MyPageControl.h"
+
+#include "commands/Messages.h"
+#include "pages/CommandsPage.h"
+#include "platform/Shell.h"
+#include "settings/SharedFiles.h"
+#include "settings/SystemSettings.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QStyle>
+#include <QStyleOptionTab>
+#include <QStyleOptionTabWidgetFrame>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+const QString PageMimeType = QStringLiteral("application/x-kestrolin-page");
+const QString CaptionKey = QStringLiteral("Caption");
+} // namespace
+
+TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFile* pagesFile,
+                               IniFile* commandsFile)
+    : QWidget(parent), m_settings(settings), m_pagesFile(pagesFile), m_commandsFile(commandsFile)
+{
+    setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    if (TSystemSettings* s = Settings()) {
+        m_ColCount = s->ColCount();
+        m_CommandsCount = s->CommandsCount();
+    }
+}
+
+TMyPageControl::~TMyPageControl()
+{
+    // Pages go with their buttons; the settings files are not touched.
+    while (!m_pages.isEmpty())
+        delete m_pages.takeLast();
+}
+
+TSystemSettings* TMyPageControl::Settings() const
+{
+    return m_settings ? m_settings : SystemSettings;
+}
+IniFile* TMyPageControl::PagesIniFile() const
+{
+    return m_pagesFile ? m_pagesFile : PagesFile;
+}
+IniFile* TMyPageControl::CommandsIniFile() const
+{
+    return m_commandsFile ? m_commandsFile : CommandsFile;
+}
+
+TCommandsPage* TMyPageControl::Page(int position) const
+{
+    return position >= 0 && position < m_pages.size() ? m_pages[position] : nullptr;
+}
+
+TCommandsPage* TMyPageControl::ActivePage() const
+{
+    return Page(m_active);
+}
+
+void TMyPageControl::SetActivePageIndex(int position)
+{
+    if (position < 0 || position >= m_pages.size())
+        return;
+    if (TCommandsPage* old = ActivePage(); old && old != m_pages[position])
+        old->setVisible(false);
+    m_active = position;
+    m_pages[position]->setVisible(true);
+    update();
+}
+
+TCommand* TMyPageControl::CurrentCommand() const
+{
+    TCommand* command = m_currentCommand.data();
+    return TCommand::IsCommandButton(command) ? command : nullptr;
+}
+
+void TMyPageControl::SetColCount(int n)
+{
+    m_ColCount = n;
+    IniFile::Batch batch(*CommandsIniFile());
+    for (TCommandsPage* page : std::as_const(m_pages))
+        page->SetColCount(n);
+}
+
+void TMyPageControl::SetCommandsCount(int n)
+{
+    m_CommandsCount = n;
+    IniFile::Batch batch(*CommandsIniFile());
+    for (TCommandsPage* page : std::as_const(m_pages))
+        page->SetCommandsCount(n);
+}
+
+TCommandsPage* TMyPageControl::AddPage(QMenu* popupMenu, QObject* historyWindow,
+                                       QObject* mainWindow, TEditCallback editCallback,
+                                       int pageNumber)
+{
+    auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount, m_ColCount,
+                                   pageNumber, std::move(editCallback), mainWindow);
+    SetActivePageIndex(int(m_pages.size()) - 1);
+    return page;
+}
+
+bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
+                               TEditCallback editCallback, QObject* mainWindow)
+{
+    ApplyStoredCounts();
+    TSystemSettings* settings = Settings();
+    const int n = settings ? settings->PagesCount() : 0;
+    if (n <= 0)
+        return false;
+
+    // A stored count far beyond the sections present must not keep us reading nothing for ever:
+    // no page can live past the highest numbered section.
+    int highest = -1;
+    for (const QString& name : PagesIniFile()->sections()) {
+        bool ok = false;
+        const int number = name.toInt(&ok);
+        if (ok && number >= 0 && QString::number(number) == name)
+            highest = std::max(highest, number);
+    }
+    const int last = std::min(n, highest + 1);
+
+    hide();
+    if (gauge) {
+        gauge->setMaximum(std::max(1, last));
+        gauge->setValue(0);
+        gauge->show();
+    }
+    IniFile::Batch pagesBatch(*PagesIniFile());
+    IniFile::Batch commandsBatch(*CommandsIniFile());
+    int loaded = 0;
+    for (int k = 0; k < last; ++k) {
+        const QString caption =
+            PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
+        if (!caption.isEmpty()) {
+            ++loaded;
+            TCommandsPage* page = AddPage(popupMenu, historyWindow, mainWindow, editCallback, k);
+            page->LoadPage();
+            for (TCommand* button : page->Buttons())
+                button->Load();
+        }
+        if (gauge) {
+            gauge->setValue(k + 1);
+            gauge->repaint();
+        }
+    }
+    if (loaded != n) {
+        RenumberPages();
+        SaveCounts();
+        SaveAllPagesCommands();
+    }
+    if (gauge)
+        gauge->hide();
+    show();
+    return true;
+}
+
+void TMyPageControl::SaveCounts()
+{
+    if (TSystemSettings* s = Settings()) {
+        s->SetColCount(m_ColCount);
+        s->SetCommandsCount(m_CommandsCount);
+        s->SetPagesCount(int(m_pages.size()));
+    }
+}
+
+void TMyPageControl::ApplyStoredCounts()
+{
+    if (TSystemSettings* s = Settings()) {
+        SetColCount(s->ColCount());
+        SetCommandsCount(s->CommandsCount());
+    }
+}
+
+void TMyPageControl::RenumberPages()
+{
+    IniFile::Batch pagesBatch(*PagesIniFile());
+    IniFile::Batch commandsBatch(*CommandsIniFile());
+    // A copy: renumbering moves pages within the list.
+    const QList<TCommandsPage*> pages = m_pages;
+    for (int i = 0; i < pages.size(); ++i) {
+        TCommandsPage* page = m_pages[i];
+        page->SetPageNumber(i);
+        page->SavePage();
+    }
+}
+
+void TMyPageControl::SaveAllPagesCommands()
+{
+    IniFile::Batch batch(*CommandsIniFile());
+    for (TCommandsPage* page : std::as_const(m_pages))
+        page->SaveAllCommands();
+}
+
+void TMyPageControl::LayoutPages()
+{
+    LayoutTabs();
+    for (TCommandsPage* page : std::as_const(m_pages))
+        page->Layout();
+}
+
+void TMyPageControl::DeleteActivePage()
+{
+    TCommandsPage* page = ActivePage();
+    if (!page)
+        return;
+    IniFile::Batch pagesBatch(*PagesIniFile());
+    IniFile::Batch commandsBatch(*CommandsIniFile());
+    const int position = m_active;
+    page->EraseStoredPage();
+    page->ClearAllCommands();
+    if (m_currentCommand && m_currentCommand->parent() == page)
+        m_currentCommand = nullptr;
+    delete page;
+    SaveCounts();
+    RenumberPages();
+    if (!m_pages.isEmpty())
+        SetActivePageIndex(std::min<int>(position, int(m_pages.size()) - 1));
+    else
+        m_active = -1;
+    UpdateTabs();
+}
+
+static QString asciiLower(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result)
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    return result;
+}
+
+bool TMyPageControl::NameExists(const QString& caption) const
+{
+    const QString wanted = asciiLower(caption);
+    return std::any_of(m_pages.begin(), m_pages.end(), [&](const TCommandsPage* page) {
+        return asciiLower(page->Caption()) == wanted;
+    });
+}
+
+TCommand* TMyPageControl::GetCommand(int page, int button) const
+{
+    TCommandsPage* p = Page(page);
+    return p ? p->Button(button) : nullptr;
+}
+
+void TMyPageControl::SetImages(const QList<QPixmap>& images)
+{
+    m_images = images;
+    UpdateTabs();
+}
+
+void TMyPageControl::ScrollNext()
+{
+    const int n = int(m_pages.size());
+    const bool circle = Settings() && Settings()->UseCircleScroll();
+    if (circle && n > 0 && m_active == n - 1) {
+        SetActivePageIndex(0);
+        PlayEventSound(SoundScrollPage);
+    } else if (m_active + 1 < n) {
+        SetActivePageIndex(m_active + 1);
+        PlayEventSound(SoundScrollPage);
+    }
+}
+
+void TMyPageControl::ScrollPrevious()
+{
+    const int n = int(m_pages.size());
+    const bool circle = Settings() && Settings()->UseCircleScroll();
+    if (circle && n > 0 && m_active == 0) {
+        SetActivePageIndex(n - 1);
+        PlayEventSound(SoundScrollPage);
+    } else if (m_active > 0) {
+        SetActivePageIndex(m_active - 1);
+        PlayEventSound(SoundScrollPage);
+    }
+}
+
+void TMyPageControl::DropPage(const QPoint& point)
+{
+    PlayEventSound(SoundDropPage);
+    EnsureTabs();
+    int target = -1;
+    for (int i = 0; i < m_tabRects.size(); ++i) {
+        if (m_tabRects[i].contains(point)) {
+            target = i;
+            break;
+        }
+    }
+    TCommandsPage* active = ActivePage();
+    if (target < 0 || !active || target == m_active)
+        return;
+    const int m = std::max(target, m_active);
+
+    IniFile::Batch pagesBatch(*PagesIniFile());
+    IniFile::Batch commandsBatch(*CommandsIniFile());
+    QList<TCommandsPage*> remembered;
+    active->SetPageNumber(target);
+    active->SavePage();
+    remembered.append(active);
+    for (int position = 0; position < m_pages.size(); ++position) {
+        TCommandsPage* page = m_pages[position];
+        if (page->PageNumber() <= m && page->PageNumber() != position) {
+            page->SetPageNumber(position);
+            page->SavePage();
+            remembered.append(page);
+        }
+    }
+    // A later renumbering may have erased sections an earlier one had written.
+    for (TCommandsPage* page : std::as_const(remembered))
+        page->SaveAllCommands();
+    SetActivePageIndex(int(m_pages.indexOf(active)));
+}
+
+void TMyPageControl::InsertPage(TCommandsPage* page)
+{
+    m_pages.append(page);
+    page->setVisible(false);
+    page->setGeometry(m_pageGeometry);
+    UpdateTabs();
+}
+
+void TMyPageControl::RemovePage(TCommandsPage* page)
+{
+    const int index = int(m_pages.indexOf(page));
+    if (index < 0)
+        return;
+    m_pages.removeAt(index);
+    if (m_active >= m_pages.size())
+        m_active = int(m_pages.size()) - 1;
+    UpdateTabs();
+}
+
+void TMyPageControl::MovePage(TCommandsPage* page, int position)
+{
+    const int from = int(m_pages.indexOf(page));
+    if (from < 0)
+        return;
+    TCommandsPage* active = ActivePage();
+    position = std::clamp(position, 0, int(m_pages.size()) - 1);
+    m_pages.move(from, position);
+    if (active)
+        m_active = int(m_pages.indexOf(active));
+    UpdateTabs();
+}
+
+int TMyPageControl::TabLength(int position) const
+{
+    TCommandsPage* page = Page(position);
+    if (!page)
+        return 0;
+    int length = fontMetrics().horizontalAdvance(page->Caption()) + 21;
+    if (page->ImageIndex() != -1)
+        length += 16;
+    return length;
+}
+
+QRect TMyPageControl::TabRect(int position) const
+{
+    EnsureTabs();
+    return position >= 0 && position < m_tabRects.size() ? m_tabRects[position] : QRect();
+}
+
+QRect TMyPageControl::PageArea() const
+{
+    EnsureTabs();
+    return QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height());
+}
+
+void TMyPageControl::UpdateTabs()
+{
+    // Laid out when next needed: loading thousands of pages must not lay the tabs out each time.
+    m_tabsDirty = true;
+    update();
+}
+
+void TMyPageControl::EnsureTabs() const
+{
+    if (m_tabsDirty)
+        const_cast<TMyPageControl*>(this)->LayoutTabs();
+}
+
+void TMyPageControl::LayoutTabs()
+{
+    m_tabsDirty = false;
+    // Tabs run down the right-hand side; a tab that does not fit below the last one opens a
+    // further row to the right.
+    m_tabRects.clear();
+    QList<int> rows;
+    int row = 0, y = 0;
+    for (int i = 0; i < m_pages.size(); ++i) {
+        const int length = TabLength(i);
+        if (y > 0 && y + length > height()) {
+            ++row;
+            y = 0;
+        }
+        rows.append(row);
+        m_tabRects.append(QRect(0, y, TabRowWidth, length));
+        y += length;
+    }
+    m_tabRows = row + 1;
+    const int left = width() - m_tabRows * TabRowWidth;
+    for (int i = 0; i < m_tabRects.size(); ++i)
+        m_tabRects[i].moveLeft(left + rows[i] * TabRowWidth);
+    m_pageGeometry = QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height())
+                         .adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth);
+    for (TCommandsPage* page : std::as_const(m_pages))
+        if (page->geometry() != m_pageGeometry)
+            page->setGeometry(m_pageGeometry);
+}
+
+void TMyPageControl::resizeEvent(QResizeEvent*)
+{
+    LayoutTabs();
+}
+
+void TMyPageControl::paintEvent(QPaintEvent*)
+{
+    EnsureTabs();
+    QPainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = PageArea();
+    frame.shape = QTabBar::RoundedEast;
+    frame.tabBarSize = QSize(m_tabRows * TabRowWidth, height());
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+
+    for (int i = 0; i < m_tabRects.size(); ++i) {
+        TCommandsPage* page = m_pages[i];
+        QStyleOptionTab tab;
+        tab.initFrom(this);
+        tab.shape = QTabBar::RoundedEast;
+        tab.rect = m_tabRects[i];
+        tab.text = page->Caption();
+        const int image = page->ImageIndex();
+        if (image >= 0 && image < m_images.size()) {
+            tab.icon = QIcon(m_images[image]);
+            tab.iconSize = QSize(16, 16);
+        }
+        tab.position = m_tabRects.size() == 1       ? QStyleOptionTab::OnlyOneTab
+                       : i == 0                     ? QStyleOptionTab::Beginning
+                       : i == m_tabRects.size() - 1 ? QStyleOptionTab::End
+                                                    : QStyleOptionTab::Middle;
+        if (i == m_active)
+            tab.state |= QStyle::State_Selected;
+        else
+            tab.state &= ~QStyle::State_Selected;
+        style()->drawControl(QStyle::CE_TabBarTab, &tab, &painter, this);
+    }
+}
+
+bool TMyPageControl::event(QEvent* event)
+{
+    if (event->type() == TMessageEvent::eventType()) {
+        auto* message = static_cast<TMessageEvent*>(event);
+        if (message->message() == UM_COMMAND_ENTER) {
+            m_currentCommand = TCommand::FromParam(message->wParam());
+            message->result = 0;
+            return true;
+        }
+        if (message->message() == UM_COMMAND_LEAVE) {
+            m_currentCommand = nullptr;
+            message->result = 0;
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void TMyPageControl::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta < 0)
+        ScrollNext();
+    else if (delta > 0)
+        ScrollPrevious();
+    event->accept();
+}
+
+void TMyPageControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_popupMenu)
+        m_popupMenu->popup(event->globalPos());
+    event->accept();
+}
+
+void TMyPageControl::ActivateByClick(int position)
+{
+    if (position == m_active)
+        return;
+    SetActivePageIndex(position);
+    emit Change();
+}
+
+void TMyPageControl::mousePressEvent(QMouseEvent* event)
+{
+    m_pagePressed = false;
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    EnsureTabs();
+    for (int i = 0; i < m_tabRects.size(); ++i) {
+        if (m_tabRects[i].contains(event->position().toPoint())) {
+            ActivateByClick(i);
+            // With Alt held the press may start dragging the page once the pointer moves on.
+            m_pagePressed = event->modifiers() & Qt::AltModifier;
+            m_pressPoint = event->position().toPoint();
+            break;
+        }
+    }
+    event->accept();
+}
+
+void TMyPageControl::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_pagePressed && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - m_pressPoint).manhattanLength() >=
+            QApplication::startDragDistance()) {
+        m_pagePressed = false;
+        StartPageDrag();
+    }
+}
+
+void TMyPageControl::mouseReleaseEvent(QMouseEvent*)
+{
+    m_pagePressed = false;
+}
+
+void TMyPageControl::StartPageDrag()
+{
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(PageMimeType, QByteArray::number(quintptr(this)));
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+}
+
+bool TMyPageControl::AcceptsPageDrag(const QMimeData* data) const
+{
+    return data && data->hasFormat(PageMimeType);
+}
+
+void TMyPageControl::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Only a page of a control of this kind may be dropped here.
+    if (AcceptsPageDrag(event->mimeData()) && qobject_cast<TMyPageControl*>(event->source()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMyPageControl::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (AcceptsPageDrag(event->mimeData()) && qobject_cast<TMyPageControl*>(event->source()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMyPageControl::dropEvent(QDropEvent* event)
+{
+    if (!AcceptsPageDrag(event->mimeData()) || !qobject_cast<TMyPageControl*>(event->source()))
+        return event->ignore();
+    event->acceptProposedAction();
+    DropPage(event->position().toPoint());
+}

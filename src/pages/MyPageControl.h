@@ -1,0 +1,141 @@
+#pragma once
+
+#include "commands/Command.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+class QMimeData;
+
+class IniFile;
+class QMenu;
+class QProgressBar;
+class TCommandsPage;
+class TSystemSettings;
+
+// The page control of the main window: one tab per commands page, tabs on the right-hand side
+// in as many rows as they need. It loads and stores the pages, keeps every page's grid equal,
+// scrolls pages with the wheel, reorders them when a tab is dragged with Alt held, keeps page
+// numbers equal to tab positions, and knows the button under the mouse (CurrentCommand).
+class TMyPageControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Width of one row of tabs.
+    static constexpr int TabRowWidth = 24;
+    // The border drawn around the page area.
+    static constexpr int FrameWidth = 2;
+
+    // settings, pagesFile and commandsFile default to the program's own.
+    explicit TMyPageControl(QWidget* parent = nullptr, TSystemSettings* settings = nullptr,
+                            IniFile* pagesFile = nullptr, IniFile* commandsFile = nullptr);
+    ~TMyPageControl() override;
+
+    int ColCount() const { return m_ColCount; }
+    int CommandsCount() const { return m_CommandsCount; }
+    void SetColCount(int n);
+    void SetCommandsCount(int n);
+
+    TCommandsPage* AddPage(QMenu* popupMenu, QObject* historyWindow, QObject* mainWindow,
+                           TEditCallback editCallback, int pageNumber);
+    // False when no page is stored or the pages could not be read.
+    bool LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
+                   TEditCallback editCallback, QObject* mainWindow);
+    void SaveCounts();
+    void ApplyStoredCounts();
+    void RenumberPages();
+    void SaveAllPagesCommands();
+    void LayoutPages();
+    void DeleteActivePage();
+    bool NameExists(const QString& caption) const;
+    TCommand* GetCommand(int page, int button) const;
+
+    int PageCount() const { return int(m_pages.size()); }
+    TCommandsPage* Page(int position) const;
+    TCommandsPage* ActivePage() const;
+    int ActivePageIndex() const { return m_active; }
+    // Makes the page at position active (no sound: the caller decides).
+    void SetActivePageIndex(int position);
+    int IndexOfPage(const TCommandsPage* page) const
+    {
+        return int(m_pages.indexOf(const_cast<TCommandsPage*>(page)));
+    }
+
+    TCommand* CurrentCommand() const;
+
+    // The page images; a page's ImageIndex points into this list. Empty: tabs show no images.
+    void SetImages(const QList<QPixmap>& images);
+    const QList<QPixmap>& Images() const { return m_images; }
+    bool HasImages() const { return !m_images.isEmpty(); }
+
+    // Context menu of the tabs and the page background.
+    void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+    QString HelpKeyword() const { return QStringLiteral("Введение"); }
+
+    // The wheel: the next or previous page, wrapping around when circular scrolling is on.
+    void ScrollNext();
+    void ScrollPrevious();
+    // A page dropped at a point of this control (in its coordinates).
+    void DropPage(const QPoint& point);
+
+    // The tab rectangle of a page position, in this control's coordinates.
+    QRect TabRect(int position) const;
+    // The length of a page's tab along the tab row: caption width + 21, + 16 with an image.
+    int TabLength(int position) const;
+    // The area the active page fills.
+    QRect PageArea() const;
+
+    TSystemSettings* Settings() const;
+    IniFile* PagesIniFile() const;
+    IniFile* CommandsIniFile() const;
+
+    // Used by pages: a page joins as the last one, leaves, or moves to another position.
+    void InsertPage(TCommandsPage* page);
+    void RemovePage(TCommandsPage* page);
+    void MovePage(TCommandsPage* page, int position);
+    void UpdateTabs();
+
+signals:
+    // The active page changed through a tab click (the main window plays the page sound).
+    void Change();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void LayoutTabs();
+    void EnsureTabs() const;
+    void ActivateByClick(int position);
+    void StartPageDrag();
+    bool AcceptsPageDrag(const QMimeData* data) const;
+
+    QList<TCommandsPage*> m_pages;
+    int m_active = -1;
+    int m_ColCount = 1;
+    int m_CommandsCount = 5;
+    QPointer<TCommand> m_currentCommand;
+    QList<QPixmap> m_images;
+    QList<QRect> m_tabRects;
+    int m_tabRows = 1;
+    bool m_tabsDirty = true;
+    QRect m_pageGeometry;
+    QPoint m_pressPoint;
+    bool m_pagePressed = false;
+    QPointer<QMenu> m_popupMenu;
+    TSystemSettings* m_settings;
+    IniFile* m_pagesFile;
+    IniFile* m_commandsFile;
+};

@@ -1,0 +1,366 @@
+#include "TestSupport.h"
+#include "commands/Messages.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/Shell.h"
+#include "settings/IniFile.h"
+#include "settings/SystemSettings.h"
+
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// Counts the sounds; everything else goes to the real shell.
+class TSoundCounter : public IShell
+{
+public:
+    TSoundCounter() : m_real(Shell()) { m_previous = SetShell(this); }
+    ~TSoundCounter() override { SetShell(m_previous); }
+    bool Execute(const QString& p, const QString& a, const QString& w) override
+    {
+        return m_real.Execute(p, a, w);
+    }
+    void PlaySound(int kind) override { sounds.append(kind); }
+    TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
+    bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
+    {
+        return m_real.WriteShortcut(i, f, m);
+    }
+    QPixmap ExtractIcon(const QString& f, int i, int s) override
+    {
+        return m_real.ExtractIcon(f, i, s);
+    }
+    void OpenUrl(const QString& u) override { m_real.OpenUrl(u); }
+    QString StartupFolder() override { return m_real.StartupFolder(); }
+    QString DesktopFolder() override { return m_real.DesktopFolder(); }
+    QString ExecutablePath() override { return m_real.ExecutablePath(); }
+    TVersionNumbers ExecutableVersion() override { return m_real.ExecutableVersion(); }
+    QDateTime ExecutableLastChange() override { return m_real.ExecutableLastChange(); }
+
+    QList<int> sounds;
+
+private:
+    IShell& m_real;
+    IShell* m_previous;
+};
+
+// A profile folder with the settings, Pages.ini and Commands.ini, and a page control on it.
+struct TProfile
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TSystemSettings> settings;
+    std::unique_ptr<IniFile> pages;
+    std::unique_ptr<IniFile> commands;
+    std::unique_ptr<TMyPageControl> control;
+    TSystemSettings* previous = nullptr;
+
+    explicit TProfile(const QByteArray& options = QByteArray(),
+                      const QByteArray& pagesIni = QByteArray(),
+                      const QByteArray& commandsIni = QByteArray())
+    {
+        if (!options.isEmpty())
+            writeAll(dir.filePath("Options.ini"), options);
+        if (!pagesIni.isEmpty())
+            writeAll(dir.filePath("Pages.ini"), pagesIni);
+        if (!commandsIni.isEmpty())
+            writeAll(dir.filePath("Commands.ini"), commandsIni);
+        settings = std::make_unique<TSystemSettings>(dir.path() + '/');
+        previous = SystemSettings;
+        SystemSettings = settings.get();
+        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
+        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
+        control =
+            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
+        control->resize(101, 254);
+    }
+    ~TProfile()
+    {
+        control.reset();
+        SystemSettings = previous;
+    }
+    bool load(QProgressBar* gauge = nullptr)
+    {
+        return control->LoadPages(nullptr, nullptr, gauge, TEditCallback(), nullptr);
+    }
+    QByteArray commandsFile() const { return readAll(dir.filePath("Commands.ini")); }
+    QString exePath(const QString& section) const
+    {
+        return commands->readString(section, "ExePath", "-");
+    }
+};
+
+static QByteArray threePages()
+{
+    return QStringLiteral(
+               "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[1]\r\nCaption=B\r\nImageIndex=-1\r\n\r\n"
+               "[2]\r\nCaption=C\r\nImageIndex=-1\r\n")
+        .toUtf8();
+}
+
+static QByteArray threePagesCommands()
+{
+    return "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\nDescription=a0\r\n\r\n"
+           "[0\\3]\r\nExePath=/a3\r\nIconIndex=0\r\nDescription=a3\r\n\r\n"
+           "[1\\1]\r\nExePath=/b1\r\nIconIndex=0\r\nDescription=b1\r\n\r\n"
+           "[2\\0]\r\nExePath=/c0\r\nIconIndex=0\r\nDescription=c0\r\n\r\n"
+           "[2\\4]\r\nExePath=/c4\r\nIconIndex=0\r\nDescription=c4\r\n";
+}
+
+static const QByteArray ThreePagesOptions =
+    "[PageControl]\r\nColCount=1\r\nCommandsCount=5\r\nPagesCount=3\r\n";
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutSharesTheHeight()
+    {
+        TProfile p;
+        QVERIFY(p.load());
+        TCommandsPage* page = p.control->Page(0);
+        page->resize(43, 254);
+        page->Layout();
+        QList<int> tops;
+        for (TCommand* b : page->Buttons())
+            tops << b->y();
+        QCOMPARE(tops, QList<int>({8, 57, 106, 155, 204}));
+
+        p.control->SetCommandsCount(7);
+        page->Layout();
+        // (254 - 287) / 8 truncates to -4: the buttons overlap.
+        QCOMPARE(page->Button(0)->y(), -4);
+        QCOMPARE(page->Button(1)->y(), -4 + 37);
+        QCOMPARE(page->Button(0)->x(), 0);
+    }
+
+    void growingAndShrinkingRows()
+    {
+        TProfile p(
+            "[PageControl]\r\nColCount=2\r\nCommandsCount=2\r\nPagesCount=1\r\n",
+            "[0]\r\nCaption=A\r\n",
+            "[0\\0]\r\nExePath=/p0\r\nIconIndex=0\r\n\r\n[0\\1]\r\nExePath=/"
+            "p1\r\nIconIndex=0\r\n\r\n"
+            "[0\\2]\r\nExePath=/p2\r\nIconIndex=0\r\n\r\n[0\\3]\r\nExePath=/p3\r\nIconIndex=0\r\n");
+        QVERIFY(p.load());
+        TCommandsPage* page = p.control->Page(0);
+        p.control->SetCommandsCount(3);
+        QCOMPARE(page->ButtonCount(), 6);
+        QList<int> numbers;
+        for (TCommand* b : page->Buttons())
+            numbers << b->ButtonNumber();
+        QCOMPARE(numbers, QList<int>({0, 1, 2, 3, 4, 5}));
+        QVERIFY(page->Button(4)->IsEmpty() && page->Button(5)->IsEmpty());
+        // Button 2, formerly top of the second column, now ends the first.
+        page->resize(86, 200);
+        page->Layout();
+        QCOMPARE(page->Button(2)->x(), 0);
+        QCOMPARE(page->Button(3)->x(), 43);
+
+        p.control->SetCommandsCount(2);
+        numbers.clear();
+        for (TCommand* b : page->Buttons())
+            numbers << b->ButtonNumber();
+        QCOMPARE(numbers, QList<int>({0, 1, 3, 4}));
+        QCOMPARE(p.exePath("0\\2"), QString("-")); // cleared and erased
+        QCOMPARE(p.exePath("0\\0"), QString("/p0"));
+        QCOMPARE(p.exePath("0\\3"), QString("/p3"));
+
+        // Fewer columns: the buttons of the removed column go, with their commands.
+        p.control->SetColCount(1);
+        QCOMPARE(page->ButtonCount(), 2);
+        QCOMPARE(p.exePath("0\\3"), QString("-"));
+        QCOMPARE(p.exePath("0\\1"), QString("/p1"));
+    }
+
+    void loadingRepairsGaps()
+    {
+        TProfile p(
+            ThreePagesOptions,
+            "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[2]\r\nCaption=C\r\nImageIndex=0\r\n",
+            "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\n\r\n[2\\1]\r\nExePath=/c1\r\nIconIndex=0\r\n");
+        p.control->SetImages({QPixmap(16, 16)});
+        QProgressBar gauge;
+        QVERIFY(p.load(&gauge));
+        QCOMPARE(p.control->PageCount(), 2);
+        QCOMPARE(p.control->Page(1)->Caption(), QString("C"));
+        QCOMPARE(p.control->Page(1)->ImageIndex(), 0);
+        QCOMPARE(p.control->Page(1)->PageNumber(), 1);
+        QCOMPARE(p.settings->PagesCount(), 2);
+        QCOMPARE(p.pages->readString("1", "Caption", ""), QString("C"));
+        QCOMPARE(p.exePath("1\\1"), QString("/c1"));
+        QCOMPARE(p.exePath("2\\1"), QString("-"));
+        QCOMPARE(p.exePath("0\\0"), QString("/a0"));
+        QCOMPARE(gauge.maximum(), 3);
+        QVERIFY(gauge.isHidden());
+    }
+
+    void absurdPagesFiles()
+    {
+        {
+            // Image indexes beyond the list, a count far beyond the sections present.
+            TProfile p("[PageControl]\r\nPagesCount=2000000000\r\n",
+                       "[0]\r\nCaption=A\r\nImageIndex=99\r\n[1]\r\nCaption=B\r\nImageIndex=-7\r\n"
+                       "[x]\r\nCaption=junk\r\n");
+            p.control->SetImages({QPixmap(16, 16)});
+            QVERIFY(p.load());
+            QCOMPARE(p.control->PageCount(), 2);
+            QCOMPARE(p.control->Page(0)->ImageIndex(), -1);
+            QCOMPARE(p.settings->PagesCount(), 2);
+        }
+        {
+            TProfile p("[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n");
+            QVERIFY(!p.load());
+            QCOMPARE(p.control->PageCount(), 0);
+        }
+        {
+            TProfile p("[PageControl]\r\nPagesCount=-3\r\n", "[0]\r\nCaption=A\r\n");
+            QVERIFY(!p.load());
+        }
+        {
+            QByteArray many;
+            for (int i = 0; i < 10000; ++i)
+                many +=
+                    "[" + QByteArray::number(i) + "]\r\nCaption=P" + QByteArray::number(i) + "\r\n";
+            TProfile p("[PageControl]\r\nPagesCount=10000\r\nCommandsCount=1\r\n", many);
+            QVERIFY(p.load());
+            QCOMPARE(p.control->PageCount(), 10000);
+        }
+    }
+
+    void wheelScrolling()
+    {
+        TSoundCounter shell;
+        TProfile p(ThreePagesOptions, threePages());
+        QVERIFY(p.load());
+        p.control->SetActivePageIndex(2);
+        p.control->ScrollNext();
+        QCOMPARE(p.control->ActivePageIndex(), 2);
+        QVERIFY(shell.sounds.isEmpty());
+        p.control->ScrollPrevious();
+        QCOMPARE(p.control->ActivePageIndex(), 1);
+        QCOMPARE(shell.sounds, QList<int>({SoundScrollPage}));
+
+        p.settings->SetUseCircleScroll(true);
+        p.control->SetActivePageIndex(2);
+        p.control->ScrollNext();
+        QCOMPARE(p.control->ActivePageIndex(), 0);
+        p.control->ScrollPrevious();
+        QCOMPARE(p.control->ActivePageIndex(), 2);
+        QCOMPARE(shell.sounds.size(), 3);
+
+        // The wheel itself; the control takes the event in every case.
+        p.control->SetActivePageIndex(0);
+        QWheelEvent wheel(QPointF(5, 5), p.control->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        wheel.ignore();
+        QApplication::sendEvent(p.control.get(), &wheel);
+        QCOMPARE(p.control->ActivePageIndex(), 1);
+        QVERIFY(wheel.isAccepted());
+    }
+
+    void draggingTabCOntoA()
+    {
+        TSoundCounter shell;
+        TProfile p(ThreePagesOptions, threePages(), threePagesCommands());
+        QVERIFY(p.load());
+        p.control->SetActivePageIndex(2);
+        const quint64 writes = p.commands->diskWrites();
+        p.control->DropPage(p.control->TabRect(0).center());
+        QCOMPARE(p.commands->diskWrites() - writes, quint64(1));
+        QCOMPARE(shell.sounds, QList<int>({SoundDropPage}));
+        QStringList captions;
+        for (int i = 0; i < 3; ++i) {
+            captions << p.control->Page(i)->Caption();
+            QCOMPARE(p.control->Page(i)->PageNumber(), i);
+        }
+        QCOMPARE(captions, QStringList({"C", "A", "B"}));
+        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("C"));
+        QCOMPARE(p.pages->readString("1", "Caption", ""), QString("A"));
+        QCOMPARE(p.pages->readString("2", "Caption", ""), QString("B"));
+        // Every command under its page's new number, and nothing else.
+        QStringList sections = p.commands->sections();
+        sections.sort();
+        QCOMPARE(sections, QStringList({"0\\0", "0\\4", "1\\0", "1\\3", "2\\1"}));
+        QCOMPARE(p.exePath("0\\0"), QString("/c0"));
+        QCOMPARE(p.exePath("0\\4"), QString("/c4"));
+        QCOMPARE(p.exePath("1\\0"), QString("/a0"));
+        QCOMPARE(p.exePath("1\\3"), QString("/a3"));
+        QCOMPARE(p.exePath("2\\1"), QString("/b1"));
+        QCOMPARE(p.control->ActivePage()->Caption(), QString("C"));
+
+        // A drop outside every tab or on the page's own tab only plays the sound.
+        shell.sounds.clear();
+        const QByteArray before = p.commandsFile();
+        p.control->DropPage(QPoint(1, 1));
+        p.control->DropPage(p.control->TabRect(0).center());
+        QCOMPARE(shell.sounds.size(), 2);
+        QCOMPARE(p.commandsFile(), before);
+    }
+
+    void deletingTheMiddlePage()
+    {
+        TProfile p(ThreePagesOptions, threePages(), threePagesCommands());
+        QVERIFY(p.load());
+        p.control->SetActivePageIndex(1);
+        const quint64 writes = p.commands->diskWrites();
+        p.control->DeleteActivePage();
+        QCOMPARE(p.commands->diskWrites() - writes, quint64(1));
+        QCOMPARE(p.control->PageCount(), 2);
+        QCOMPARE(p.settings->PagesCount(), 2);
+        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("A"));
+        QCOMPARE(p.pages->readString("1", "Caption", ""), QString("C"));
+        QCOMPARE(p.exePath("1\\0"), QString("/c0"));
+        QCOMPARE(p.exePath("1\\4"), QString("/c4"));
+        QCOMPARE(p.exePath("0\\0"), QString("/a0"));
+        QCOMPARE(p.exePath("1\\1"), QString("-")); // B's command is gone
+        QCOMPARE(p.commands->sections().size(), 4);
+    }
+
+    void namesAndCurrentCommand()
+    {
+        TProfile p(
+            ThreePagesOptions,
+            QStringLiteral("[0]\r\nCaption=Work\r\n[1]\r\nCaption=Игры\r\n[2]\r\nCaption=Last\r\n")
+                .toUtf8());
+        QVERIFY(p.load());
+        QVERIFY(p.control->NameExists("WORK"));
+        QVERIFY(p.control->NameExists("last"));
+        QVERIFY(p.control->NameExists(QStringLiteral("Игры")));
+        QVERIFY(!p.control->NameExists(QStringLiteral("ИГРЫ")));
+        QVERIFY(!p.control->NameExists("Other"));
+
+        TCommand* button = p.control->GetCommand(1, 2);
+        QVERIFY(button);
+        SendMessage(p.control.get(), UM_COMMAND_ENTER, toParam(button));
+        QCOMPARE(p.control->CurrentCommand(), button);
+        SendMessage(p.control.get(), UM_COMMAND_ENTER, -1);
+        QCOMPARE(p.control->CurrentCommand(), nullptr);
+        SendMessage(p.control.get(), UM_COMMAND_ENTER, toParam(button));
+        SendMessage(p.control.get(), UM_COMMAND_ENTER, 12345); // not a button
+        QCOMPARE(p.control->CurrentCommand(), nullptr);
+        SendMessage(p.control.get(), UM_COMMAND_ENTER, toParam(button));
+        SendMessage(p.control.get(), UM_COMMAND_LEAVE);
+        QCOMPARE(p.control->CurrentCommand(), nullptr);
+    }
+
+    void renamingAndRenumbering()
+    {
+        TProfile p(ThreePagesOptions, threePages());
+        QVERIFY(p.load());
+        const quint64 writes = p.pages->diskWrites();
+        p.control->Page(0)->RenamePage("A");
+        QCOMPARE(p.pages->diskWrites(), writes);
+        p.control->Page(0)->RenamePage("Alpha");
+        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("Alpha"));
+        // A page renumbered from 2 to 0 becomes the first tab.
+        TCommandsPage* c = p.control->Page(2);
+        c->SetPageNumber(0);
+        QCOMPARE(p.control->Page(0), c);
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"
