@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -26,7 +27,9 @@ QString trimmed(const QString& text)
 QString decodeText(const QByteArray& bytes)
 {
     // Descriptions are written in the single-byte code page of the skin's author; the program's
-    // own is Windows-1251.
+    // own is Windows-1251. Most are plain ASCII, which needs no converter.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder cp1251("windows-1251");
     if (cp1251.isValid())
         return cp1251(bytes);

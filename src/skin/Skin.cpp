@@ -362,16 +362,34 @@ TSkinImageObject TSkin::BuiltInTrack(bool vertical)
     return part;
 }
 
+namespace {
+
+TSkinReader::Status readSkin(const TSkinReader& reader, TSkin* skin, QString* error)
+{
+    TQuickIni ini;
+    ini.Load(reader.FetchEntryContaining(QStringLiteral(".ini")));
+    SkinBuilder builder(reader, ini);
+    return builder.build(skin, error) ? TSkinReader::Status::Loaded : TSkinReader::Status::Damaged;
+}
+
+} // namespace
+
 TSkinReader::Status TSkin::Load(const QByteArray& fileBytes, TSkin* skin, QString* error)
 {
     TSkinReader reader;
     const TSkinReader::Status status = reader.LoadSkin(fileBytes, error);
     if (status != TSkinReader::Status::Loaded)
         return status;
-    TQuickIni ini;
-    ini.Load(reader.FetchEntryContaining(QStringLiteral(".ini")));
-    SkinBuilder builder(reader, ini);
-    return builder.build(skin, error) ? TSkinReader::Status::Loaded : TSkinReader::Status::Damaged;
+    return readSkin(reader, skin, error);
+}
+
+TSkinReader::Status TSkin::LoadArchive(const QByteArray& archive, TSkin* skin, QString* error)
+{
+    TSkinReader reader;
+    const TSkinReader::Status status = reader.LoadArchive(archive, error);
+    if (status != TSkinReader::Status::Loaded)
+        return status;
+    return readSkin(reader, skin, error);
 }
 
 TSkinReader::Status TSkin::LoadFile(const QString& path, TSkin* skin, QString* error)

@@ -154,5 +154,7 @@ struct TSkin
     // Reads a skin file. On failure *skin is left alone, the status says why and *error holds
     // the text for the user (the older-skin message is an information, the rest errors).
     static TSkinReader::Status Load(const QByteArray& fileBytes, TSkin* skin, QString* error);
+    // The same for an archive that is already unpacked.
+    static TSkinReader::Status LoadArchive(const QByteArray& archive, TSkin* skin, QString* error);
     static TSkinReader::Status LoadFile(const QString& path, TSkin* skin, QString* error);
 };
