@@ -270,6 +270,47 @@ private slots:
         QCOMPARE(skin.SkinName, QString("Kept"));
     }
 
+    void picturesOfOneSkinHaveABudget()
+    {
+        // A one-bit 4096 x 4096 picture is 2 MB of data but 16 million pixels; three fit in
+        // a skin, the fourth is refused before it is decoded. One named twice counts once.
+        auto mono = [](int side) {
+            const int stride = (side + 31) / 32 * 4;
+            QByteArray b("BM", 2);
+            auto put = [&](quint32 v, int bytes) {
+                for (int i = 0; i < bytes; ++i)
+                    b.append(char((v >> (8 * i)) & 0xFF));
+            };
+            put(62 + stride * side, 4);
+            put(0, 4);
+            put(62, 4);
+            put(40, 4);
+            put(quint32(side), 4);
+            put(quint32(side), 4);
+            put(1, 2);
+            put(1, 2);
+            put(0, 24);
+            put(0x000000, 4);
+            put(0xFFFFFF, 4);
+            return b + QByteArray(stride * side, '\0');
+        };
+        const QByteArray picture = mono(4096);
+        TSkin skin;
+        QCOMPARE(load("[Tabs]\r\nImage=a.bmp\r\nBorder=b.bmp\r\n[Scrollbar]\r\nImage=c.bmp\r\n"
+                      "[MenuItem]\r\nImage=a.bmp\r\n",
+                      {{"a.bmp", picture}, {"b.bmp", picture}, {"c.bmp", picture}}, &skin),
+                 TSkinReader::Status::Loaded);
+        QCOMPARE(skin.Part("MenuItem").Image.size(), QSize(4096, 4096));
+        QString error;
+        QCOMPARE(
+            load("[Tabs]\r\nImage=a.bmp\r\nBorder=b.bmp\r\n[Scrollbar]\r\nImage=c.bmp\r\n"
+                 "[MenuItem]\r\nImage=d.bmp\r\n",
+                 {{"a.bmp", picture}, {"b.bmp", picture}, {"c.bmp", picture}, {"d.bmp", picture}},
+                 &skin, &error),
+            TSkinReader::Status::Damaged);
+        QVERIFY2(error.contains("48"), qPrintable(error));
+    }
+
     void bitmapHeaderCheck()
     {
         QSize size;
