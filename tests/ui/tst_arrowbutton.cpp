@@ -455,6 +455,8 @@ private slots:
         f.setCount(0, 0, 1);
         TCommand* a = f.make("Альфа", 0);
         f.startUp({a});
+        // Should a click get through, it would only ask for the parameters: nothing is run.
+        a->SetIconPath(f.dir.filePath("gone.png"));
         f.arrow->show();
         int firstClicks = 0;
         connect(f.arrow->FirstButton(), &QToolButton::clicked, [&] { ++firstClicks; });
