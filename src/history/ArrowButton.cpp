@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QWidgetAction>
 
@@ -54,7 +55,11 @@ QString oneLine(QString text)
 
 QString toolTipText(QString text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    // A description that looks like markup is still shown as the text it is.
+    if (Qt::mightBeRichText(text))
+        text = Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+    return text;
 }
 
 } // namespace
@@ -278,9 +283,12 @@ int TArrowButton::IndexOfKey(const TCommand* command) const
 
 QString TArrowButton::ItemCaption(TCommand* command) const
 {
-    // A missing-file line would break the menu line; it is joined with a space.
-    return oneLine(HintText(command)) + QStringLiteral(" [") +
-           QString::number(m_history->GetRunCount(command)) + QLatin1Char(']');
+    // A missing-file line would break the menu line; it is joined with a space. A single "&"
+    // would mark a mnemonic and a tab would start the shortcut column.
+    QString hint = oneLine(HintText(command));
+    hint.replace(u'&', QStringLiteral("&&")).replace(u'\t', u' ');
+    return hint + QStringLiteral(" [") + QString::number(m_history->GetRunCount(command)) +
+           QLatin1Char(']');
 }
 
 void TArrowButton::AddMenuItem(TCommand* command)

@@ -127,6 +127,7 @@ public:
     static constexpr int DefaultWidth = 40;
     static constexpr int DefaultHeight = 23;
     static constexpr int ArrowWidth = 14;
+    QSize sizeHint() const override { return QSize(DefaultWidth, DefaultHeight); }
 
 public slots:
     void ArrowClick();

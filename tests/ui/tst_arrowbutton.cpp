@@ -394,6 +394,12 @@ private slots:
         QCOMPARE(f.caption(a), QString("Альфа новая [2]"));
         QCOMPARE(f.arrow->FirstButton()->toolTip(), QString("Альфа новая"));
 
+        // Menu captions show descriptions as they are: no mnemonics, no shortcut column.
+        a->SetDescription("Tom & Jerry\t<b>");
+        a->RefreshHint();
+        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a));
+        QCOMPARE(f.caption(a), QString("Tom && Jerry <b> [2]"));
+
         // A filled button whose program is missing does not enter the history.
         TCommand* c = f.make("Гамма", 2);
         c->SetExePath(f.dir.filePath("missing"));
