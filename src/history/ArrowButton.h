@@ -1,0 +1,174 @@
+#pragma once
+
+#include "history/RepositoryCommands.h"
+
+#include <QAction>
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QToolButton;
+class QWidgetAction;
+class TCommand;
+
+// A history item of the quick-launch menu: it runs its command exactly as a click on the
+// command's own button does.
+class THistoryMenuItem : public QAction
+{
+    Q_OBJECT
+
+public:
+    THistoryMenuItem(TCommand* command, QObject* parent);
+
+    TCommand* Command() const { return m_command; }
+    void SetCommand(TCommand* command);
+
+private:
+    TCommand* m_command;
+    std::function<void()> m_clickAction;
+};
+
+// The header of the quick-launch menu: a caption-coloured gradient with the menu's title,
+// measured from the quick-launch button's font.
+class THistoryMenuHeader : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static inline const QString Text = QStringLiteral("-=< История запуска команд >=-");
+
+    THistoryMenuHeader(QWidget* measureFrom, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+    // The colour of column j of a gradient w columns wide, per component truncated.
+    static QColor GradientColor(const QColor& left, const QColor& right, int j, int w);
+    // Caption colours of this desktop: left and right end of the gradient, text.
+    static QColor LeftColor(const QPalette& palette);
+    static QColor RightColor(const QPalette& palette);
+    static QColor TextColor(const QPalette& palette);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPointer<QWidget> m_measureFrom;
+};
+
+// The two-part quick-launch button: the wide first part runs the command run last, the
+// narrow arrow part drops down the history menu of the most-run commands. It owns the run
+// history and keeps the menu in step with it as the command notices arrive.
+class TArrowButton : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct TMenuIndexEntry
+    {
+        TCommand* key; // null for the header and the separator
+        QAction* item;
+    };
+
+    // statFileName: the RunStat.ini the history keeps its counts in.
+    explicit TArrowButton(const QString& statFileName, QWidget* parent = nullptr);
+    ~TArrowButton() override;
+
+    QMenu* HistoryMenu() const { return m_historyMenu; }
+    const QList<TMenuIndexEntry>& MenuIndex() const { return m_menuIndex; }
+    TRepositoryCommands* History() const { return m_history.get(); }
+    QToolButton* FirstButton() const { return m_firstButton; }
+    QToolButton* SecondButton() const { return m_secondButton; }
+
+    int MaxCount() const { return m_maxCount; }
+    bool Descending() const { return m_descending; }
+    // The command the first part shows; null when there is none.
+    TCommand* ShownCommand() const { return m_shownCommand; }
+    QObject* HoverWindow() const { return m_hoverWindow; }
+    void SetHoverWindow(QObject* window) { m_hoverWindow = window; }
+
+    QMenu* FirstButtonPopupMenu() const { return m_firstButtonPopupMenu; }
+    void SetFirstButtonPopupMenu(QMenu* menu) { m_firstButtonPopupMenu = menu; }
+    QMenu* SecondButtonPopupMenu() const { return m_secondButtonPopupMenu; }
+    void SetSecondButtonPopupMenu(QMenu* menu) { m_secondButtonPopupMenu = menu; }
+    QPixmap Glyph() const { return m_glyph; }
+    void SetGlyph(const QPixmap& glyph);
+
+    // Start-up, in this order: SetHistoryCount, SetDescending, SetHoverWindow, LoadHistory,
+    // ShowInitialCommand.
+    void SetHistoryCount(int n);
+    void SetDescending(bool descending);
+    void LoadHistory(const QList<TCommand*>& commands);
+    void ShowInitialCommand();
+
+    void SetCurrent(TCommand* command);
+    void ClearCurrent();
+    void AddMenuItem(TCommand* command);
+    void RemoveMenuItem(TCommand* command);
+    bool UpdateMenuItem(TCommand* command, bool withPicture);
+    void PlaceMenuItem(QAction* item);
+    void PlaceMenuItem(TCommand* command);
+    void SyncMenu();
+    // Writes the menu order to the stat file; also done on destruction. Commands whose buttons
+    // are already gone keep what an earlier call wrote for them.
+    void SaveMenuState();
+
+    // The hint of a command as the quick-launch button shows it.
+    static QString HintText(TCommand* command);
+    // The 16 x 16 icon of a command on the button-face colour.
+    QPixmap RenderCommandIcon(TCommand* command) const;
+    // Drops every mouse event that is waiting to be delivered, so that the click that closed
+    // the menu does nothing more.
+    static void PurgeMouseMessages();
+
+    static constexpr int DefaultWidth = 40;
+    static constexpr int DefaultHeight = 23;
+    static constexpr int ArrowWidth = 14;
+    QSize sizeHint() const override { return QSize(DefaultWidth, DefaultHeight); }
+
+public slots:
+    void ArrowClick();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    class TCommandInfo;
+
+    void HandleMessage(int message, intptr_t wParam, intptr_t lParam);
+    void CommandRun(TCommand* command);
+    void CommandCleared(TCommand* command);
+    void CommandChanged(TCommand* command);
+    void CommandMoved(TCommand* oldCommand, TCommand* newCommand);
+    void HistoryClear();
+    void SendEnter();
+    void SendLeave();
+    int IndexOfKey(const TCommand* command) const;
+    int HistoryItemCount() const { return int(m_menuIndex.size()) - 2; }
+    QString ItemCaption(TCommand* command) const;
+    void ShowPopup(QMenu* menu, QWidget* part, const QPoint& pos);
+
+    std::unique_ptr<TCommandInfo> m_info;
+    std::unique_ptr<TRepositoryCommands> m_history;
+    QToolButton* m_firstButton;
+    QToolButton* m_secondButton;
+    QMenu* m_historyMenu;
+    QWidgetAction* m_headerItem;
+    QAction* m_separatorItem;
+    QList<TMenuIndexEntry> m_menuIndex;
+    int m_maxCount = 10;
+    bool m_descending = true;
+    QPointer<TCommand> m_shownCommand;
+    std::function<void()> m_firstClickAction;
+    QPixmap m_glyph;
+    QPointer<QObject> m_hoverWindow;
+    QPointer<QMenu> m_firstButtonPopupMenu;
+    QPointer<QMenu> m_secondButtonPopupMenu;
+};

@@ -1,0 +1,326 @@
+#include "history/RepositoryCommands.h"
+
+#include "commands/Messages.h"
+#include "settings/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+TRepositoryCommand::TRepositoryCommand(THistoryCommand command, IniFile* statFile,
+                                       const IHistoryCommandInfo* info)
+    : m_command(command), m_statFile(statFile), m_info(info)
+{}
+
+int TRepositoryCommand::PageIndex() const
+{
+    return m_info->PageIndex(m_command);
+}
+
+int TRepositoryCommand::CommandIndex() const
+{
+    return m_info->CommandIndex(m_command);
+}
+
+QString TRepositoryCommand::SectionName() const
+{
+    return QString::number(PageIndex()) + QLatin1Char('\\') + QString::number(CommandIndex());
+}
+
+int TRepositoryCommand::parseCount(const QString& text)
+{
+    int value = 0;
+    if (IniFile::parseInteger(text, &value))
+        return std::max(value, 0);
+    // A count past the int range can only come from an edited file; treat it as the largest
+    // count rather than as none, so the command keeps its place at the top.
+    const QString digits = text.trimmed();
+    const qsizetype start = digits.startsWith(u'+') ? 1 : 0;
+    if (digits.size() <= start)
+        return 0;
+    for (qsizetype i = start; i < digits.size(); ++i)
+        if (digits[i] < u'0' || digits[i] > u'9')
+            return 0;
+    return INT_MAX;
+}
+
+int TRepositoryCommand::RunCount() const
+{
+    return parseCount(
+        m_statFile->readString(SectionName(), TRepositoryCommands::RunCountKey, QString()));
+}
+
+bool TRepositoryCommand::AddRunCount(int n)
+{
+    const qint64 sum = qint64(RunCount()) + n;
+    const int count = int(std::clamp<qint64>(sum, 0, INT_MAX));
+    const int page = PageIndex();
+    const int index = CommandIndex();
+    IniFile::Batch batch(*m_statFile);
+    m_statFile->writeInteger(SectionName(), TRepositoryCommands::RunCountKey, count);
+    m_statFile->writeInteger(TRepositoryCommands::LastRunSection, TRepositoryCommands::PageIndexKey,
+                             page);
+    m_statFile->writeInteger(TRepositoryCommands::LastRunSection,
+                             TRepositoryCommands::CommandIndexKey, index);
+    return sum <= INT_MAX;
+}
+
+void TRepositoryCommand::EraseStat()
+{
+    m_statFile->eraseSection(SectionName());
+}
+
+TRepositoryCommands::TRepositoryCommands(std::unique_ptr<IniFile> statFile,
+                                         const IHistoryCommandInfo* info)
+    : m_statFile(std::move(statFile)), m_info(info)
+{}
+
+TRepositoryCommands::~TRepositoryCommands()
+{
+    qDeleteAll(m_entries);
+}
+
+void TRepositoryCommands::AddCommand(THistoryCommand command)
+{
+    if (IsNone(command))
+        return;
+    if (TRepositoryCommand* entry = FindEntry(command))
+        entry->AddRunCount(1);
+    else
+        m_entries.append(new TRepositoryCommand(command, m_statFile.get(), m_info));
+}
+
+void TRepositoryCommands::AddCommands(const QList<THistoryCommand>& commands)
+{
+    for (THistoryCommand command : commands)
+        AddCommand(command);
+}
+
+void TRepositoryCommands::AddIfFileExists(THistoryCommand command)
+{
+    if (IsNone(command))
+        return;
+    const QString path = m_info->ProgramPath(command);
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    AddCommand(command);
+    SetMaxCount(m_maxCount);
+}
+
+void TRepositoryCommands::RemoveCommand(THistoryCommand command)
+{
+    TRepositoryCommand* entry = FindEntry(command);
+    if (!entry)
+        return;
+    entry->EraseStat();
+    m_entries.removeAll(entry);
+    m_topEntries.removeAll(entry);
+    delete entry;
+    SetMaxCount(m_maxCount);
+}
+
+void TRepositoryCommands::MoveCommand(THistoryCommand oldCommand, THistoryCommand newCommand)
+{
+    if (IsNone(oldCommand) || IsNone(newCommand) || oldCommand == newCommand)
+        return;
+    TRepositoryCommand* entry = FindEntry(oldCommand);
+    if (!entry)
+        return;
+    TRepositoryCommand* target = FindEntry(newCommand);
+    const int count = entry->RunCount();
+    entry->EraseStat();
+    entry->SetCommand(newCommand);
+    entry->AddRunCount(count);
+    if (!target)
+        return;
+
+    // The target button was known already. Two entries for one button would outlive it: when
+    // the button is emptied only one of them goes, and the other keeps the address of a
+    // destroyed button. Keep the moved entry, which carries the moved contents, and drop the
+    // target's own, letting the moved entry take its place in the menu.
+    const qsizetype targetTop = m_topEntries.indexOf(target);
+    const bool entryInTop = m_topEntries.contains(entry);
+    m_entries.removeAll(target);
+    delete target;
+    if (targetTop < 0)
+        return;
+    if (entryInTop) {
+        m_topEntries.removeAt(targetTop);
+        SetMaxCount(m_maxCount);
+    } else {
+        m_topEntries[targetTop] = entry;
+    }
+}
+
+void TRepositoryCommands::RecordRun(THistoryCommand command)
+{
+    TRepositoryCommand* entry = FindEntry(command);
+    if (!entry)
+        return;
+    entry->AddRunCount(1);
+    if (m_topEntries.contains(entry))
+        return;
+    sortAscending(m_topEntries);
+    if (m_topEntries.isEmpty() || m_topEntries.size() < m_maxCount) {
+        SetMaxCount(m_maxCount);
+        return;
+    }
+    TRepositoryCommand* lowest = m_topEntries.first();
+    if (entry->RunCount() <= lowest->RunCount())
+        return;
+    m_topEntries.removeFirst();
+    m_topEntries.append(entry);
+    SendMessage(m_notifyWindow, UM_HISTORY_REPLACE, reinterpret_cast<intptr_t>(lowest->Command()),
+                reinterpret_cast<intptr_t>(entry->Command()));
+}
+
+void TRepositoryCommands::SetMaxCount(int count)
+{
+    m_maxCount = std::max(count, 0);
+    if (m_topEntries.size() > m_maxCount) {
+        m_removedCommands.clear();
+        sortAscending(m_topEntries);
+        while (m_topEntries.size() > m_maxCount)
+            m_removedCommands.append(m_topEntries.takeFirst()->Command());
+        return;
+    }
+    m_addedCommands.clear();
+    fillTop(m_maxCount);
+}
+
+void TRepositoryCommands::fillTop(int n)
+{
+    qsizetype missing = n - m_topEntries.size();
+    if (missing <= 0)
+        return;
+    sortAscending(m_entries);
+    for (qsizetype i = m_entries.size() - 1; i >= 0 && missing > 0; --i) {
+        TRepositoryCommand* entry = m_entries[i];
+        if (entry->RunCount() == 0 || m_topEntries.contains(entry))
+            continue;
+        m_topEntries.append(entry);
+        m_addedCommands.append(entry->Command());
+        --missing;
+    }
+}
+
+void TRepositoryCommands::LoadLastState()
+{
+    if (m_entries.isEmpty())
+        return;
+    for (int k = 0; k < m_maxCount; ++k) {
+        const QString section = LastStateSection + QString::number(k);
+        const int page = m_statFile->readInteger(section, PageIndexKey, -1);
+        const int index = m_statFile->readInteger(section, CommandIndexKey, -1);
+        if (page == -1 || index == -1)
+            continue;
+        TRepositoryCommand* entry = findAt(page, index);
+        if (!entry || entry->RunCount() == 0 || m_topEntries.contains(entry))
+            continue;
+        m_topEntries.append(entry);
+        m_addedCommands.append(entry->Command());
+    }
+    fillTop(m_maxCount);
+}
+
+void TRepositoryCommands::SaveStateItem(THistoryCommand command, int k)
+{
+    TRepositoryCommand* entry = FindEntry(command);
+    if (!entry)
+        return;
+    const QString section = LastStateSection + QString::number(k);
+    IniFile::Batch batch(*m_statFile);
+    m_statFile->writeInteger(section, PageIndexKey, entry->PageIndex());
+    m_statFile->writeInteger(section, CommandIndexKey, entry->CommandIndex());
+}
+
+THistoryCommand TRepositoryCommands::GetLastRunCommand() const
+{
+    const int page = m_statFile->readInteger(LastRunSection, PageIndexKey, -1);
+    const int index = m_statFile->readInteger(LastRunSection, CommandIndexKey, -1);
+    if (page == -1 || index == -1)
+        return nullptr;
+    TRepositoryCommand* entry = findAt(page, index);
+    return entry ? entry->Command() : nullptr;
+}
+
+THistoryCommand TRepositoryCommands::LastTopCommand() const
+{
+    return m_topEntries.isEmpty() ? nullptr : m_topEntries.last()->Command();
+}
+
+int TRepositoryCommands::GetRunCount(THistoryCommand command) const
+{
+    TRepositoryCommand* entry = FindEntry(command);
+    return entry ? entry->RunCount() : 0;
+}
+
+int TRepositoryCommands::IndexOfCommand(THistoryCommand command) const
+{
+    if (IsNone(command))
+        return -1;
+    for (int i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i]->Command() == command)
+            return i;
+    return -1;
+}
+
+int TRepositoryCommands::IndexInTop(THistoryCommand command) const
+{
+    if (IsNone(command))
+        return -1;
+    for (int i = 0; i < m_topEntries.size(); ++i)
+        if (m_topEntries[i]->Command() == command)
+            return i;
+    return -1;
+}
+
+TRepositoryCommand* TRepositoryCommands::FindEntry(THistoryCommand command) const
+{
+    const int index = IndexOfCommand(command);
+    return index < 0 ? nullptr : m_entries[index];
+}
+
+TRepositoryCommand* TRepositoryCommands::findAt(int pageIndex, int commandIndex) const
+{
+    for (TRepositoryCommand* entry : m_entries)
+        if (entry->PageIndex() == pageIndex && entry->CommandIndex() == commandIndex)
+            return entry;
+    return nullptr;
+}
+
+void TRepositoryCommands::StoreMaxCount(int count)
+{
+    m_maxCount = std::max(count, 0);
+}
+
+void TRepositoryCommands::ClearTop()
+{
+    m_topEntries.clear();
+}
+
+bool TRepositoryCommands::ClearStatFile(QString* error)
+{
+    QFile file(m_statFile->fileName());
+    if (!file.exists() || file.remove())
+        return true;
+    if (error)
+        *error = QStringLiteral("Не удалось удалить файл статистики «%1»: %2")
+                     .arg(QFileInfo(file).fileName(), file.errorString());
+    return false;
+}
+
+void TRepositoryCommands::sortAscending(QList<TRepositoryCommand*>& list) const
+{
+    // Each count is read once per sort: the comparisons then see one consistent state.
+    std::vector<std::pair<int, TRepositoryCommand*>> keyed;
+    keyed.reserve(list.size());
+    for (TRepositoryCommand* entry : list)
+        keyed.emplace_back(entry->RunCount(), entry);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (qsizetype i = 0; i < list.size(); ++i)
+        list[i] = keyed[size_t(i)].second;
+}
