@@ -6,9 +6,9 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QShowEvent>
+#include <QTabWidget>
 
 TfmAddRenamePage::TfmAddRenamePage(QWidget* owner, TMode mode, const QStringList& imageNames,
                                    const QList<QPixmap>& images, const QString& initialName)

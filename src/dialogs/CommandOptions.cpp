@@ -17,11 +17,11 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QPainter>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace {

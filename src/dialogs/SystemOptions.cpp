@@ -67,6 +67,9 @@ TfmSystemOptions::TfmSystemOptions(QWidget* owner, QObject* historyWindow, const
     setWindowTitle(QStringLiteral("Настройки"));
     setFixedSize(DesignClientSize);
     SetHelpKeyword(QStringLiteral("Главное окно программы"));
+    // "Ок" and "Отмена" sit one pixel further left here than in the other dialogs.
+    Anchor(OkButton, {175, 332, 75, 25}, DesignClientSize, Qt::RightEdge | Qt::BottomEdge);
+    Anchor(CancelButton, {256, 332, 75, 25}, DesignClientSize, Qt::RightEdge | Qt::BottomEdge);
     constexpr int line = 285;
 
     // "Общие"
@@ -195,7 +198,8 @@ QWidget* TfmSystemOptions::AddSheet(const QString& caption, const QString& name)
     auto* frame = new QFrame(sheet);
     frame->setFrameShape(QFrame::Box);
     frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(Bevel2->geometry());
+    Anchor(frame, {6, 6, 228, 118}, TabSheetDesignSize(DesignPageControl.size()),
+           Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
     return sheet;
 }
 

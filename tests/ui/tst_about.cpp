@@ -1,0 +1,89 @@
+#include "DialogFakes.h"
+#include "TestSupport.h"
+#include "dialogs/About.h"
+#include "dialogs/ClickImage.h"
+#include "platform/Shell.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+// A shell of a given version that records the addresses it is asked to open.
+class TVersionShell : public IShell
+{
+public:
+    TVersionShell() { m_previous = SetShell(this); }
+    ~TVersionShell() override { SetShell(m_previous); }
+    bool Execute(const QString&, const QString&, const QString&) override { return false; }
+    void PlaySound(int) override {}
+    TShortcutInfo ReadShortcut(const QString&) override { return {}; }
+    bool WriteShortcut(const TShortcutInfo&, const QString&, int) override { return false; }
+    QPixmap ExtractIcon(const QString&, int, int) override { return {}; }
+    void OpenUrl(const QString& url) override { opened.append(url); }
+    QString StartupFolder() override { return {}; }
+    QString DesktopFolder() override { return {}; }
+    QString ExecutablePath() override { return QStringLiteral("/opt/kestrolin/kestrolin"); }
+    TVersionNumbers ExecutableVersion() override { return {1, 4, 3, 374}; }
+    QDateTime ExecutableLastChange() override
+    {
+        return QDateTime(QDate(2024, 3, 9), QTime(14, 5, 7));
+    }
+
+    QStringList opened;
+
+private:
+    IShell* m_previous;
+};
+
+} // namespace
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void labelsAndLinks()
+    {
+        TVersionShell shell;
+        InitializeShellTexts();
+        TfmAbout d;
+        QCOMPARE(d.size(), QSize(341, 269));
+        // The controls take their places from the size once the dialog is up.
+        d.show();
+        QCOMPARE(d.MainPageControl->size(), QSize(328, 214));
+        QCOMPARE(d.OkButton->geometry().topLeft(), QPoint(179, 238));
+        QCOMPARE(d.CancelButton->geometry().topLeft(), QPoint(260, 238));
+        QCOMPARE(d.Version->text(), QStringLiteral("1.4.3 сборка 374"));
+        QCOMPARE(d.LastChange->text(), LastChangeText());
+        QVERIFY(d.LastChange->text().contains(QStringLiteral("14:05:07")));
+        QCOMPARE(d.AppName->text(), QStringLiteral("Kestrolin"));
+        QCOMPARE(d.EmailLabel->text(), MailRecipient);
+        QVERIFY(!d.WWWImage->pixmap().isNull());
+        QVERIFY(!d.MailToImage->pixmap().isNull());
+        QVERIFY(!d.BugFoundImage->pixmap().isNull());
+
+        d.hide();
+        onModal([&d](QWidget*) {
+            saveShot(&d, QStringLiteral("About"));
+            // The site's name and its picture lead to the same place.
+            QTest::mouseClick(d.WWWNameLabel, Qt::LeftButton);
+            QTest::mouseClick(d.WWWImage, Qt::LeftButton);
+            QTest::mouseClick(d.MailToImage, Qt::LeftButton, {}, QPoint(8, 8));
+            QTest::mouseClick(d.BugFoundImage, Qt::LeftButton, {}, QPoint(8, 8));
+            d.OkButton->click();
+        });
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(shell.opened.size(), 4);
+        QCOMPARE(shell.opened[0], WebSiteUrl);
+        QCOMPARE(shell.opened[1], WebSiteUrl);
+        QCOMPARE(shell.opened[2], MailLinkText(MailWish, VersionText(), LastChangeText()));
+        QCOMPARE(shell.opened[3], MailLinkText(MailErrorReport, VersionText(), LastChangeText()));
+        QVERIFY(shell.opened[2] != shell.opened[3]);
+        ClearShellTexts();
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"

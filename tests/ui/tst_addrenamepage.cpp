@@ -1,0 +1,114 @@
+#include "DialogFakes.h"
+#include "TestSupport.h"
+#include "dialogs/AddRenamePage.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+QPixmap square(QColor colour)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(colour);
+    return pixmap;
+}
+
+// Shows the dialog, notes where the focus went and leaves with the key given.
+QWidget* focusOnShow(TfmAddRenamePage& d, Qt::Key leaveWith, const QString& shot = QString())
+{
+    QWidget* focused = nullptr;
+    onModal([&d, &focused, leaveWith, shot](QWidget*) {
+        focused = d.focusWidget();
+        if (!shot.isEmpty())
+            saveShot(&d, shot);
+        QTest::keyClick(focused ? focused : &d, leaveWith);
+    });
+    d.exec();
+    return focused;
+}
+
+} // namespace
+
+class TestAddRenamePage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addMode()
+    {
+        const QStringList names = {"Дом", "Работа"};
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::AddPage, names,
+                           {square(Qt::red), square(Qt::blue)}, QStringLiteral("Новая"));
+        QCOMPARE(d.size(), QSize(270, 215));
+        // The controls take their places from the size once the dialog is up.
+        d.show();
+        QCOMPARE(d.windowTitle(), QStringLiteral("Параметры страницы"));
+        QCOMPARE(d.MainPageControl->tabText(0), QStringLiteral("Страница"));
+        QCOMPARE(d.OkButton->geometry().topLeft(), QPoint(108, 184));
+        QCOMPARE(d.CancelButton->geometry().topLeft(), QPoint(189, 184));
+        QCOMPARE(d.PagesImagesImageComboBox->count(), 3);
+        QCOMPARE(d.PagesImagesImageComboBox->itemText(0), QStringLiteral("Нет"));
+        QVERIFY(d.PagesImagesImageComboBox->itemIcon(0).isNull());
+        QCOMPARE(d.PagesImagesImageComboBox->itemText(2), QStringLiteral("Работа"));
+        QCOMPARE(d.PagesImagesImageComboBox->itemIcon(2).pixmap(16, 16).toImage().pixelColor(8, 8),
+                 QColor(Qt::blue));
+        QCOMPARE(d.SelectedImageEntry(), 0);
+
+        d.hide();
+        onModal([&d](QWidget*) {
+            saveShot(&d, QStringLiteral("AddRenamePage"));
+            // The name is typed over; the 16th character and later are refused.
+            d.Edit->selectAll();
+            QTest::keyClicks(d.Edit, QStringLiteral("Games and Multimedia"));
+            d.PagesImagesImageComboBox->setCurrentIndex(1);
+            QTest::keyClick(d.Edit, Qt::Key_Return);
+        });
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(d.PageName(), QStringLiteral("Games and Multi"));
+        QCOMPARE(d.SelectedImageEntry(), 1);
+        QCOMPARE(focusOnShow(d, Qt::Key_Escape), d.Edit);
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+    }
+
+    void addModeWithoutPictures()
+    {
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::AddPage, {}, {}, QStringLiteral("Новая"));
+        QCOMPARE(d.PagesImagesImageComboBox->count(), 1);
+        QCOMPARE(d.PagesImagesImageComboBox->itemText(0), QStringLiteral("Нет"));
+        QCOMPARE(d.SelectedImageEntry(), -1);
+    }
+
+    void renameMode()
+    {
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::RenamePage, {"Дом"}, {square(Qt::red)},
+                           QStringLiteral("Игры"));
+        QVERIFY(!d.PagesImagesImageComboBox->isEnabled());
+        QCOMPARE(d.PagesImagesImageComboBox->count(), 0);
+        QCOMPARE(d.SelectedImageEntry(), -1);
+        QVERIFY(d.Edit->isEnabled());
+        QCOMPARE(d.Edit->text(), QStringLiteral("Игры"));
+        QCOMPARE(focusOnShow(d, Qt::Key_Return), d.Edit);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+    }
+
+    void changeImageMode()
+    {
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::ChangeImage, {"Дом"}, {square(Qt::red)},
+                           QStringLiteral("Игры"));
+        // The name is shown, not editable; the picture is what changes.
+        QCOMPARE(d.Edit->text(), QStringLiteral("Игры"));
+        QVERIFY(!d.Edit->isEnabled());
+        QVERIFY(d.PagesImagesImageComboBox->isEnabled());
+        QCOMPARE(d.PagesImagesImageComboBox->count(), 2);
+        QCOMPARE(focusOnShow(d, Qt::Key_Return), d.PagesImagesImageComboBox);
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(d.SelectedImageEntry(), 0);
+    }
+};
+
+QTEST_MAIN(TestAddRenamePage)
+#include "tst_addrenamepage.moc"
