@@ -9,11 +9,13 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -59,6 +61,20 @@ QPixmap SortPicture(bool descending)
     return pixmap;
 }
 
+// Tabs as narrow as their captions allow, so that all five fit the page control's width.
+class TCompactTabStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        // The space around a tab's caption, both for its size and where the caption is drawn.
+        if (metric == PM_TabBarTabHSpace)
+            return 8;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 } // namespace
 
 TfmSystemOptions::TfmSystemOptions(QWidget* owner, QObject* historyWindow, const QString& appFolder)
@@ -71,6 +87,10 @@ TfmSystemOptions::TfmSystemOptions(QWidget* owner, QObject* historyWindow, const
     Anchor(OkButton, {175, 332, 75, 25}, DesignClientSize, Qt::RightEdge | Qt::BottomEdge);
     Anchor(CancelButton, {256, 332, 75, 25}, DesignClientSize, Qt::RightEdge | Qt::BottomEdge);
     constexpr int line = 285;
+    auto* tabStyle = new TCompactTabStyle;
+    tabStyle->setParent(MainPageControl->tabBar());
+    MainPageControl->tabBar()->setStyle(tabStyle);
+    MainPageControl->tabBar()->setElideMode(Qt::ElideNone);
 
     // "Общие"
     QWidget* sheet = TabSheet1;

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -32,6 +33,10 @@ private slots:
             tabs << d.MainPageControl->tabText(i);
         QCOMPARE(tabs, QStringList({"Общие", "Подтверждения", "Прозрачность", "История", "Звуки"}));
         QCOMPARE(d.MainPageControl->currentIndex(), 0);
+        // All five tabs are in sight at once, none behind scroll arrows.
+        const QTabBar* bar = d.MainPageControl->tabBar();
+        QVERIFY(bar->tabRect(4).right() < d.MainPageControl->width());
+        QVERIFY(bar->tabRect(1).width() >= bar->fontMetrics().horizontalAdvance(tabs[1]));
 
         // The spin edits and the track bar keep their values inside the ranges.
         d.ColCountSpinEdit->setValue(9);
