@@ -92,10 +92,16 @@ TfmChangeIcon::TfmChangeIcon(QWidget* parent, const QString& file, int index) : 
     IconsListWidget->setObjectName(QStringLiteral("IconsListWidget"));
     IconsListWidget->setGeometry(10, 76, 360, 168);
     IconsListWidget->setViewMode(QListView::IconMode);
-    IconsListWidget->setFlow(QListView::TopToBottom);
+    IconsListWidget->setFlow(QListView::LeftToRight);
     IconsListWidget->setWrapping(true);
     IconsListWidget->setIconSize(QSize(32, 32));
     IconsListWidget->setGridSize(QSize(44, 44));
+    IconsListWidget->setUniformItemSizes(true);
+    // A selected icon is marked by a frame around it, as the captions are empty.
+    IconsListWidget->setStyleSheet(
+        QStringLiteral("QListWidget::item { border: 2px solid transparent; padding: 2px; }"
+                       "QListWidget::item:selected { border: 2px solid palette(highlight);"
+                       " background: transparent; }"));
     IconsListWidget->setMovement(QListView::Static);
     IconsListWidget->setResizeMode(QListView::Adjust);
     IconsListWidget->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -14,8 +14,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -294,6 +296,51 @@ private slots:
         chooser.answerIndex = 2;
         e->IconPreviewImageClick();
         QVERIFY(e->Changed());
+    }
+
+    void realIconChooserShowsEveryIcon()
+    {
+        TProfile p;
+        const QString library = Folders::shell32Path();
+        const int inLibrary = QImageReader(library).imageCount();
+        QVERIFY(inLibrary > 3);
+        QCOMPARE(FileIcons(library, 32).size(), inLibrary);
+        QImage image(20, 10, QImage::Format_ARGB32);
+        image.fill(Qt::green);
+        const QString picture = p.dir.filePath("picture.png");
+        QVERIFY(image.save(picture));
+        QCOMPARE(FileIcons(picture, 32).size(), 1);
+        // Any other file offers its type's icon; a missing one nothing.
+        const QList<QPixmap> typeIcon = FileIcons(p.tool, 32);
+        QCOMPARE(typeIcon.size(), 1);
+        QVERIFY(!typeIcon[0].isNull());
+        QVERIFY(FileIcons(p.dir.filePath("missing.ico"), 32).isEmpty());
+
+        // Browsing to another file shows its icons; OK returns it with the selected index.
+        TFakeFileDialogs files;
+        files.answers << picture;
+        int listed = -1;
+        onModal([&listed](QWidget* modal) {
+            auto* chooser = qobject_cast<TfmChangeIcon*>(modal);
+            QVERIFY(chooser);
+            listed = chooser->IconsListWidget->count();
+            QCOMPARE(chooser->IconIndex(), 3);
+            saveShot(chooser, QStringLiteral("ChangeIcon"));
+            chooser->BrowseButton->click();
+            chooser->OkButton->click();
+        });
+        QString file = library;
+        int index = 3;
+        QVERIFY(IconChooser().Execute(nullptr, file, index));
+        QCOMPARE(listed, inLibrary);
+        QCOMPARE(files.startedIn, QStringList{ExtractFilePath(library)});
+        QCOMPARE(file, picture);
+        QCOMPARE(index, 0);
+
+        // Cancel leaves the caller's file and index alone.
+        onModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        QVERIFY(!IconChooser().Execute(nullptr, file, index));
+        QCOMPARE(file, picture);
     }
 
     void iconPreviewShowsExistingIconDespiteMissingTarget()
