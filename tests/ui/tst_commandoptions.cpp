@@ -444,6 +444,23 @@ private slots:
                  QStringLiteral("/nonexistent/new"));
         QVERIFY(p.history.received.isEmpty());
     }
+
+    void failedWriteIsReported()
+    {
+        TProfile p;
+        p.confirmationOff();
+        TScriptedMessageBoxes boxes;
+        // The commands file cannot be replaced: a folder stands in its place.
+        QVERIFY(QFile::remove(p.dir.filePath("Commands.ini")));
+        QVERIFY(QDir(p.dir.path()).mkdir("Commands.ini"));
+        auto d = p.dialog(0, 0);
+        d->DescriptionEdit->setText(QStringLiteral("Другое"));
+        boxes.expect(IDOK);
+        d->OkButton->click();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].flags & MB::ICONERROR, MB::ICONERROR);
+        QVERIFY(!boxes.unexpected);
+    }
 };
 
 QTEST_MAIN(TestCommandOptions)
