@@ -24,8 +24,7 @@ QString withoutAmpersands(QString text)
 TSkinsMenu::TSkinsMenu(QMenu* menu, TSkinEngine* engine, const QString& skinsFolder,
                        QObject* parent)
     : QObject(parent), m_menu(menu), m_engine(engine), m_skinsFolder(skinsFolder)
-{
-}
+{}
 
 QStringList TSkinsMenu::ListSkins(const QString& skinsFolder)
 {
@@ -117,5 +116,5 @@ void TSkinsMenu::ApplyChosenSkin()
     Mark(m_engine->Active() ? QFileInfo(m_engine->LoadedFile()).fileName() : NoSkin);
     ShowMessage(error, QString(),
                 status == TSkinReader::Status::OlderSkin ? MB::OK | MB::ICONINFORMATION
-                                                          : MB::OK | MB::ICONERROR);
+                                                         : MB::OK | MB::ICONERROR);
 }

@@ -65,8 +65,8 @@ TPicture pictureOf(const QImage& image, int frames, bool transparent, const QMar
     const int right = std::clamp(margins.right(), 0, size.width() - left - 1);
     const int top = std::clamp(margins.top(), 0, size.height() / 2);
     const int bottom = std::clamp(margins.bottom(), 0, size.height() - top - 1);
-    picture.margins = QMargins(std::max(left, 0), std::max(top, 0), std::max(right, 0),
-                               std::max(bottom, 0));
+    picture.margins =
+        QMargins(std::max(left, 0), std::max(top, 0), std::max(right, 0), std::max(bottom, 0));
     return picture;
 }
 
@@ -146,7 +146,9 @@ QColor mix(const QColor& a, const QColor& b, qreal t)
 QPalette paletteOf(const TSkin& skin, const QPalette& fallback)
 {
     const TSkinColours& c = skin.Colours;
-    auto pick = [](const QColor& value, const QColor& def) { return value.isValid() ? value : def; };
+    auto pick = [](const QColor& value, const QColor& def) {
+        return value.isValid() ? value : def;
+    };
     const QColor face = pick(c.ButtonFace, fallback.color(QPalette::Button));
     const QColor text = pick(c.WindowText, fallback.color(QPalette::WindowText));
     const QColor buttonText = pick(c.ButtonText, text);
@@ -358,8 +360,8 @@ public:
         case PE_FrameLineEdit:
             if (m_sunk.present()) {
                 p->save();
-                p->setClipRegion(QRegion(opt->rect).subtracted(
-                    opt->rect.marginsRemoved(QMargins(2, 2, 2, 2))));
+                p->setClipRegion(
+                    QRegion(opt->rect).subtracted(opt->rect.marginsRemoved(QMargins(2, 2, 2, 2))));
                 paintPicture(p, opt->rect, m_sunk, 0);
                 p->restore();
                 return;
@@ -500,7 +502,8 @@ public:
         case CC_ComboBox:
             if (const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(opt);
                 combo && m_buttons.present()) {
-                const QRect arrow = proxy()->subControlRect(CC_ComboBox, combo, SC_ComboBoxArrow, w);
+                const QRect arrow =
+                    proxy()->subControlRect(CC_ComboBox, combo, SC_ComboBoxArrow, w);
                 drawComboFace(p, combo->rect, arrow, combo->state, combo->editable, w);
                 return;
             }
@@ -775,8 +778,7 @@ private:
     QPalette m_palette;
     TPicture m_buttons, m_check, m_radio, m_tabs, m_pane, m_progress, m_chunk, m_groupBox,
         m_groupTitle, m_sunk, m_menuItem, m_menuBack, m_menuBar, m_hScroll, m_vScroll, m_hThumb,
-        m_vThumb, m_track, m_trackVert, m_sliderH, m_sliderV, m_comboButton, m_toolBars,
-        m_header;
+        m_vThumb, m_track, m_trackVert, m_sliderH, m_sliderV, m_comboButton, m_toolBars, m_header;
     QColor m_menuColour, m_menuText, m_menuBarText;
 };
 
@@ -838,9 +840,11 @@ bool TSkinEngine::SetSkinFile(const QString& path, QString* error, TSkinReader::
             *status = TSkinReader::Status::Loaded;
         return true;
     }
-    // The skin in use stays until the new one has loaded.
-    if (!loadFile(path, error, status))
+    // The skin in use stays until the new one has loaded, and so does its file.
+    if (!loadFile(path, error, status)) {
+        m_skinFile = m_loadedFile;
         return false;
+    }
     install();
     emit SkinChanged();
     return true;

@@ -42,8 +42,8 @@ public:
     ~TSkinEngine() override;
 
     // Remembers the skin file (full path). When the engine is active the skin is loaded and
-    // drawn at once; a file that cannot be loaded leaves the current drawing as it is, and the
-    // result says why (*error, *status).
+    // drawn at once; a file that cannot be loaded leaves the current drawing and file as they
+    // are, and the result says why (*error, *status).
     bool SetSkinFile(const QString& path, QString* error = nullptr,
                      TSkinReader::Status* status = nullptr);
     QString SkinFile() const { return m_skinFile; }
