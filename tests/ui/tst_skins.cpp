@@ -454,7 +454,24 @@ private slots:
         auto* ok = dialog->findChild<QPushButton*>("ok");
         const QColor edge = pixelAt(*ok, {ok->width() / 2, 1});
         QVERIFY2(edge.blue() > edge.red() + 60, qPrintable(edge.name()));
+        // The program's own widgets: a panel and a combo box face from the skin's pictures.
+        QImage panel(40, 40, QImage::Format_RGB32);
+        panel.fill(Qt::black);
+        {
+            QPainter p(&panel);
+            QVERIFY(SkinHooks::drawPanel(&p, nullptr, panel.rect(), false, false));
+            QVERIFY(SkinHooks::drawComboBox(&p, nullptr, QRect(0, 20, 40, 20),
+                                            QRect(24, 20, 16, 20), QStyle::State_Enabled));
+        }
+        QVERIFY(panel.pixelColor(20, 10).lightness() > 200); // the light face of Porcelain
+        QVERIFY(SkinHooks::textColour().isValid());
         engine.SetActive(false);
+        {
+            QPainter p(&panel);
+            QVERIFY(!SkinHooks::drawPanel(&p, nullptr, panel.rect(), false, false));
+            QVERIFY(!SkinHooks::drawComboBox(&p, nullptr, panel.rect(), QRect(), {}));
+        }
+        QVERIFY(!SkinHooks::textColour().isValid());
         QApplication::processEvents();
         QCOMPARE(
             progress->grab().toImage().pixelColor(progress->width() / 4, progress->height() / 2),
