@@ -898,6 +898,8 @@ void TSkinEngine::install()
 
 void TSkinEngine::restore()
 {
+    if (!qApp)
+        return; // the application and its style are gone already
     QPointer<QStyle> skinStyle = QApplication::style();
     if (m_originalStyle) {
         QApplication::setStyle(m_originalStyle.data());

@@ -2,6 +2,8 @@
 #include "TestSupport.h"
 
 #include "app/SkinsMenu.h"
+#include "pages/MyPageControl.h"
+#include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
 
@@ -500,6 +502,19 @@ private slots:
             auto dialog = sampleDialog();
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            // The program's page control with its side tabs and empty command buttons.
+            IniFile pagesFile(settingsFolder() + "Pages.ini");
+            IniFile commandsFile(settingsFolder() + "Commands.ini");
+            writeAll(settingsFolder() + "Pages.ini",
+                     QStringLiteral("[0]\r\nCaption=Главная\r\nImageIndex=-1\r\n\r\n[1]\r\n"
+                                    "Caption=Игры\r\nImageIndex=-1\r\n")
+                         .toUtf8());
+            TMyPageControl pageControl(nullptr, SystemSettings, &pagesFile, &commandsFile);
+            pageControl.resize(110, 230);
+            QVERIFY(pageControl.LoadPages(nullptr, nullptr, nullptr, TEditCallback(), nullptr));
+            pageControl.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&pageControl));
+            const QImage pagesShot = pageControl.grab().toImage();
             QMenu menu;
             menu.addAction(QStringLiteral("Скины"))->setMenu(new QMenu(&menu));
             menu.addSeparator();
@@ -515,7 +530,8 @@ private slots:
             QApplication::processEvents();
             const QImage dialogShot = dialog->grab().toImage();
             const QImage menuShot = menu.grab().toImage();
-            QImage shot(dialogShot.width(), dialogShot.height() + menuShot.height() + 30,
+            QImage shot(dialogShot.width(),
+                        dialogShot.height() + std::max(menuShot.height(), pagesShot.height()) + 30,
                         QImage::Format_RGB32);
             shot.fill(Qt::white);
             QPainter p(&shot);
@@ -523,6 +539,7 @@ private slots:
                        skin.isEmpty() ? QStringLiteral("Без скина") : skin);
             p.drawImage(0, 24, dialogShot);
             p.drawImage(10, 30 + dialogShot.height(), menuShot);
+            p.drawImage(shot.width() - pagesShot.width() - 10, 30 + dialogShot.height(), pagesShot);
             p.end();
             shot.save(folder + u'/' + (skin.isEmpty() ? QStringLiteral("none") : skin) + ".png");
             shots << shot;
