@@ -4,6 +4,7 @@
 #include "platform/MessageBoxes.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
+#include "skin/SkinEngine.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -391,6 +392,10 @@ void TCommand::leaveEvent(QEvent* event)
 void TCommand::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // A skin draws the button as a panel.
+    if (SkinHooks::drawPanel(&painter, this, rect(), m_outerBevel == BevelLowered,
+                             m_innerBevel == BevelLowered))
+        return;
     const QPalette& pal = palette();
     auto bevel = [&](QRect r, TBevel kind) {
         if (kind == BevelNone)
