@@ -1,0 +1,372 @@
+#include "dialogs/CommandOptions.h"
+
+#include "commands/Command.h"
+#include "commands/Messages.h"
+#include "dialogs/ClickImage.h"
+#include "dialogs/IconChooser.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
+#include "settings/Constants.h"
+#include "settings/Folders.h"
+#include "settings/SystemSettings.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QTabWidget>
+#include <QLineEdit>
+#include <QPainter>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+namespace {
+
+// The pictures of the file and folder buttons: a sheet with a folded corner and a folder.
+QIcon ButtonGlyph(bool folder)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    if (folder) {
+        p.setPen(QColor(128, 96, 0));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(1, 3, 5, 2);
+        p.drawRect(1, 4, 13, 9);
+        p.setPen(QColor(255, 235, 160));
+        p.drawLine(2, 6, 13, 6);
+    } else {
+        p.setPen(QColor(64, 64, 64));
+        p.setBrush(Qt::white);
+        const QPoint sheet[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
+        p.drawPolygon(sheet, 5);
+        p.drawLine(10, 1, 10, 4);
+        p.drawLine(10, 4, 13, 4);
+        p.setPen(QColor(0, 0, 160));
+        for (int y = 7; y <= 11; y += 2)
+            p.drawLine(5, y, 11, y);
+    }
+    return QIcon(pixmap);
+}
+
+QLabel* BoldLabel(QWidget* parent, const QString& text, int left, int top)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(HeadingFont());
+    label->setGeometry(left, top, 200, 14);
+    return label;
+}
+
+QLineEdit* Edit(QWidget* parent, const QString& name, const QRect& bounds)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(bounds);
+    edit->setMaxLength(255);
+    return edit;
+}
+
+QString OneLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+TfmCommandOptions::TfmCommandOptions(QWidget* owner, TCommand* command, QObject* historyWindow,
+                                     TMyPageControl* pageControl)
+    : TfmCustomOptions(owner), m_historyWindow(historyWindow), m_pageControl(pageControl),
+      m_command(command)
+{
+    setWindowTitle(QStringLiteral("Параметры команды"));
+    setFixedSize(DesignClientSize);
+    MainPageControl->setTabText(0, QStringLiteral("Общие"));
+    QWidget* sheet = TabSheet1;
+
+    BoldLabel(sheet, QStringLiteral("Страница"), 14, 12);
+    PagesNamesComboBox = new QComboBox(sheet);
+    PagesNamesComboBox->setObjectName(QStringLiteral("PagesNamesComboBox"));
+    PagesNamesComboBox->setGeometry(14, 28, 190, 21);
+    BoldLabel(sheet, QStringLiteral("Кнопка"), 214, 12);
+    LaunchButtonsComboBox = new QComboBox(sheet);
+    LaunchButtonsComboBox->setObjectName(QStringLiteral("LaunchButtonsComboBox"));
+    LaunchButtonsComboBox->setGeometry(214, 28, 196, 21);
+
+    BoldLabel(sheet, QStringLiteral("Команда"), 14, 58);
+    ExePathEdit = Edit(sheet, QStringLiteral("ExePathEdit"), {14, 74, 344, 21});
+    btnFile = new QToolButton(sheet);
+    btnFile->setObjectName(QStringLiteral("btnFile"));
+    btnFile->setGeometry(362, 73, 23, 23);
+    btnFile->setIcon(ButtonGlyph(false));
+    btnFile->setToolTip(QStringLiteral("Выбрать файл"));
+    btnFolder = new QToolButton(sheet);
+    btnFolder->setObjectName(QStringLiteral("btnFolder"));
+    btnFolder->setGeometry(387, 73, 23, 23);
+    btnFolder->setIcon(ButtonGlyph(true));
+    btnFolder->setToolTip(QStringLiteral("Выбрать папку"));
+
+    BoldLabel(sheet, QStringLiteral("Параметры"), 14, 104);
+    ParametersEdit = Edit(sheet, QStringLiteral("ParametersEdit"), {14, 120, 396, 21});
+    BoldLabel(sheet, QStringLiteral("Описание"), 14, 150);
+    DescriptionEdit = Edit(sheet, QStringLiteral("DescriptionEdit"), {14, 166, 396, 21});
+
+    BoldLabel(sheet, QStringLiteral("Иконка"), 14, 196);
+    // Framed like a command button: a raised 41 x 41 panel around a lowered 37 x 37 frame.
+    auto* panel = new QFrame(sheet);
+    panel->setGeometry(14, 214, 41, 41);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    auto* frame = new QFrame(panel);
+    frame->setGeometry(2, 2, 37, 37);
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Sunken);
+    IconPreviewImage = new TClickImage(panel);
+    IconPreviewImage->setObjectName(QStringLiteral("IconPreviewImage"));
+    IconPreviewImage->setGeometry(4, 4, 33, 33);
+    IconPreviewImage->setAlignment(Qt::AlignCenter);
+    IconPreviewImage->setCursor(Qt::PointingHandCursor);
+    IconPreviewImage->setToolTip(QStringLiteral("Изменить"));
+    IconPathEdit = Edit(sheet, QStringLiteral("IconPathEdit"), {64, 224, 346, 21});
+    IconPathEdit->setReadOnly(true);
+    IconPathEdit->setFocusPolicy(Qt::ClickFocus);
+
+    setTabOrder(PagesNamesComboBox, LaunchButtonsComboBox);
+    setTabOrder(LaunchButtonsComboBox, ExePathEdit);
+    setTabOrder(ExePathEdit, btnFile);
+    setTabOrder(btnFile, btnFolder);
+    setTabOrder(btnFolder, ParametersEdit);
+    setTabOrder(ParametersEdit, DescriptionEdit);
+
+    connect(PagesNamesComboBox, &QComboBox::activated, this,
+            [this] { PagesNamesComboBoxChange(); });
+    connect(LaunchButtonsComboBox, &QComboBox::activated, this,
+            [this] { LaunchButtonsComboBoxChange(); });
+    connect(ExePathEdit, &QLineEdit::textChanged, this, [this] { ExePathEditChange(ExePathEdit); });
+    connect(IconPathEdit, &QLineEdit::textChanged, this,
+            [this] { ExePathEditChange(IconPathEdit); });
+    connect(IconPreviewImage, &TClickImage::clicked, this, [this] { IconPreviewImageClick(); });
+    connect(btnFile, &QToolButton::clicked, this, [this] { btnFileClick(); });
+    connect(btnFolder, &QToolButton::clicked, this, [this] { btnFolderClick(); });
+
+    if (m_pageControl)
+        for (int i = 0; i < m_pageControl->PageCount(); ++i)
+            PagesNamesComboBox->addItem(m_pageControl->Page(i)->Caption());
+    const int page = command ? command->PageNumber() : 0;
+    FillButtonsList(page);
+    SelectSilently(LaunchButtonsComboBox, command ? command->ButtonNumber() : 0);
+    SelectSilently(PagesNamesComboBox, page);
+    Show(PagesNamesComboBox->currentIndex(), LaunchButtonsComboBox->currentIndex());
+    // The fields show colours from the start, also when the texts came in unchanged.
+    ExePathEditChange(ExePathEdit);
+    ExePathEditChange(IconPathEdit);
+}
+
+void TfmCommandOptions::SelectSilently(QComboBox* box, int index)
+{
+    const QSignalBlocker blocker(box);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+void TfmCommandOptions::FillButtonsList(int page)
+{
+    const QSignalBlocker blocker(LaunchButtonsComboBox);
+    LaunchButtonsComboBox->clear();
+    if (!m_pageControl || page < 0 || page >= m_pageControl->PageCount())
+        return;
+    const TCommandsPage* commandsPage = m_pageControl->Page(page);
+    // The grid every page has; a page still being rebuilt never lends a missing button.
+    const int count = qMin(m_pageControl->CommandsCount() * m_pageControl->ColCount(),
+                           commandsPage->ButtonCount());
+    for (int i = 0; i < count; ++i) {
+        const TCommand* button = commandsPage->Button(i);
+        LaunchButtonsComboBox->addItem(QString::number(i) + QStringLiteral(" [") +
+                                       OneLine(button ? button->Hint() : QString()) +
+                                       QStringLiteral("]"));
+    }
+}
+
+void TfmCommandOptions::Show(int page, int position)
+{
+    m_command = m_pageControl ? m_pageControl->GetCommand(page, position) : nullptr;
+    const TCommand* c = m_command;
+    ExePathEdit->setText(c ? c->ExePath() : QString());
+    ParametersEdit->setText(c ? c->Parameters() : QString());
+    DescriptionEdit->setText(c ? c->Description() : QString());
+    m_chosenIconIndex = c ? c->IconIndex() : 0;
+    m_chosenIconFile = c ? c->IconPath() : QString();
+    IconPathEdit->setText(m_chosenIconFile);
+    for (QLineEdit* edit : {ExePathEdit, ParametersEdit, DescriptionEdit, IconPathEdit})
+        edit->setCursorPosition(0);
+    RefreshPreview();
+}
+
+void TfmCommandOptions::RefreshPreview()
+{
+    TCommandPicture picture;
+    picture.size = 32;
+    DrawCommandIcon(IconPathEdit->text(), ExePathEdit->text(), m_chosenIconIndex, picture);
+    // A missing target must not hide an icon file that is there.
+    if (IconFileExists(IconPathEdit->text()))
+        DrawCommandIcon(IconPathEdit->text(), IconPathEdit->text(), m_chosenIconIndex, picture);
+    IconPreviewImage->setPixmap(picture.pixmap);
+    IconPreviewImage->setToolTip(QStringLiteral("Изменить"));
+}
+
+void TfmCommandOptions::ExePathEditChange(QLineEdit* edit)
+{
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, TargetExists(edit->text()) ? Qt::black : Qt::red);
+    edit->setPalette(palette);
+}
+
+bool TfmCommandOptions::Changed() const
+{
+    const TCommand* c = m_command;
+    if (!c)
+        return false;
+    return ExePathEdit->text() != c->ExePath() || ParametersEdit->text() != c->Parameters() ||
+           DescriptionEdit->text() != c->Description() || m_chosenIconIndex != c->IconIndex() ||
+           m_chosenIconFile != c->IconPath();
+}
+
+void TfmCommandOptions::Save()
+{
+    if (!Changed())
+        return;
+    const TSystemSettings* settings = m_pageControl ? m_pageControl->Settings() : nullptr;
+    if (settings &&
+        settings->Conformations()->Contains(TSys_Conformations::ChangeCommandProperties) &&
+        ShowMessage(QStringLiteral("Параметры кнопки были изменены!\rСохранить ?"),
+                    QStringLiteral("Подтвердите сохранение!"),
+                    MB::OKCANCEL | MB::ICONQUESTION | MB::DEFBUTTON2) == IDCANCEL)
+        return;
+    TCommand* c = m_command;
+    const bool wasEmpty = c->IsEmpty();
+    c->SetExePath(ExePathEdit->text());
+    c->SetParameters(ParametersEdit->text());
+    c->SetDescription(DescriptionEdit->text());
+    c->SetIconIndex(m_chosenIconIndex);
+    c->SetIconPath(IconPathEdit->text());
+    c->RefreshHint();
+    c->RefreshIcon();
+    if (!c->Save())
+        ShowError(QStringLiteral("Не удалось записать команду в файл команд!\r"
+                                 "Проверьте, что папка программы доступна для записи."),
+                  QStringLiteral("Ошибка"));
+    const QFileInfo target(ExePathEdit->text());
+    if (!ExePathEdit->text().isEmpty() && target.isFile())
+        SendMessage(m_historyWindow, wasEmpty ? UM_COMMAND_FILLED : UM_COMMAND_CHANGED, toParam(c),
+                    0);
+}
+
+void TfmCommandOptions::OkButtonClick()
+{
+    Save();
+    TfmCustomOptions::OkButtonClick();
+}
+
+void TfmCommandOptions::showEvent(QShowEvent* event)
+{
+    TfmCustomOptions::showEvent(event);
+    if (!event->spontaneous())
+        ExePathEdit->setFocus();
+}
+
+void TfmCommandOptions::PagesNamesComboBoxChange()
+{
+    Save();
+    const int position = LaunchButtonsComboBox->currentIndex();
+    FillButtonsList(PagesNamesComboBox->currentIndex());
+    SelectSilently(LaunchButtonsComboBox, position);
+    Show(PagesNamesComboBox->currentIndex(), LaunchButtonsComboBox->currentIndex());
+}
+
+void TfmCommandOptions::LaunchButtonsComboBoxChange()
+{
+    const int position = LaunchButtonsComboBox->currentIndex();
+    PagesNamesComboBoxChange();
+    SelectSilently(LaunchButtonsComboBox, position);
+    Show(PagesNamesComboBox->currentIndex(), LaunchButtonsComboBox->currentIndex());
+}
+
+void TfmCommandOptions::IconPreviewImageClick()
+{
+    QString file = m_chosenIconFile;
+    if (file.isEmpty() || !QFileInfo::exists(file))
+        file = Folders::shell32Path();
+    int index = m_chosenIconIndex;
+    if (!IconChooser().Execute(this, file, index))
+        return;
+#ifdef Q_OS_WIN
+    // Paths there ignore case; the stored form is lowercase.
+    file = AsciiLowerCase(file);
+#endif
+    file = ExpandSystemRoot(file);
+    IconPathEdit->setText(file);
+    m_chosenIconFile = file;
+    m_chosenIconIndex = index;
+    RefreshPreview();
+}
+
+void TfmCommandOptions::btnFileClick()
+{
+    const QString current = ExePathEdit->text();
+    const QString start =
+        TargetExists(current) && !ExtractFileName(current).isEmpty() ? current : QString();
+    const QString file =
+        FileDialogs().GetOpenFileName(this, QStringLiteral("Выбрать файл"), start,
+                                      QStringLiteral("Все файлы (*);;Ярлыки (*%1);;Сценарии (*.sh)")
+                                          .arg(Constants::ShortcutExtension));
+    if (file.isEmpty())
+        return;
+    if (AsciiLowerCase(ExtractFileExt(file)) == Constants::ShortcutExtension &&
+        ShowMessage(QStringLiteral("Преобразовать ярлык в команду ?"),
+                    QStringLiteral("Запрос на преобразование"),
+                    MB::OKCANCEL | MB::ICONQUESTION) == IDOK) {
+        TShortcutInfo info = ReadShortcut(file);
+        if (info.targetPath.isEmpty())
+            info.targetPath = file;
+        if (info.iconPath.isEmpty())
+            info.iconPath = info.targetPath;
+        ExePathEdit->setText(info.targetPath);
+        ParametersEdit->setText(info.arguments);
+        DescriptionEdit->setText(info.description);
+        IconPathEdit->setText(info.iconPath);
+        m_chosenIconIndex = info.iconIndex;
+        RefreshPreview();
+        return;
+    }
+    // Any other file, and a shortcut the user keeps as it is: the file itself is the command.
+    ExePathEdit->setText(file);
+    DescriptionEdit->setText(CommandDisplayName(QString(), file));
+    IconPathEdit->setText(file);
+    m_chosenIconIndex = 0;
+    RefreshPreview();
+}
+
+void TfmCommandOptions::btnFolderClick()
+{
+    const QString current = ExePathEdit->text();
+    const QString start = TargetExists(current) && !ExtractFileName(current).isEmpty()
+                              ? ExtractFilePath(current)
+                              : QString();
+    QString folder =
+        FileDialogs().GetExistingDirectory(this, QStringLiteral("Выбрать папку"), start);
+    if (folder.isEmpty())
+        return;
+    if (!folder.endsWith(PathSeparator))
+        folder += PathSeparator;
+    ExePathEdit->setText(folder);
+    if (IconPathEdit->text().isEmpty()) {
+        IconPathEdit->setText(Folders::shell32Path());
+        m_chosenIconIndex = 3;
+        RefreshPreview();
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "dialogs/CustomOptions.h"
+
+#include <QPointer>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class TClickImage;
+class TCommand;
+class TMyPageControl;
+
+// "Параметры команды": edits the path, parameters, description and icon of one command. The two
+// lists at the top move on to any other button of any page; the command being left is saved
+// first, after a confirmation when it was changed.
+class TfmCommandOptions : public TfmCustomOptions
+{
+    Q_OBJECT
+public:
+    static constexpr QSize DesignClientSize{445, 385};
+
+    // historyWindow receives UM_COMMAND_FILLED and UM_COMMAND_CHANGED for saved commands.
+    TfmCommandOptions(QWidget* owner, TCommand* command, QObject* historyWindow,
+                      TMyPageControl* pageControl);
+
+    // The command the fields show (null when the page control has no such button).
+    TCommand* Command() const { return m_command; }
+    QString ChosenIconFile() const { return m_chosenIconFile; }
+    int ChosenIconIndex() const { return m_chosenIconIndex; }
+    // True when the fields differ from the command.
+    bool Changed() const;
+    // Stores the fields in the command, after the confirmation when that switch is on.
+    void Save();
+
+    void PagesNamesComboBoxChange();
+    void LaunchButtonsComboBoxChange();
+    void IconPreviewImageClick();
+    void btnFileClick();
+    void btnFolderClick();
+
+    QComboBox* PagesNamesComboBox;
+    QComboBox* LaunchButtonsComboBox;
+    QLineEdit* ExePathEdit;
+    QToolButton* btnFile;
+    QToolButton* btnFolder;
+    QLineEdit* ParametersEdit;
+    QLineEdit* DescriptionEdit;
+    TClickImage* IconPreviewImage;
+    QLineEdit* IconPathEdit;
+
+protected:
+    void OkButtonClick() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FillButtonsList(int page);
+    void Show(int page, int position);
+    void RefreshPreview();
+    void ExePathEditChange(QLineEdit* edit);
+    void SelectSilently(QComboBox* box, int index);
+
+    QPointer<QObject> m_historyWindow;
+    TMyPageControl* m_pageControl;
+    QPointer<TCommand> m_command;
+    QString m_chosenIconFile;
+    int m_chosenIconIndex = 0;
+};
