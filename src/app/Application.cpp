@@ -2,10 +2,10 @@
 
 #include "app/HelpViewer.h"
 #include "app/Main.h"
+#include "app/SingleInstance.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
 #include "platform/SessionEnd.h"
-#include "app/SingleInstance.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
@@ -13,9 +13,9 @@
 #include "settings/SystemSettings.h"
 
 #include <QApplication>
-#include <QSessionManager>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSessionManager>
 #include <QTranslator>
 
 #include <memory>
@@ -73,8 +73,8 @@ int RunKestrolin(int argc, char** argv)
 {
     // The window places itself at the screen's edge, which a Wayland compositor does not allow;
     // XWayland does, where there is one.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication app(argc, argv);

@@ -30,7 +30,10 @@
 
 namespace {
 
-TSystemSettings& Settings() { return *SystemSettings; }
+TSystemSettings& Settings()
+{
+    return *SystemSettings;
+}
 
 QRect PrimaryWorkArea()
 {
@@ -79,7 +82,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
         LoadingGauge->setStyle(plain);
     }
 
-    QuickLaunchArrowButton = new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
+    QuickLaunchArrowButton =
+        new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
     QuickLaunchArrowButton->setObjectName(QStringLiteral("QuickLaunchArrowButton"));
     QuickLaunchArrowButton->hide();
 
@@ -92,7 +96,10 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
     FormCreate();
 }
 
-TfmMain::~TfmMain() { FormDestroy(); }
+TfmMain::~TfmMain()
+{
+    FormDestroy();
+}
 
 void TfmMain::FormCreate()
 {
@@ -163,7 +170,10 @@ void TfmMain::LayoutClient()
     QuickLaunchArrowButton->setGeometry(inside);
 }
 
-void TfmMain::resizeEvent(QResizeEvent*) { LayoutClient(); }
+void TfmMain::resizeEvent(QResizeEvent*)
+{
+    LayoutClient();
+}
 
 void TfmMain::showEvent(QShowEvent* event)
 {
@@ -291,7 +301,8 @@ void TfmMain::ReloadPageImages()
     PageImageNames.clear();
     for (int i = 0; i < repository.Count(); ++i) {
         TRepositoryItem* item = repository.Images(i);
-        CommandsPagesImageList.append(QPixmap::fromImage(item->Bitmap.maskedImage(qRgb(255, 0, 255))));
+        CommandsPagesImageList.append(
+            QPixmap::fromImage(item->Bitmap.maskedImage(qRgb(255, 0, 255))));
         PageImageNames.append(item->Name);
     }
     if (!CommandsPagesImageList.isEmpty())
@@ -454,7 +465,8 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
     };
     const bool wasEmpty = target->IsEmpty();
     // 6.
-    if (Settings().Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) && !wasEmpty &&
+    if (Settings().Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) &&
+        !wasEmpty &&
         !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
                  QStringLiteral("Замена содержимого кнопки")))
         return;
@@ -495,14 +507,20 @@ void TfmMain::ApplyStayOnTop(bool on)
         show();
 }
 
-bool TfmMain::IsStayOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+bool TfmMain::IsStayOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
 
 void TfmMain::ApplyAlphaBlend(bool on, int value)
 {
     setWindowOpacity(on ? qBound(0, value, 255) / 255.0 : 1.0);
 }
 
-TCommand* TfmMain::HoveredCommand() const { return MainMyPageControl->CurrentCommand(); }
+TCommand* TfmMain::HoveredCommand() const
+{
+    return MainMyPageControl->CurrentCommand();
+}
 
 void TfmMain::EditCommand(TCommand* command)
 {

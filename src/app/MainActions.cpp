@@ -56,7 +56,8 @@ void TfmMain::CreateActions()
     MakeAction(this, NewsAction, "NewsAction", help, QStringLiteral("Новости проекта"), {}, 10);
     MakeAction(this, Options_MainOptionsAction, "Options_MainOptionsAction", options,
                QStringLiteral("Общие"), QKeySequence(Qt::CTRL | Qt::Key_O), 1);
-    MakeAction(this, AboutProgAction, "AboutProgAction", help, QStringLiteral("О программе"), {}, 3);
+    MakeAction(this, AboutProgAction, "AboutProgAction", help, QStringLiteral("О программе"), {},
+               3);
     MakeAction(this, ExportParamsAction, "ExportParamsAction", QString(), QStringLiteral("Экспорт"),
                QKeySequence(Qt::CTRL | Qt::Key_E), 7);
     MakeAction(this, WorkingWithProgAction, "WorkingWithProgAction", help,
@@ -74,9 +75,10 @@ void TfmMain::CreateActions()
                QStringLiteral("Изменить рисунок"), QKeySequence(Qt::Key_F3), 14);
     MakeAction(this, Pages_DelAction, "Pages_DelAction", pages, QStringLiteral("Удалить"),
                QKeySequence(Qt::CTRL | Qt::Key_Delete), 17);
-    MakeAction(this, Buttons_ClearAction, "Buttons_ClearAction", command, QStringLiteral("Очистить"),
-               {}, 8);
-    MakeAction(this, GotoWWWAction, "GotoWWWAction", help, QStringLiteral("Сайт программы"), {}, 20);
+    MakeAction(this, Buttons_ClearAction, "Buttons_ClearAction", command,
+               QStringLiteral("Очистить"), {}, 8);
+    MakeAction(this, GotoWWWAction, "GotoWWWAction", help, QStringLiteral("Сайт программы"), {},
+               20);
     MakeAction(this, SendMaul_BugAction, "SendMaul_BugAction", help,
                QStringLiteral("Написать о найденной ошибке"), {}, 21);
     MakeAction(this, SendMail_WishAction, "SendMail_WishAction", help,
@@ -116,8 +118,8 @@ void TfmMain::CreateMenus()
     connect(CommandPopupMenu, &QMenu::aboutToShow, this, [this] {
         // Opened from the quick-launch button's first part, the menu must not clear anything.
         QWidget* under = QApplication::widgetAt(QCursor::pos());
-        m_commandMenuFromQuickLaunch =
-            under && (under == QuickLaunchArrowButton || QuickLaunchArrowButton->isAncestorOf(under));
+        m_commandMenuFromQuickLaunch = under && (under == QuickLaunchArrowButton ||
+                                                 QuickLaunchArrowButton->isAncestorOf(under));
     });
 
     auto settingsMenu = [this](QMenu* parent) {
@@ -205,7 +207,9 @@ void TfmMain::Pages_DelActionExecute()
         const QString pagesPath = Folders::appFolder() + Constants::PagesFileName;
         bool pageLeft = false;
         for (const QString& section : PagesFile->sections())
-            pageLeft = pageLeft || !PagesFile->readString(section, QStringLiteral("Caption"), QString()).isEmpty();
+            pageLeft =
+                pageLeft ||
+                !PagesFile->readString(section, QStringLiteral("Caption"), QString()).isEmpty();
         if (!pageLeft)
             QFile::remove(pagesPath);
         SystemSettings->InitializeFiles();
@@ -237,13 +241,25 @@ void TfmMain::ExportParamsActionExecute()
     ExportSettings(Folders::appFolder(), QDate::currentDate(), this);
 }
 
-void TfmMain::WorkingWithProgActionExecute() { THelpViewer::ShowContents(); }
+void TfmMain::WorkingWithProgActionExecute()
+{
+    THelpViewer::ShowContents();
+}
 
-void TfmMain::GotoWWWActionExecute() { OpenWebSite(); }
+void TfmMain::GotoWWWActionExecute()
+{
+    OpenWebSite();
+}
 
-void TfmMain::SendMaul_BugActionExecute() { SendMailLink(MailErrorReport); }
+void TfmMain::SendMaul_BugActionExecute()
+{
+    SendMailLink(MailErrorReport);
+}
 
-void TfmMain::SendMail_WishActionExecute() { SendMailLink(MailWish); }
+void TfmMain::SendMail_WishActionExecute()
+{
+    SendMailLink(MailWish);
+}
 
 // The program has no news to show; the menu entry stays for the familiar menu layout.
 void TfmMain::NewsActionExecute() {}

@@ -81,9 +81,9 @@ bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
         if (!exists) {
             if (mode == TfmAddRenamePage::AddPage) {
                 const int selected = dialog->SelectedImageEntry();
-                TCommandsPage* page = pc->AddPage(CommandPopupMenu, QuickLaunchArrowButton, this,
-                                                  [this](TCommand* sender) { EditCommand(sender); },
-                                                  pc->PageCount());
+                TCommandsPage* page = pc->AddPage(
+                    CommandPopupMenu, QuickLaunchArrowButton, this,
+                    [this](TCommand* sender) { EditCommand(sender); }, pc->PageCount());
                 page->RenamePage(name);
                 page->SetImageIndex(selected <= 0 ? -1 : selected - 1);
                 page->SavePage();
@@ -208,7 +208,8 @@ void TfmMain::Options_MainOptionsActionExecute()
         // 7-8. Translucency.
         if (dialog->UseAlphaBlendCheckBox->isChecked() != useAlpha ||
             dialog->AlphaBlendTrackBar->value() != alpha) {
-            ApplyAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked(), dialog->AlphaBlendTrackBar->value());
+            ApplyAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked(),
+                            dialog->AlphaBlendTrackBar->value());
             s.SetUseAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked());
             s.SetAlphaBlendValue(dialog->AlphaBlendTrackBar->value());
         }

@@ -12,6 +12,8 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,11 +25,20 @@ class TSoundCounter : public IShell
 public:
     TSoundCounter() : m_real(Shell()) { m_previous = SetShell(this); }
     ~TSoundCounter() override { SetShell(m_previous); }
-    bool Execute(const QString& p, const QString& a, const QString& w) override { return m_real.Execute(p, a, w); }
+    bool Execute(const QString& p, const QString& a, const QString& w) override
+    {
+        return m_real.Execute(p, a, w);
+    }
     void PlaySound(int kind) override { sounds.append(kind); }
     TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
-    bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override { return m_real.WriteShortcut(i, f, m); }
-    QPixmap ExtractIcon(const QString& f, int i, int s) override { return m_real.ExtractIcon(f, i, s); }
+    bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
+    {
+        return m_real.WriteShortcut(i, f, m);
+    }
+    QPixmap ExtractIcon(const QString& f, int i, int s) override
+    {
+        return m_real.ExtractIcon(f, i, s);
+    }
     void OpenUrl(const QString& u) override { m_real.OpenUrl(u); }
     QString StartupFolder() override { return m_real.StartupFolder(); }
     QString DesktopFolder() override { return m_real.DesktopFolder(); }
@@ -50,7 +61,8 @@ struct TMainFixture
     std::unique_ptr<TfmMain> main;
     bool terminated = false;
 
-    TMainFixture(const QByteArray& options = QByteArray(), const QByteArray& pagesIni = QByteArray(),
+    TMainFixture(const QByteArray& options = QByteArray(),
+                 const QByteArray& pagesIni = QByteArray(),
                  const QByteArray& commandsIni = QByteArray())
     {
         if (!options.isEmpty())
@@ -83,9 +95,10 @@ struct TMainFixture
     QString shortcut(const QString& name, const QString& program, const QString& comment) const
     {
         const QString path = dir.filePath(name);
-        writeAll(path, QString("[Desktop Entry]\nType=Application\nName=%1\nComment=%1\nExec=%2 --flag\n")
-                           .arg(comment, program)
-                           .toUtf8());
+        writeAll(path,
+                 QString("[Desktop Entry]\nType=Application\nName=%1\nComment=%1\nExec=%2 --flag\n")
+                     .arg(comment, program)
+                     .toUtf8());
         return path;
     }
 };
@@ -106,7 +119,8 @@ private slots:
         QCOMPARE(f.pc()->ActivePageIndex(), 0);
         QCOMPARE(f.pc()->width(), 71);
         QCOMPARE(f.main->width(), 74);
-        const int tabs = 2 * (f.pc()->fontMetrics().horizontalAdvance(QStringLiteral("Новая")) + 21);
+        const int tabs =
+            2 * (f.pc()->fontMetrics().horizontalAdvance(QStringLiteral("Новая")) + 21);
         QCOMPARE(f.pc()->height(), qMax(210, tabs));
         QCOMPARE(f.main->height(), f.pc()->height() + 25);
         QVERIFY(f.main->LoadingGauge->isHidden());
