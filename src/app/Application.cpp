@@ -1,7 +1,11 @@
 #include "app/Application.h"
 
+#include "app/HelpViewer.h"
 #include "app/Main.h"
 #include "app/SingleInstance.h"
+#include "commands/Messages.h"
+#include "dialogs/Help.h"
+#include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
@@ -11,6 +15,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSessionManager>
 #include <QTranslator>
 
 #include <memory>
@@ -56,11 +61,25 @@ struct ProcessServices
     }
 };
 
+class THelpViewerSeam : public IHelpViewer
+{
+public:
+    void ShowTopic(const QString& keyword) override { THelpViewer::ShowTopic(keyword); }
+};
+
 } // namespace
 
 int RunKestrolin(int argc, char** argv)
 {
+    // The window places itself at the screen's edge, which a Wayland compositor does not allow;
+    // XWayland does, where there is one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
     QApplication app(argc, argv);
+    // Hidden to the tray the program has no window shown, and must go on running.
+    QApplication::setQuitOnLastWindowClosed(false);
     ProcessServices services;
     // Set before the shell texts are made: the last-change date is written in this locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
@@ -88,13 +107,21 @@ int RunKestrolin(int argc, char** argv)
 
     int exitCode = 0;
     {
+        THelpViewerSeam help;
+        SetHelpViewer(&help);
         TfmMain main;
         QObject::connect(&instance, &TSingleInstance::activationRequested, &main,
                          &TfmMain::ActivateFromOtherInstance);
         QObject::connect(&instance, &TSingleInstance::reshowRequested, &main,
-                         &TfmMain::ActivateFromOtherInstance);
+                         [&main] { SendMessage(&main, UM_RESHOW); });
+        // The end of the desktop session ends the program as the exit action does, so the
+        // position and the menu order are written.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
+                         [&main](QSessionManager&) { main.ExitActionExecute(); });
+        WatchSessionEnd(&main, [&main] { main.ExitActionExecute(); });
         main.show();
         exitCode = QApplication::exec();
+        SetHelpViewer(nullptr);
     }
     return exitCode;
 }

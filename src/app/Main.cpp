@@ -1,25 +1,531 @@
 #include "app/Main.h"
 
+#include "commands/Messages.h"
+#include "dialogs/Custom.h"
+#include "history/ArrowButton.h"
+#include "images/Repository.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
 #include "settings/Constants.h"
+#include "settings/Folders.h"
+#include "settings/SystemSettings.h"
 
-#include <QGuiApplication>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
 
-TfmMain::TfmMain(QWidget* parent) : QWidget(parent)
+namespace {
+
+TSystemSettings& Settings()
 {
+    return *SystemSettings;
+}
+
+QRect PrimaryWorkArea()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+QRect PrimaryScreenArea()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+} // namespace
+
+TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
+{
+    setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(Constants::ProductName);
-    resize(80, 300);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect work = screen->availableGeometry();
-        move(work.right() - width() + 1, work.bottom() - height() + 1);
+    ApplyCustomLook(this);
+
+    MainMyPageControl = new TMyPageControl(this);
+    MainMyPageControl->setObjectName(QStringLiteral("MainMyPageControl"));
+    MainMyPageControl->setGeometry(0, 0, 101, 254);
+    MainMyPageControl->hide();
+    connect(MainMyPageControl, &TMyPageControl::Change, this, &TfmMain::MainMyPageControlChange);
+
+    StatusPanel = new QFrame(this);
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusPanel->setLineWidth(1);
+
+    LoadingGauge = new QProgressBar(StatusPanel);
+    LoadingGauge->setObjectName(QStringLiteral("LoadingGauge"));
+    LoadingGauge->setTextVisible(false);
+    LoadingGauge->setRange(0, 1);
+    LoadingGauge->setValue(0);
+    QPalette gauge = LoadingGauge->palette();
+    gauge.setColor(QPalette::Base, QColor(255, 255, 128));
+    gauge.setColor(QPalette::Window, QColor(255, 255, 128));
+    gauge.setColor(QPalette::Highlight, Qt::blue);
+    LoadingGauge->setPalette(gauge);
+    // The platform styles ignore the gauge's colours; the plain one draws them.
+    if (QStyle* plain = QStyleFactory::create(QStringLiteral("Fusion"))) {
+        plain->setParent(LoadingGauge);
+        LoadingGauge->setStyle(plain);
     }
+
+    QuickLaunchArrowButton =
+        new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
+    QuickLaunchArrowButton->setObjectName(QStringLiteral("QuickLaunchArrowButton"));
+    QuickLaunchArrowButton->hide();
+
+    CreateActions();
+    CreateMenus();
+    MainMyPageControl->SetPopupMenu(MainPopupMenu);
+    QuickLaunchArrowButton->SetFirstButtonPopupMenu(CommandPopupMenu);
+    QuickLaunchArrowButton->SetSecondButtonPopupMenu(MainPopupMenu);
+
+    FormCreate();
+}
+
+TfmMain::~TfmMain()
+{
+    FormDestroy();
+}
+
+void TfmMain::FormCreate()
+{
+    // 2-4. No taskbar entry (a tool window); only the gauge shows until the pages are loaded.
+    m_statusHeight = StatusPanelLoadingHeight;
+    SetClientSize(DesignWidth, m_statusHeight);
+    const QRect work = PrimaryWorkArea();
+    int top = work.y() + work.height() - height();
+    move(work.x() + work.width() - width(), top);
+
+    // 5. Files dropped from the desktop.
+    setAcceptDrops(true);
+
+    // 6. The tray icon.
+    TrayIcon = new QSystemTrayIcon(QIcon(ProgramIcon(QStringLiteral("MAINICON"), 32)), this);
+    TrayIcon->setToolTip(Constants::ProductName);
+    TrayIcon->setContextMenu(TrayPopupMenu);
+    m_trayClickTimer = new QTimer(this);
+    m_trayClickTimer->setSingleShot(true);
+    connect(m_trayClickTimer, &QTimer::timeout, this, &TfmMain::TrayClick);
+    connect(TrayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { TrayActivated(int(reason)); });
+    TrayIcon->show();
+    setWindowIcon(TrayIcon->icon());
+
+    // 7, 9.
+    m_FirstActivation = true;
+    m_ExitRequested = false;
+    PageImageNames.clear();
+
+    // 10. Stay on top and translucency.
+    ApplyStayOnTop(Settings().UseStayOnTop());
+    ApplyAlphaBlend(Settings().UseAlphaBlend(), Settings().AlphaBlendValue());
+}
+
+void TfmMain::FormDestroy()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    if (SystemSettings && !m_FirstActivation) {
+        const QPoint position = frameGeometry().topLeft();
+        Settings().SetLeft(position.x());
+        Settings().SetTop(position.y());
+    }
+    setAcceptDrops(false);
+    if (TrayIcon)
+        TrayIcon->hide();
+    PageImageNames.clear();
+    // The quick-launch button writes its menu order while every command it shows still lives.
+    if (QuickLaunchArrowButton) {
+        delete QuickLaunchArrowButton;
+        QuickLaunchArrowButton = nullptr;
+    }
+}
+
+void TfmMain::SetClientSize(int width, int height)
+{
+    setFixedSize(width, height);
+    LayoutClient();
+}
+
+void TfmMain::LayoutClient()
+{
+    StatusPanel->setGeometry(0, height() - m_statusHeight, width(), m_statusHeight);
+    const QRect inside = StatusPanel->contentsRect();
+    LoadingGauge->setGeometry(inside);
+    QuickLaunchArrowButton->setGeometry(inside);
+}
+
+void TfmMain::resizeEvent(QResizeEvent*)
+{
+    LayoutClient();
+}
+
+void TfmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The pages load once the window is on the screen, so the gauge can be seen filling.
+    if (m_FirstActivation && !m_activationQueued) {
+        m_activationQueued = true;
+        QTimer::singleShot(0, this, &TfmMain::FormActivate);
+    }
+}
+
+void TfmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_FirstActivation &&
+        MainMyPageControl->isVisible())
+        MainMyPageControl->setFocus();
+}
+
+void TfmMain::FormActivate()
+{
+    if (m_FirstActivation) {
+        QuickLaunchArrowButton->hide();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+        ReloadPageImages();
+        const TEditCallback edit = [this](TCommand* sender) { EditCommand(sender); };
+        if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
+                                          edit, this)) {
+            Terminate();
+            return;
+        }
+
+        // Every command whose program file exists, page by page, in button order.
+        QList<TCommand*> runnable;
+        for (int p = 0; p < MainMyPageControl->PageCount(); ++p) {
+            for (TCommand* button : MainMyPageControl->Page(p)->Buttons()) {
+                const QFileInfo info(button->ExePath());
+                if (!button->ExePath().isEmpty() && info.isFile())
+                    runnable.append(button);
+            }
+        }
+
+        QuickLaunchArrowButton->SetHistoryCount(Settings().HistoryCommandsCount());
+        QuickLaunchArrowButton->SetDescending(!Settings().UseAscSort());
+        QuickLaunchArrowButton->SetHoverWindow(MainMyPageControl);
+        QuickLaunchArrowButton->LoadHistory(runnable);
+        QuickLaunchArrowButton->ShowInitialCommand();
+        QuickLaunchArrowButton->show();
+
+        LoadingGauge->hide();
+        MainMyPageControl->SetActivePageIndex(0);
+        m_FirstActivation = false;
+        m_statusHeight = StatusPanelHeight;
+        SetClientSize(width(), MainMyPageControl->height() + m_statusHeight);
+        SetMinHeightAndWidth();
+        move(VisiblePosition(QPoint(Settings().Left(), Settings().Top()), frameGeometry().size()));
+
+        if (Settings().AfterLoad())
+            HideToTray();
+    }
+    if (MainMyPageControl->isVisible())
+        MainMyPageControl->setFocus();
+}
+
+QPoint TfmMain::VisiblePosition(const QPoint& stored, const QSize& size)
+{
+    // A monitor may have been unplugged since the position was stored: a window whose title
+    // area lies on no screen would be out of reach.
+    const QRect probe(stored, QSize(qMin(size.width(), 40), qMin(size.height(), 20)));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(probe))
+            return stored;
+    const QRect work = PrimaryWorkArea();
+    return QPoint(work.x() + work.width() - size.width(), work.y() + work.height() - size.height());
+}
+
+void TfmMain::Terminate()
+{
+    m_ExitRequested = true;
+    if (OnTerminate) {
+        OnTerminate();
+        return;
+    }
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void TfmMain::SetMinHeightAndWidth()
+{
+    TMyPageControl* pc = MainMyPageControl;
+    if (pc->PageCount() == 0)
+        return;
+    ++m_layoutCount;
+    // 1. Height: the tabs or the grid, whichever is longer, while it fits on the screen.
+    int tabLength = 0;
+    for (int i = 0; i < pc->PageCount(); ++i)
+        tabLength += pc->TabLength(i);
+    const int gridHeight = Settings().CommandsCount() * (ButtonSize + 1);
+    const int h = qMax(tabLength, gridHeight);
+    const int screenHeight = PrimaryScreenArea().height();
+    int clientHeight = height();
+    if (h < screenHeight) {
+        pc->resize(pc->width(), h);
+        clientHeight = h + m_statusHeight;
+    }
+    // 2. Width from the number of columns.
+    const int pcWidth = Settings().ColCount() * (ButtonSize + Constants::ButtonGap) +
+                        Constants::PageControlExtraWidth;
+    pc->resize(pcWidth, pc->height());
+    SetClientSize(pcWidth + ClientExtraWidth, clientHeight);
+    // The window keeps its bottom edge on the bottom of the screen as it grows or shrinks; one
+    // at the very top stays there.
+    if (frameGeometry().top() != 0)
+        move(frameGeometry().left(), screenHeight - frameGeometry().height());
+    // 3.
+    pc->LayoutPages();
+}
+
+void TfmMain::ReloadPageImages()
+{
+    TRepository repository(Folders::appFolder() + Constants::PagesImagesFileName, 16, 16);
+    repository.Load();
+    MainMyPageControl->SetImages({});
+    CommandsPagesImageList.clear();
+    PageImageNames.clear();
+    for (int i = 0; i < repository.Count(); ++i) {
+        TRepositoryItem* item = repository.Images(i);
+        CommandsPagesImageList.append(
+            QPixmap::fromImage(item->Bitmap.maskedImage(qRgb(255, 0, 255))));
+        PageImageNames.append(item->Name);
+    }
+    if (!CommandsPagesImageList.isEmpty())
+        MainMyPageControl->SetImages(CommandsPagesImageList);
+}
+
+void TfmMain::HideToTray()
+{
+    // Without a tray the window is minimised instead, so it can always be reached again.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        showMinimized();
+        return;
+    }
+    hide();
+}
+
+void TfmMain::RestoreFromTray()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
 }
 
 void TfmMain::ActivateFromOtherInstance()
 {
-    if (isMinimized())
-        showNormal();
-    show();
-    raise();
+    RestoreFromTray();
     activateWindow();
+    if (QWindow* window = windowHandle())
+        window->requestActivate();
+}
+
+void TfmMain::MainMyPageControlChange()
+{
+    if (!Settings().Sounds()->Contains(TSys_Sounds::MuteAll) &&
+        Settings().Sounds()->Contains(TSys_Sounds::ScrollPage))
+        PlayEventSound(SoundScrollPage);
+}
+
+void TfmMain::TrayActivated(int reason)
+{
+    if (reason == QSystemTrayIcon::Trigger) {
+        // A click counts once the double-click time has passed without a second one.
+        m_trayClickTimer->start(QApplication::doubleClickInterval());
+    } else if (reason == QSystemTrayIcon::DoubleClick) {
+        m_trayClickTimer->stop();
+    }
+}
+
+void TfmMain::TrayClick()
+{
+    if (isVisible() && !isMinimized())
+        HideToTray();
+    else
+        RestoreFromTray();
+}
+
+void TfmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_ExitRequested) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    HideToTray();
+}
+
+bool TfmMain::event(QEvent* event)
+{
+    if (event->type() == TMessageEvent::eventType()) {
+        auto* message = static_cast<TMessageEvent*>(event);
+        switch (message->message()) {
+        case UM_COMMAND_RUN:
+            if (Settings().AfterRunCommand())
+                HideToTray();
+            return true;
+        case UM_RESHOW:
+            HideToTray();
+            RestoreFromTray();
+            MainMyPageControl->setFocus();
+            return true;
+        default:
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+TCommand* TfmMain::CommandAt(const QPoint& globalPoint) const
+{
+    for (QWidget* w = QApplication::widgetAt(globalPoint); w; w = w->parentWidget()) {
+        if (auto* command = qobject_cast<TCommand*>(w))
+            return command;
+        if (w == this)
+            break;
+    }
+    // widgetAt asks the window system; offscreen and during a drag ask the window itself.
+    const QPoint local = mapFromGlobal(globalPoint);
+    for (QWidget* w = childAt(local); w; w = w->parentWidget())
+        if (auto* command = qobject_cast<TCommand*>(w))
+            return command;
+    return nullptr;
+}
+
+void TfmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfmMain::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    event->acceptProposedAction();
+    // No enter and leave notices come while a drag is under way: tell the page control which
+    // button is under the pointer, so the drop lands where the user sees it.
+    TCommand* command = CommandAt(mapToGlobal(event->position().toPoint()));
+    if (command)
+        SendMessage(MainMyPageControl, UM_COMMAND_ENTER, toParam(command));
+    else
+        SendMessage(MainMyPageControl, UM_COMMAND_LEAVE);
+}
+
+void TfmMain::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    TCommand* command = CommandAt(mapToGlobal(event->position().toPoint()));
+    if (command)
+        SendMessage(MainMyPageControl, UM_COMMAND_ENTER, toParam(command));
+    else
+        SendMessage(MainMyPageControl, UM_COMMAND_LEAVE);
+    DropFiles(files, MainMyPageControl->CurrentCommand());
+}
+
+void TfmMain::DropFiles(const QStringList& files, TCommand* target)
+{
+    if (files.isEmpty())
+        return;
+    // 1. Only the first file of a drop counts.
+    const QString file = files.constFirst();
+    // 2. The drop sound, for every drop.
+    PlayEventSound(SoundDropShortCut);
+    // 3. The hovered button.
+    if (!TCommand::IsCommandButton(target))
+        return;
+    // 4. Only shell shortcuts.
+    if (AsciiLowerCase(ExtractFileExt(file)) != Constants::ShortcutExtension)
+        return;
+    // 5.
+    const TShortcutInfo link = ReadShortcut(file);
+    auto cut = [](const QString& text) {
+        const qsizetype zero = text.indexOf(QChar(0));
+        return zero < 0 ? text : text.left(zero);
+    };
+    const bool wasEmpty = target->IsEmpty();
+    // 6.
+    if (Settings().Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) &&
+        !wasEmpty &&
+        !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
+                 QStringLiteral("Замена содержимого кнопки")))
+        return;
+    // 7.
+    target->Clear();
+    // 8-10.
+    QString exePath = cut(link.targetPath);
+    if (exePath.isEmpty())
+        exePath = file;
+    QString iconPath = ExpandSystemRoot(cut(link.iconPath));
+    int iconIndex = link.iconIndex;
+    if (iconPath.isEmpty() || !IconFileExists(iconPath)) {
+        iconPath = exePath;
+        iconIndex = 0;
+    }
+    // 11.
+    target->SetExePath(exePath);
+    target->SetIconIndex(iconIndex);
+    target->SetIconPath(iconPath);
+    target->SetParameters(cut(link.arguments));
+    target->SetDescription(cut(link.description));
+    target->RefreshHint();
+    target->RefreshIcon();
+    target->Save();
+    // 12.
+    if (wasEmpty && QFileInfo(exePath).isFile())
+        SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(target));
+}
+
+void TfmMain::ApplyStayOnTop(bool on)
+{
+    if (IsStayOnTop() == on)
+        return;
+    const bool shown = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing the flags hides the window; everything it holds stays as it was.
+    if (shown)
+        show();
+}
+
+bool TfmMain::IsStayOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TfmMain::ApplyAlphaBlend(bool on, int value)
+{
+    setWindowOpacity(on ? qBound(0, value, 255) / 255.0 : 1.0);
+}
+
+TCommand* TfmMain::HoveredCommand() const
+{
+    return MainMyPageControl->CurrentCommand();
+}
+
+void TfmMain::EditCommand(TCommand* command)
+{
+    // The clicked button becomes the hovered one, then the parameters dialog opens for it.
+    if (TCommand::IsCommandButton(command))
+        SendMessage(MainMyPageControl, UM_COMMAND_ENTER, toParam(command));
+    Buttons_ParametersActionExecute();
 }

@@ -441,12 +441,6 @@ void TMyPageControl::paintEvent(QPaintEvent*)
         tab.initFrom(this);
         tab.shape = QTabBar::RoundedEast;
         tab.rect = m_tabRects[i];
-        tab.text = page->Caption();
-        const int image = page->ImageIndex();
-        if (image >= 0 && image < m_images.size()) {
-            tab.icon = QIcon(m_images[image]);
-            tab.iconSize = QSize(16, 16);
-        }
         tab.position = m_tabRects.size() == 1       ? QStyleOptionTab::OnlyOneTab
                        : i == 0                     ? QStyleOptionTab::Beginning
                        : i == m_tabRects.size() - 1 ? QStyleOptionTab::End
@@ -455,7 +449,24 @@ void TMyPageControl::paintEvent(QPaintEvent*)
             tab.state |= QStyle::State_Selected;
         else
             tab.state &= ~QStyle::State_Selected;
-        style()->drawControl(QStyle::CE_TabBarTab, &tab, &painter, this);
+        // The style draws the tab; the picture and the caption, read from top to bottom, are
+        // placed here: the styles' own label leaves too little room in a narrow row of tabs.
+        style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
+        QRect inside = m_tabRects[i].adjusted(0, 3, 0, -3);
+        const int image = page->ImageIndex();
+        if (image >= 0 && image < m_images.size()) {
+            const QRect picture(inside.center().x() - 7, inside.top() + 2, 16, 16);
+            painter.drawPixmap(picture, m_images[image]);
+            inside.setTop(picture.bottom() + 1);
+        }
+        painter.save();
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.translate(inside.center().x() + 1, inside.center().y());
+        painter.rotate(90);
+        const QRect text(-inside.height() / 2, -inside.width() / 2, inside.height(),
+                         inside.width());
+        painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, page->Caption());
+        painter.restore();
     }
 }
 

@@ -1,0 +1,251 @@
+// The main window's handlers that open a dialog: command parameters, page name, settings, About.
+#include "app/Main.h"
+#include "commands/Messages.h"
+#include "dialogs/About.h"
+#include "dialogs/AddRenamePage.h"
+#include "dialogs/CommandOptions.h"
+#include "dialogs/Custom.h"
+#include "dialogs/SystemOptions.h"
+#include "history/ArrowButton.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Shell.h"
+#include "settings/Constants.h"
+#include "settings/Folders.h"
+#include "settings/SystemSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+
+namespace {
+
+// Brings an open dialog to the front; true when there was one.
+bool BringToFront(QWidget* dialog)
+{
+    if (!dialog)
+        return false;
+    dialog->raise();
+    dialog->activateWindow();
+    return true;
+}
+
+} // namespace
+
+void TfmMain::Buttons_ParametersActionExecute()
+{
+    if (BringToFront(CommandOptionsDialog))
+        return;
+    TCommand* command = HoveredCommand();
+    if (!command)
+        return;
+    auto* dialog = new TfmCommandOptions(this, command, QuickLaunchArrowButton, MainMyPageControl);
+    CommandOptionsDialog = dialog;
+    PlaceBesideMainWindow(this, dialog);
+    dialog->exec();
+    delete dialog;
+}
+
+bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
+{
+    TMyPageControl* pc = MainMyPageControl;
+    auto* dialog = new TfmAddRenamePage(this, TfmAddRenamePage::TMode(mode), PageImageNames,
+                                        CommandsPagesImageList, initialName);
+    PlaceBesideMainWindow(this, dialog);
+    bool result = false;
+    if (mode == TfmAddRenamePage::ChangeImage) {
+        TCommandsPage* page = pc->ActivePage();
+        const int preselected = page ? page->ImageIndex() + 1 : 0;
+        dialog->PagesImagesImageComboBox->setCurrentIndex(preselected);
+        if (page && dialog->exec() == QDialog::Accepted) {
+            const int selected = dialog->SelectedImageEntry();
+            if (selected != preselected) {
+                page->SetImageIndex(selected <= 0 ? -1 : selected - 1);
+                page->SavePage();
+                result = true;
+                SetMinHeightAndWidth();
+            }
+        }
+        delete dialog;
+        return result;
+    }
+
+    while (dialog->exec() == QDialog::Accepted) {
+        const QString name = dialog->PageName();
+        const bool exists = pc->NameExists(name);
+        if (mode == TfmAddRenamePage::RenamePage && name == initialName)
+            break;
+        if (!exists) {
+            if (mode == TfmAddRenamePage::AddPage) {
+                const int selected = dialog->SelectedImageEntry();
+                TCommandsPage* page = pc->AddPage(
+                    CommandPopupMenu, QuickLaunchArrowButton, this,
+                    [this](TCommand* sender) { EditCommand(sender); }, pc->PageCount());
+                page->RenamePage(name);
+                page->SetImageIndex(selected <= 0 ? -1 : selected - 1);
+                page->SavePage();
+                pc->SaveCounts();
+            } else if (TCommandsPage* page = pc->ActivePage()) {
+                page->RenamePage(name);
+                page->SavePage();
+            }
+            result = true;
+            SetMinHeightAndWidth();
+            break;
+        }
+        ShowError(QStringLiteral("Страница с таким именем уже существует!\rВведите другое!"),
+                  QStringLiteral("Ошибка"));
+    }
+    delete dialog;
+    return result;
+}
+
+void TfmMain::Pages_AddActionExecute()
+{
+    ExecutePageDialog(TfmAddRenamePage::AddPage, Constants::DefaultPageCaption);
+}
+
+void TfmMain::Pages_RenameActionExecute()
+{
+    if (TCommandsPage* page = MainMyPageControl->ActivePage())
+        ExecutePageDialog(TfmAddRenamePage::RenamePage, page->Caption());
+}
+
+void TfmMain::Pages_ChangeImageActionExecute()
+{
+    if (TCommandsPage* page = MainMyPageControl->ActivePage())
+        ExecutePageDialog(TfmAddRenamePage::ChangeImage, page->Caption());
+}
+
+void TfmMain::Options_MainOptionsActionExecute()
+{
+    if (BringToFront(SystemOptionsDialog))
+        return;
+    TSystemSettings& s = *SystemSettings;
+    auto* dialog = new TfmSystemOptions(this, QuickLaunchArrowButton, Folders::appFolder());
+    SystemOptionsDialog = dialog;
+    PlaceBesideMainWindow(this, dialog);
+
+    // Fill the dialog, keeping each value for the comparison afterwards.
+    const int colCount = s.ColCount();
+    const int commandsCount = s.CommandsCount();
+    const bool circle = s.UseCircleScroll();
+    const bool autorun = AutorunShortcutIsOurs();
+    const int historyCount = s.HistoryCommandsCount();
+    const int alpha = s.AlphaBlendValue();
+    const bool useAlpha = s.UseAlphaBlend();
+    const bool stayOnTop = s.UseStayOnTop();
+    const bool ascSort = s.UseAscSort();
+    dialog->ColCountSpinEdit->setValue(colCount);
+    dialog->CommandsCountSpinEdit->setValue(commandsCount);
+    dialog->CircleScrollCheckBox->setChecked(circle);
+    dialog->AutoRunCheckBox->setChecked(autorun);
+    QCheckBox* confirmations[] = {dialog->DelPageCheckBox, dialog->ClearButtonCheckBox,
+                                  dialog->ReplaceButtonCheckBox, dialog->ChangePropertiesCheckBox,
+                                  dialog->chbReplaceLnk};
+    QCheckBox* sounds[] = {dialog->DropShortCutCheckBox, dialog->ScrollPageCheckBox,
+                           dialog->ClickButtonCheckBox, dialog->DragButtonCheckBox,
+                           dialog->DragPageCheckBox};
+    for (int i = 0; i < 5; ++i) {
+        confirmations[i]->setChecked(s.Conformations()->Contains(i));
+        sounds[i]->setChecked(s.Sounds()->Contains(i));
+    }
+    dialog->MuteAllCheckBox->setChecked(!s.Sounds()->Contains(TSys_Sounds::MuteAll));
+    dialog->MuteAllCheckBoxClick();
+    dialog->HystoryCommandCountSpinEdit->setValue(historyCount);
+    dialog->AlphaBlendTrackBar->setValue(alpha);
+    dialog->UseAlphaBlendCheckBox->setChecked(useAlpha);
+    dialog->StayOnTopCheckBox->setChecked(stayOnTop);
+    dialog->AscSortRadioButton->setChecked(ascSort);
+    dialog->DescSortRadioButton->setChecked(!ascSort);
+    if (ascSort)
+        dialog->AscSortRadioButtonClick();
+    else
+        dialog->DescSortRadioButtonClick();
+    dialog->MinimizeToTrayAfterRunCommandCheckBox->setChecked(s.AfterRunCommand());
+    dialog->MinimizeToTrayAfterLoadCheckBox->setChecked(s.AfterLoad());
+
+    if (dialog->exec() == QDialog::Accepted) {
+        bool layoutChanged = false;
+        // 1-3. The grid and circular scrolling.
+        if (dialog->ColCountSpinEdit->value() != colCount) {
+            MainMyPageControl->SetColCount(dialog->ColCountSpinEdit->value());
+            layoutChanged = true;
+        }
+        if (dialog->CommandsCountSpinEdit->value() != commandsCount) {
+            MainMyPageControl->SetCommandsCount(dialog->CommandsCountSpinEdit->value());
+            layoutChanged = true;
+        }
+        if (dialog->CircleScrollCheckBox->isChecked() != circle) {
+            s.SetUseCircleScroll(dialog->CircleScrollCheckBox->isChecked());
+            layoutChanged = true;
+        }
+        // 4. Autorun.
+        if (dialog->AutoRunCheckBox->isChecked() != autorun) {
+            if (dialog->AutoRunCheckBox->isChecked())
+                CreateAutorunShortcut();
+            else
+                RemoveAutorunShortcut();
+        }
+        // 5-6. The switches, each saved only when it changes.
+        for (int i = 0; i < 5; ++i) {
+            if (confirmations[i]->isChecked())
+                s.Conformations()->Include(i);
+            else
+                s.Conformations()->Exclude(i);
+            if (sounds[i]->isChecked())
+                s.Sounds()->Include(i);
+            else
+                s.Sounds()->Exclude(i);
+        }
+        if (dialog->MuteAllCheckBox->isChecked())
+            s.Sounds()->Exclude(TSys_Sounds::MuteAll);
+        else
+            s.Sounds()->Include(TSys_Sounds::MuteAll);
+        // 7-8. Translucency.
+        if (dialog->UseAlphaBlendCheckBox->isChecked() != useAlpha ||
+            dialog->AlphaBlendTrackBar->value() != alpha) {
+            ApplyAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked(),
+                            dialog->AlphaBlendTrackBar->value());
+            s.SetUseAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked());
+            s.SetAlphaBlendValue(dialog->AlphaBlendTrackBar->value());
+        }
+        // 9. Stay on top.
+        if (dialog->StayOnTopCheckBox->isChecked() != stayOnTop) {
+            ApplyStayOnTop(dialog->StayOnTopCheckBox->isChecked());
+            s.SetUseStayOnTop(IsStayOnTop());
+        }
+        // 10-11. The quick-launch history.
+        if (dialog->AscSortRadioButton->isChecked() != ascSort) {
+            QuickLaunchArrowButton->SetDescending(!dialog->AscSortRadioButton->isChecked());
+            s.SetUseAscSort(!QuickLaunchArrowButton->Descending());
+        }
+        if (dialog->HystoryCommandCountSpinEdit->value() != historyCount) {
+            QuickLaunchArrowButton->SetHistoryCount(dialog->HystoryCommandCountSpinEdit->value());
+            s.SetHistoryCommandsCount(QuickLaunchArrowButton->MaxCount());
+        }
+        // 12-13.
+        s.SetAfterRunCommand(dialog->MinimizeToTrayAfterRunCommandCheckBox->isChecked());
+        s.SetAfterLoad(dialog->MinimizeToTrayAfterLoadCheckBox->isChecked());
+        // 14.
+        if (layoutChanged) {
+            MainMyPageControl->SaveCounts();
+            SetMinHeightAndWidth();
+        }
+    }
+    delete dialog;
+}
+
+void TfmMain::AboutProgActionExecute()
+{
+    if (BringToFront(AboutDialog))
+        return;
+    auto* dialog = new TfmAbout(this);
+    AboutDialog = dialog;
+    PlaceBesideMainWindow(this, dialog);
+    dialog->exec();
+    delete dialog;
+}

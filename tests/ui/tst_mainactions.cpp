@@ -1,0 +1,310 @@
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "commands/Messages.h"
+#include "dialogs/AddRenamePage.h"
+#include "dialogs/SystemOptions.h"
+#include "history/ArrowButton.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "settings/Folders.h"
+#include "settings/SharedFiles.h"
+#include "settings/SystemSettings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+// Acts on each modal dialog as it is shown, step by step; a dialog with no step left is
+// cancelled, so no test can hang on one.
+class TModalScript : public QObject
+{
+public:
+    using Step = std::function<void(QDialog*)>;
+    TModalScript() { qApp->installEventFilter(this); }
+    ~TModalScript() override { qApp->removeEventFilter(this); }
+    void then(Step step) { m_steps.push_back(std::move(step)); }
+    int shown = 0;
+    bool unexpected = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog && dialog->isModal()) {
+            ++shown;
+            QPointer<QDialog> guard(dialog);
+            QTimer::singleShot(0, this, [this, guard] {
+                if (!guard)
+                    return;
+                if (m_steps.empty()) {
+                    unexpected = true;
+                    guard->reject();
+                    return;
+                }
+                Step step = std::move(m_steps.front());
+                m_steps.pop_front();
+                step(guard);
+            });
+        }
+        return false;
+    }
+
+private:
+    std::deque<Step> m_steps;
+};
+
+struct TActionsFixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TSystemSettings> settings;
+    std::unique_ptr<IniFile> pages;
+    std::unique_ptr<IniFile> commands;
+    std::unique_ptr<TfmMain> main;
+
+    TActionsFixture(const QByteArray& options, const QByteArray& pagesIni,
+                    const QByteArray& commandsIni = {})
+    {
+        writeAll(dir.filePath("Options.ini"), options);
+        writeAll(dir.filePath("Pages.ini"), pagesIni);
+        if (!commandsIni.isEmpty())
+            writeAll(dir.filePath("Commands.ini"), commandsIni);
+        Folders::initializeWith(dir.path());
+        settings = std::make_unique<TSystemSettings>(Folders::appFolder());
+        SystemSettings = settings.get();
+        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
+        PagesFile = pages.get();
+        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
+        CommandsFile = commands.get();
+        main = std::make_unique<TfmMain>();
+        main->OnTerminate = [] {};
+        main->FormActivate();
+    }
+    ~TActionsFixture()
+    {
+        main.reset();
+        CommandsFile = nullptr;
+        PagesFile = nullptr;
+        SystemSettings = nullptr;
+        Folders::clear();
+    }
+    TMyPageControl* pc() const { return main->MainMyPageControl; }
+    QStringList captions() const
+    {
+        QStringList list;
+        for (int i = 0; i < pc()->PageCount(); ++i)
+            list << pc()->Page(i)->Caption();
+        return list;
+    }
+};
+
+static const QByteArray ThreePages = "[PageControl]\r\nPagesCount=3\r\n";
+
+static TModalScript::Step typeName(const QString& name)
+{
+    return [name](QDialog* d) {
+        auto* page = qobject_cast<TfmAddRenamePage*>(d);
+        QVERIFY(page);
+        page->Edit->setText(name);
+        d->accept();
+    };
+}
+
+static void cancel(QDialog* d)
+{
+    d->reject();
+}
+
+class TestMainActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addingWithDuplicateNames()
+    {
+        TActionsFixture f(
+            ThreePages,
+            QStringLiteral("[0]\r\nCaption=Work\r\n[1]\r\nCaption=Игры\r\n[2]\r\nCaption=Last\r\n")
+                .toUtf8());
+        TScriptedMessageBoxes boxes;
+        TModalScript script;
+        script.then(typeName("WORK"));                 // Latin letters in other case: taken
+        script.then(typeName("last"));                 // the last page's name too
+        script.then(typeName(QStringLiteral("ИГРЫ"))); // Cyrillic case differs: a new name
+        boxes.expect(IDOK);
+        boxes.expect(IDOK);
+        QVERIFY(f.main->ExecutePageDialog(TfmAddRenamePage::AddPage, QStringLiteral("Новая")));
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[0].text,
+                 QStringLiteral("Страница с таким именем уже существует!\rВведите другое!"));
+        QCOMPARE(boxes.shown[0].caption, QStringLiteral("Ошибка"));
+        QCOMPARE(f.captions(),
+                 QStringList({"Work", QStringLiteral("Игры"), "Last", QStringLiteral("ИГРЫ")}));
+        QCOMPARE(f.pc()->ActivePageIndex(), 3);
+        // An empty repository: no picture for the new page.
+        QCOMPARE(f.pages->readInteger("3", "ImageIndex", 99), -1);
+        QCOMPARE(f.settings->PagesCount(), 4);
+        QVERIFY(!script.unexpected);
+    }
+
+    void renamingAndChangingTheImage()
+    {
+        TActionsFixture f(ThreePages,
+                          "[0]\r\nCaption=Work\r\n[1]\r\nCaption=Play\r\n[2]\r\nCaption=Last\r\n");
+        f.pc()->SetActivePageIndex(0);
+        TScriptedMessageBoxes boxes;
+        TModalScript script;
+        // Its own name: nothing changes, nothing is written.
+        script.then(typeName("Work"));
+        const quint64 writes = f.pages->diskWrites();
+        QVERIFY(!f.main->ExecutePageDialog(TfmAddRenamePage::RenamePage, "Work"));
+        QCOMPARE(f.pages->diskWrites(), writes);
+        // The same name in other case is somebody's name: error, then Cancel.
+        script.then(typeName("WORK"));
+        script.then(cancel);
+        boxes.expect(IDOK);
+        QVERIFY(!f.main->ExecutePageDialog(TfmAddRenamePage::RenamePage, "Work"));
+        QCOMPARE(f.captions().first(), QString("Work"));
+        script.then(typeName("Office"));
+        QVERIFY(f.main->ExecutePageDialog(TfmAddRenamePage::RenamePage, "Work"));
+        QCOMPARE(f.pages->readString("0", "Caption", ""), QString("Office"));
+
+        // Change image, then Cancel: the page keeps its image.
+        f.main->CommandsPagesImageList = {QPixmap(16, 16)};
+        f.main->PageImageNames = {"pic"};
+        script.then([](QDialog* d) {
+            qobject_cast<TfmAddRenamePage*>(d)->PagesImagesImageComboBox->setCurrentIndex(1);
+            d->reject();
+        });
+        QVERIFY(!f.main->ExecutePageDialog(TfmAddRenamePage::ChangeImage, "Office"));
+        QCOMPARE(f.pc()->Page(0)->ImageIndex(), -1);
+        script.then([](QDialog* d) {
+            qobject_cast<TfmAddRenamePage*>(d)->PagesImagesImageComboBox->setCurrentIndex(1);
+            d->accept();
+        });
+        QVERIFY(f.main->ExecutePageDialog(TfmAddRenamePage::ChangeImage, "Office"));
+        QCOMPARE(f.pc()->Page(0)->ImageIndex(), 0);
+        QCOMPARE(f.pages->readInteger("0", "ImageIndex", 99), 0);
+        QVERIFY(!script.unexpected);
+    }
+
+    void deletingTheLastPage()
+    {
+        TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n[Conformations]\r\nDelPage=0\r\n",
+                          "[0]\r\nCaption=Only\r\n",
+                          "[0\\0]\r\nExePath=/bin/true\r\nIconIndex=0\r\n");
+        TScriptedMessageBoxes boxes; // DelPage off: no question
+        f.main->Pages_DelActionExecute();
+        QCOMPARE(f.pc()->PageCount(), 0);
+        QVERIFY(!f.commands->sectionExists("0\\0"));
+        // The files are ready for the next start: the first run's single page.
+        QCOMPARE(f.pages->readString("0", "Caption", ""), QStringLiteral("Новая"));
+        QCOMPARE(f.settings->optionsFile()->readInteger("PageControl", "PagesCount", 0), 1);
+        // Nothing more to delete.
+        f.main->Pages_DelActionExecute();
+    }
+
+    void clearingFromTheQuickLaunchMenuDoesNothing()
+    {
+        TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n[Conformations]\r\nClearCommand=0\r\n",
+                          "[0]\r\nCaption=Only\r\n",
+                          "[0\\0]\r\nExePath=/bin/true\r\nIconIndex=0\r\n");
+        TCommand* command = f.pc()->GetCommand(0, 0);
+        SendMessage(f.pc(), UM_COMMAND_ENTER, toParam(command));
+        // The menu opened over the quick-launch button's first part.
+        f.main->show();
+        f.main->QuickLaunchArrowButton->show();
+        QCursor::setPos(f.main->QuickLaunchArrowButton->mapToGlobal(QPoint(5, 5)));
+        QTimer::singleShot(0, f.main->CommandPopupMenu, &QMenu::close);
+        f.main->CommandPopupMenu->exec(QPoint(0, 0));
+        if (!f.main->CommandMenuFromQuickLaunch())
+            QSKIP("this platform cannot place the pointer");
+        SendMessage(f.pc(), UM_COMMAND_ENTER, toParam(command));
+        f.main->Buttons_ClearActionExecute();
+        QVERIFY(!command->IsEmpty());
+        // From anywhere else it clears.
+        QCursor::setPos(QPoint(-100, -100));
+        QTimer::singleShot(0, f.main->CommandPopupMenu, &QMenu::close);
+        f.main->CommandPopupMenu->exec(QPoint(0, 0));
+        QVERIFY(!f.main->CommandMenuFromQuickLaunch());
+        SendMessage(f.pc(), UM_COMMAND_ENTER, toParam(command));
+        f.main->Buttons_ClearActionExecute();
+        QVERIFY(command->IsEmpty());
+    }
+
+    void settingsDialog()
+    {
+        TActionsFixture f(ThreePages,
+                          "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n[2]\r\nCaption=C\r\n");
+        TModalScript script;
+        // OK without changes: nothing laid out, nothing written.
+        const int layouts = f.main->LayoutCount();
+        const quint64 writes = f.settings->optionsFile()->diskWrites();
+        script.then([](QDialog* d) { d->accept(); });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(f.main->LayoutCount(), layouts);
+        QCOMPARE(f.settings->optionsFile()->diskWrites(), writes);
+
+        // Only circular scrolling: laid out again.
+        script.then([](QDialog* d) {
+            auto* options = qobject_cast<TfmSystemOptions*>(d);
+            options->CircleScrollCheckBox->setChecked(true);
+            d->accept();
+        });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(f.main->LayoutCount(), layouts + 1);
+        QVERIFY(f.settings->UseCircleScroll());
+
+        // A second request while the dialog is open brings it to the front, no second dialog.
+        script.then([&f](QDialog* d) {
+            QVERIFY(f.main->SystemOptionsDialog == d);
+            f.main->Options_MainOptionsActionExecute();
+            d->reject();
+        });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(script.shown, 3);
+        QVERIFY(!script.unexpected);
+    }
+
+    void actionsAndMenus()
+    {
+        TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n", "[0]\r\nCaption=A\r\n");
+        QCOMPARE(f.main->ActionList1.size(), 17);
+        QCOMPARE(f.main->Options_MainOptionsAction->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(f.main->Pages_DelAction->shortcut(), QKeySequence("Ctrl+Del"));
+        QCOMPARE(f.main->WorkingWithProgAction->shortcut(), QKeySequence("F1"));
+        QCOMPARE(f.main->SendMaul_BugAction->text(), QStringLiteral("Написать о найденной ошибке"));
+        QStringList items;
+        for (QAction* a : f.main->MainPopupMenu->actions())
+            items << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(items, QStringList({QStringLiteral("Страница"), "-", QStringLiteral("Настройки"),
+                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помошь"), "-",
+                                     QStringLiteral("Выход")}));
+        items.clear();
+        for (QAction* a : f.main->TrayPopupMenu->actions())
+            items << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(items, QStringList({QStringLiteral("Скины"), QStringLiteral("Настройки"),
+                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помошь"), "-",
+                                     QStringLiteral("Выход")}));
+        items.clear();
+        for (QAction* a : f.main->CommandPopupMenu->actions())
+            items << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(items,
+                 QStringList({QStringLiteral("Параметры команды"), QStringLiteral("Создать ярлык"),
+                              "-", QStringLiteral("Очистить")}));
+    }
+};
+
+QTEST_MAIN(TestMainActions)
+#include "tst_mainactions.moc"

@@ -1,0 +1,253 @@
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "commands/Messages.h"
+#include "history/ArrowButton.h"
+#include "history/RepositoryCommands.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/Shell.h"
+#include "settings/Folders.h"
+#include "settings/SharedFiles.h"
+#include "settings/SystemSettings.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// Counts sounds; everything else goes to the real shell.
+class TSoundCounter : public IShell
+{
+public:
+    TSoundCounter() : m_real(Shell()) { m_previous = SetShell(this); }
+    ~TSoundCounter() override { SetShell(m_previous); }
+    bool Execute(const QString& p, const QString& a, const QString& w) override
+    {
+        return m_real.Execute(p, a, w);
+    }
+    void PlaySound(int kind) override { sounds.append(kind); }
+    TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
+    bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
+    {
+        return m_real.WriteShortcut(i, f, m);
+    }
+    QPixmap ExtractIcon(const QString& f, int i, int s) override
+    {
+        return m_real.ExtractIcon(f, i, s);
+    }
+    void OpenUrl(const QString& u) override { m_real.OpenUrl(u); }
+    QString StartupFolder() override { return m_real.StartupFolder(); }
+    QString DesktopFolder() override { return m_real.DesktopFolder(); }
+    QString ExecutablePath() override { return m_real.ExecutablePath(); }
+
+    QList<int> sounds;
+
+private:
+    IShell& m_real;
+    IShell* m_previous;
+};
+
+// A profile folder wired up as the running program wires it, and a main window on it.
+struct TMainFixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TSystemSettings> settings;
+    std::unique_ptr<IniFile> pages;
+    std::unique_ptr<IniFile> commands;
+    std::unique_ptr<TfmMain> main;
+    bool terminated = false;
+
+    TMainFixture(const QByteArray& options = QByteArray(),
+                 const QByteArray& pagesIni = QByteArray(),
+                 const QByteArray& commandsIni = QByteArray())
+    {
+        if (!options.isEmpty())
+            writeAll(dir.filePath("Options.ini"), options);
+        if (!pagesIni.isEmpty())
+            writeAll(dir.filePath("Pages.ini"), pagesIni);
+        if (!commandsIni.isEmpty())
+            writeAll(dir.filePath("Commands.ini"), commandsIni);
+        Folders::initializeWith(dir.path());
+        settings = std::make_unique<TSystemSettings>(Folders::appFolder());
+        SystemSettings = settings.get();
+        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
+        PagesFile = pages.get();
+        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
+        CommandsFile = commands.get();
+        main = std::make_unique<TfmMain>();
+        main->OnTerminate = [this] { terminated = true; };
+    }
+    ~TMainFixture()
+    {
+        main.reset();
+        CommandsFile = nullptr;
+        PagesFile = nullptr;
+        SystemSettings = nullptr;
+        Folders::clear();
+    }
+    TMyPageControl* pc() const { return main->MainMyPageControl; }
+    QString file(const QString& name) const { return dir.filePath(name); }
+    // A desktop entry that starts program with a description.
+    QString shortcut(const QString& name, const QString& program, const QString& comment) const
+    {
+        const QString path = dir.filePath(name);
+        writeAll(path,
+                 QString("[Desktop Entry]\nType=Application\nName=%1\nComment=%1\nExec=%2 --flag\n")
+                     .arg(comment, program)
+                     .toUtf8());
+        return path;
+    }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstActivationLoadsAndSizes()
+    {
+        TMainFixture f("[PageControl]\r\nColCount=1\r\nCommandsCount=5\r\nPagesCount=2\r\n",
+                       QStringLiteral("[0]\r\nCaption=Новая\r\n[1]\r\nCaption=Новая\r\n").toUtf8());
+        f.main->FormActivate();
+        QVERIFY(!f.terminated);
+        QVERIFY(!f.main->FirstActivation());
+        QCOMPARE(f.pc()->PageCount(), 2);
+        QCOMPARE(f.pc()->ActivePageIndex(), 0);
+        QCOMPARE(f.pc()->width(), 71);
+        QCOMPARE(f.main->width(), 74);
+        const int tabs =
+            2 * (f.pc()->fontMetrics().horizontalAdvance(QStringLiteral("Новая")) + 21);
+        QCOMPARE(f.pc()->height(), qMax(210, tabs));
+        QCOMPARE(f.main->height(), f.pc()->height() + 25);
+        QVERIFY(f.main->LoadingGauge->isHidden());
+
+        // More columns: wider page control, window three pixels wider still.
+        f.settings->SetColCount(3);
+        f.main->SetMinHeightAndWidth();
+        QCOMPARE(f.pc()->width(), 3 * 43 + 28);
+        QCOMPARE(f.main->width(), 3 * 43 + 28 + 3);
+    }
+
+    void noPagesEndsTheProgram()
+    {
+        TMainFixture f("[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n");
+        f.main->FormActivate();
+        QVERIFY(f.terminated);
+    }
+
+    void closingHidesToTheTray()
+    {
+        TMainFixture f;
+        f.main->show();
+        QCloseEvent close;
+        QApplication::sendEvent(f.main.get(), &close);
+        QVERIFY(!close.isAccepted());
+        QVERIFY(!f.main->ExitRequested());
+        QVERIFY(f.main->isHidden() || f.main->isMinimized());
+        f.main->RestoreFromTray();
+        QVERIFY(f.main->isVisible());
+
+        f.main->ExitActionExecute();
+        QVERIFY(f.terminated);
+        QCloseEvent again;
+        QApplication::sendEvent(f.main.get(), &again);
+        QVERIFY(again.isAccepted());
+    }
+
+    void droppingShortcuts()
+    {
+        TSoundCounter shell;
+        TMainFixture f;
+        f.main->FormActivate();
+        TCommand* first = f.pc()->GetCommand(0, 0);
+        TCommand* second = f.pc()->GetCommand(0, 1);
+        const QString program = f.file("tool.sh");
+        writeAll(program, "#!/bin/sh\n");
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString a = f.shortcut("a.desktop", program, "Первый");
+        const QString b = f.shortcut("b.desktop", program, "Второй");
+
+        // Two shortcuts at once: the hovered button takes the first; the history learns of it.
+        f.main->DropFiles({a, b}, first);
+        QCOMPARE(first->Description(), QStringLiteral("Первый"));
+        QCOMPARE(first->ExePath(), program);
+        QCOMPARE(first->Parameters(), QString("--flag"));
+        QCOMPARE(first->IconPath(), program); // no icon: the program itself, index 0
+        QCOMPARE(first->IconIndex(), 0);
+        QCOMPARE(f.commands->readString("0\\0", "Description", ""), QStringLiteral("Первый"));
+        QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first) >= 0);
+        QCOMPARE(shell.sounds, QList<int>({SoundDropShortCut}));
+
+        // A filled button: asked first when the switch is on; Cancel leaves it.
+        {
+            TScriptedMessageBoxes boxes;
+            boxes.expect(IDCANCEL);
+            f.main->DropFiles({b}, first);
+            QCOMPARE(boxes.shown.size(), 1);
+            QCOMPARE(boxes.shown[0].caption, QStringLiteral("Замена содержимого кнопки"));
+            QCOMPARE(boxes.shown[0].text, QStringLiteral("Подтвердите замену содержимого кнопки!"));
+            QCOMPARE(first->Description(), QStringLiteral("Первый"));
+            boxes.expect(IDOK);
+            f.main->DropFiles({b}, first);
+            QCOMPARE(first->Description(), QStringLiteral("Второй"));
+        }
+        // With the switch off nothing is asked (a box would fail the test).
+        f.settings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);
+        {
+            TScriptedMessageBoxes boxes;
+            f.main->DropFiles({a}, first);
+            QCOMPARE(first->Description(), QStringLiteral("Первый"));
+        }
+
+        // Not a shortcut, or no button: only the sound.
+        shell.sounds.clear();
+        f.main->DropFiles({program}, second);
+        f.main->DropFiles({a}, nullptr);
+        QVERIFY(second->IsEmpty());
+        QCOMPARE(shell.sounds, QList<int>({SoundDropShortCut, SoundDropShortCut}));
+
+        // A shortcut that cannot be read points at the shortcut file itself.
+        const QString broken = f.file("broken.desktop");
+        writeAll(broken, "\x01\x02 not an entry");
+        f.main->DropFiles({broken}, second);
+        QCOMPARE(second->ExePath(), broken);
+    }
+
+    void messages()
+    {
+        TMainFixture f("[Minimize]\r\nAfterRunCommand=1\r\n");
+        f.main->FormActivate();
+        f.main->show();
+        SendMessage(f.main.get(), UM_COMMAND_RUN, toParam(f.pc()->GetCommand(0, 0)));
+        QVERIFY(f.main->isHidden() || f.main->isMinimized());
+        SendMessage(f.main.get(), UM_RESHOW);
+        QVERIFY(f.main->isVisible());
+    }
+
+    void storedPositionOffEveryScreen()
+    {
+        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size(74, 235);
+        QCOMPARE(TfmMain::VisiblePosition(QPoint(work.x() + 10, work.y() + 10), size),
+                 QPoint(work.x() + 10, work.y() + 10));
+        QCOMPARE(TfmMain::VisiblePosition(QPoint(-5000, 9000), size),
+                 QPoint(work.right() + 1 - 74, work.bottom() + 1 - 235));
+    }
+
+    void destroySavesThePosition()
+    {
+        auto f = std::make_unique<TMainFixture>();
+        f->main->FormActivate();
+        f->main->move(123, 45);
+        f->main.reset();
+        QCOMPARE(f->settings->Left(), 123);
+        QCOMPARE(f->settings->Top(), 45);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
