@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include "app/SkinsMenu.h"
+
 #include "commands/Messages.h"
 #include "dialogs/Custom.h"
 #include "history/ArrowButton.h"
@@ -11,6 +13,7 @@
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/SystemSettings.h"
+#include "skin/SkinEngine.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,11 +106,20 @@ TfmMain::~TfmMain()
 
 void TfmMain::FormCreate()
 {
+    // 1. The skins menu, and the chosen skin when there are skins at all.
+    sd = new TSkinEngine(this);
+    m_skinsMenu = new TSkinsMenu(miSkins, sd, Folders::skinsFolder(), this);
+    const int skinEntries = m_skinsMenu->Build();
+    if (skinEntries > 1)
+        m_skinsMenu->ApplyChosenSkin();
+
     // 2-4. No taskbar entry (a tool window); only the gauge shows until the pages are loaded.
     m_statusHeight = StatusPanelLoadingHeight;
     SetClientSize(DesignWidth, m_statusHeight);
     const QRect work = PrimaryWorkArea();
     int top = work.y() + work.height() - height();
+    if (TSkinsMenu::ShiftsWindow(skinEntries))
+        top -= TSkinsMenu::SkinWindowShift;
     move(work.x() + work.width() - width(), top);
 
     // 5. Files dropped from the desktop.

@@ -58,6 +58,12 @@ void initializeWith(const QString& appFolder, const QString& executableFolder)
     values.system.clear();
     values.shell32 = values.executable + IconLibraryName;
     values.skins = values.app + QStringLiteral("skins/");
+    // An installed copy keeps its settings per user, but its skins stay beside the executable
+    // until the user makes a skins folder of his own.
+    const QString shipped = values.executable + QStringLiteral("skins/");
+    if (values.executable != values.app && !QFileInfo(values.skins).isDir() &&
+        QFileInfo(shipped).isDir())
+        values.skins = shipped;
 }
 
 void initialize(const QString& executableFolder)

@@ -108,6 +108,15 @@ private slots:
         QCOMPARE(Folders::skinsFolder(), config.path() + "/Kestrolin/skins/");
         QVERIFY(QFileInfo(Folders::appFolder()).isDir());
 
+        // The skins of an installed copy stay beside the executable until the user has his own.
+        QTemporaryDir installed, perUser;
+        QDir(installed.path()).mkpath("skins");
+        Folders::initializeWith(perUser.path(), installed.path());
+        QCOMPARE(Folders::skinsFolder(), installed.path() + "/skins/");
+        QDir(perUser.path()).mkpath("skins");
+        Folders::initializeWith(perUser.path(), installed.path());
+        QCOMPARE(Folders::skinsFolder(), perUser.path() + "/skins/");
+
         QTemporaryDir writable;
         Folders::initialize(writable.path());
         QCOMPARE(Folders::appFolder(), writable.path() + '/');
