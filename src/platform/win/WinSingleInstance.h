@@ -4,6 +4,9 @@
 // window message broadcast to all top-level windows asks the running copy to show itself.
 // Free of Qt so the program's Windows build and the Win32 tests share it.
 
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
