@@ -1,11 +1,55 @@
 #include "app/SingleInstance.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+
+#ifdef Q_OS_WIN
+#include "platform/win/WinSingleInstance.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Turns the registered activation message into the running copy's activation request.
+class TActivationFilter : public QAbstractNativeEventFilter
+{
+public:
+    TActivationFilter(TSingleInstance* owner, UINT message) : m_owner(owner), m_message(message) {}
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (m_message == 0 || eventType != "windows_generic_MSG")
+            return false;
+        const MSG* msg = static_cast<const MSG*>(message);
+        if (msg->message != m_message)
+            return false;
+        // The broadcast reaches each of the program's top-level windows; one request is enough.
+        if (!m_pending) {
+            m_pending = true;
+            QMetaObject::invokeMethod(
+                m_owner,
+                [this] {
+                    m_pending = false;
+                    emit m_owner->activationRequested();
+                },
+                Qt::QueuedConnection);
+        }
+        return true;
+    }
+
+private:
+    TSingleInstance* m_owner;
+    UINT m_message;
+    bool m_pending = false;
+};
+
+} // namespace
+#endif
 
 TSingleInstance::TSingleInstance(const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_folder(runtimeFolder)
@@ -31,6 +75,14 @@ QString TSingleInstance::socketPath() const
 
 bool TSingleInstance::becomePrimary()
 {
+#ifdef Q_OS_WIN
+    const UINT message = winshell::RegisterActivationMessage();
+    if (winshell::AnotherInstanceRuns())
+        return false;
+    m_windowsFilter = std::make_unique<TActivationFilter>(this, message);
+    QCoreApplication::instance()->installNativeEventFilter(m_windowsFilter.get());
+    return true;
+#else
     m_lock = std::make_unique<QLockFile>(lockPath());
     // A lock left by a copy that crashed is taken over: QLockFile checks whether its owner lives.
     m_lock->setStaleLockTime(0);
@@ -44,10 +96,17 @@ bool TSingleInstance::becomePrimary()
     connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::onNewConnection);
     m_server->listen(socketPath());
     return true;
+#endif
 }
 
 bool TSingleInstance::sendToPrimary(const QByteArray& request, int timeoutMs) const
 {
+#ifdef Q_OS_WIN
+    // Posted, not sent: the running copy restores itself whatever was asked, without a reply.
+    Q_UNUSED(request);
+    Q_UNUSED(timeoutMs);
+    return winshell::PostActivation(winshell::RegisterActivationMessage());
+#else
     // The running copy may still be starting and not listen yet: try again until the deadline.
     QDeadlineTimer deadline(timeoutMs);
     while (true) {
@@ -64,6 +123,7 @@ bool TSingleInstance::sendToPrimary(const QByteArray& request, int timeoutMs) co
             return false;
         QThread::msleep(50);
     }
+#endif
 }
 
 void TSingleInstance::onNewConnection()

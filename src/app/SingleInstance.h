@@ -6,11 +6,14 @@
 
 #include <memory>
 
+class QAbstractNativeEventFilter;
 class QLocalServer;
 
 // One running copy per user: a lock file decides who runs, a local socket carries the second
 // copy's request to the first. "activate" asks the running copy to restore itself and come to
-// the front; "reshow" is the same request from other programs.
+// the front; "reshow" is the same request from other programs. On Windows the named mutex
+// "Kestrolin" decides instead, and the request is the registered message "Kestrolin" posted to
+// all top-level windows.
 class TSingleInstance : public QObject
 {
     Q_OBJECT
@@ -36,5 +39,6 @@ private:
 
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QAbstractNativeEventFilter> m_windowsFilter;
     QLocalServer* m_server = nullptr;
 };

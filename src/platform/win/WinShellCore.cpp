@@ -7,6 +7,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace winshell {
@@ -64,7 +65,35 @@ const wchar_t* nullIfEmpty(const std::wstring& text)
     return text.empty() ? nullptr : text.c_str();
 }
 
+// The text after the last backslash or colon.
+size_t fileNameStart(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\:");
+    return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+void showLaunchFailure(HWND owner, const std::wstring& text, const std::wstring& caption)
+{
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+std::wstring replaceAll(std::wstring text, const std::wstring& pattern,
+                        const std::wstring& replacement)
+{
+    if (pattern.empty())
+        return text;
+    // Replaced text is not searched again: a replacement holding the pattern would never end.
+    size_t at = text.find(pattern);
+    while (at != std::wstring::npos) {
+        text.replace(at, pattern.size(), replacement);
+        at = text.find(pattern, at + replacement.size());
+    }
+    return text;
+}
+
 } // namespace
+
+const wchar_t* const LaunchFailureCaption = L"Ошибка запуска команды";
 
 std::wstring AsciiLower(std::wstring text)
 {
@@ -93,6 +122,44 @@ bool Execute(HWND owner, const std::wstring& path, const std::wstring& parameter
     const HINSTANCE result = ShellExecuteW(owner, verb, quoted.c_str(), nullIfEmpty(parameters),
                                            nullIfEmpty(folder), showMode);
     return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+std::wstring FolderPart(const std::wstring& path)
+{
+    return path.substr(0, fileNameStart(path));
+}
+
+bool FileExists(const std::wstring& path)
+{
+    if (path.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool TargetExists(const std::wstring& path)
+{
+    if (path.empty())
+        return false;
+    if (fileNameStart(path) < path.size())
+        return FileExists(path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring LaunchFailureText(const std::wstring& path, const std::wstring& parameters)
+{
+    return L"Не удаётся запустить команду\r\"" + path + L"\" " + parameters;
+}
+
+bool LaunchCommand(HWND owner, const std::wstring& path, const std::wstring& parameters,
+                   LaunchReport report)
+{
+    if (Execute(owner, path, parameters, FolderPart(path), SW_SHOWNORMAL))
+        return true;
+    (report ? report : showLaunchFailure)(owner, LaunchFailureText(path, parameters),
+                                          LaunchFailureCaption);
+    return false;
 }
 
 bool OpenUrl(const std::wstring& url, int showMode)
@@ -179,6 +246,110 @@ std::wstring ShellFolder(const wchar_t* valueName)
                      &bytes) != ERROR_SUCCESS)
         return {};
     return cutAtNul(buffer.data(), buffer.size());
+}
+
+std::wstring AutorunShortcutPath(const std::wstring& startupFolder)
+{
+    return startupFolder + L"\\Kestrolin.lnk";
+}
+
+bool CreateAutorunShortcut(const std::wstring& shortcutFile, const std::wstring& executable,
+                           const std::wstring& description)
+{
+    RemoveAutorunShortcut(shortcutFile);
+    ShortcutFields fields;
+    fields.target = executable;
+    fields.workingFolder = FolderPart(executable);
+    fields.description = description;
+    fields.iconPath = executable;
+    fields.iconIndex = 0;
+    return WriteShortcut(fields, shortcutFile, SW_SHOWNORMAL);
+}
+
+void RemoveAutorunShortcut(const std::wstring& shortcutFile)
+{
+    if (FileExists(shortcutFile))
+        DeleteFileW(shortcutFile.c_str());
+}
+
+bool AutorunShortcutIsOurs(const std::wstring& shortcutFile, const std::wstring& executable)
+{
+    if (!FileExists(shortcutFile))
+        return false;
+    ShortcutFields fields;
+    ReadShortcut(shortcutFile, fields);
+    return !fields.target.empty() && AsciiLower(fields.target) == AsciiLower(executable);
+}
+
+bool CreateDesktopShortcut(const std::wstring& desktopFolder, const std::wstring& appFolder,
+                           const std::wstring& path, const std::wstring& iconPath,
+                           const std::wstring& description, const std::wstring& parameters,
+                           int iconIndex)
+{
+    // The description is the file name as it is; one a file name cannot hold writes nothing.
+    if (description.empty() || description.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
+        return false;
+    ShortcutFields fields;
+    fields.target = path;
+    fields.arguments = parameters;
+    fields.workingFolder = appFolder;
+    fields.description = description;
+    fields.iconPath = iconPath;
+    fields.iconIndex = iconIndex;
+    return WriteShortcut(fields, desktopFolder + L"\\" + description + L".lnk", SW_SHOWNORMAL);
+}
+
+std::wstring WindowsFolder()
+{
+    std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
+    const UINT length = GetWindowsDirectoryW(buffer.data(), UINT(buffer.size()));
+    if (length == 0 || length >= buffer.size())
+        return {};
+    std::wstring folder(buffer.data(), length);
+    if (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+std::wstring ExpandSystemRoot(const std::wstring& path, const std::wstring& windowsFolder)
+{
+    static const std::wstring pattern = L"%systemroot%";
+    const std::wstring lowered = AsciiLower(path);
+    // Without a Windows folder there is nothing to expand to; the path stays as it was.
+    if (lowered.find(pattern) == std::wstring::npos || windowsFolder.empty())
+        return path;
+    return replaceAll(lowered, pattern, windowsFolder);
+}
+
+std::wstring VersionText(const VersionNumbers& version)
+{
+    wchar_t buffer[96];
+    std::swprintf(buffer, std::size(buffer), L"%d.%d.%d сборка %d", version.major, version.minor,
+                  version.release, version.build);
+    return buffer;
+}
+
+std::wstring LastChangeText(const LocalTime& time, LCID locale)
+{
+    if (!time.valid)
+        return {};
+    SYSTEMTIME calendar{};
+    calendar.wYear = WORD(time.year);
+    calendar.wMonth = WORD(time.month);
+    calendar.wDay = WORD(time.day);
+    calendar.wHour = WORD(time.hour);
+    calendar.wMinute = WORD(time.minute);
+    calendar.wSecond = WORD(time.second);
+    wchar_t date[128] = {};
+    if (GetDateFormatW(locale, DATE_SHORTDATE, &calendar, nullptr, date, int(std::size(date))) == 0)
+        return {};
+    std::wstring text = date;
+    if (time.hour == 0 && time.minute == 0 && time.second == 0)
+        return text;
+    wchar_t clock[128] = {};
+    if (GetTimeFormatW(locale, 0, &calendar, nullptr, clock, int(std::size(clock))) == 0)
+        return {};
+    return text + L" " + clock;
 }
 
 std::wstring ModulePath()

@@ -1,0 +1,665 @@
+// The Windows shell layer against the real Win32 calls (run under Wine on Linux): shell links,
+// the registry's Shell Folders, running files, resources, file times and the single-instance rule.
+// Each test is one argument: tst_winshell <name>.
+
+#include "WinCheck.h"
+
+#include "platform/win/WinShellCore.h"
+#include "platform/win/WinSingleInstance.h"
+
+#include <mmsystem.h>
+#include <shlobj.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+using namespace winshell;
+
+namespace {
+
+// A fresh folder under the temporary folder, removed with its files at the end of the test.
+class TempFolder
+{
+public:
+    explicit TempFolder(const std::wstring& name)
+    {
+        wchar_t base[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, base);
+        m_path = std::wstring(base) + L"kestrolin-" + name + L"-" +
+                 std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    ~TempFolder() { removeTree(m_path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const { return m_path; }
+    std::wstring file(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    static void removeTree(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                const std::wstring path = folder + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    removeTree(path);
+                else
+                    DeleteFileW(path.c_str());
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    std::wstring m_path;
+};
+
+bool writeFile(const std::wstring& path, const std::string& bytes)
+{
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::string readFile(const std::wstring& path)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes(64 * 1024, '\0');
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr))
+        read = 0;
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+// Waits for the line that a started program writes; the program runs on its own, so poll until
+// the file holds a whole line (it may exist, empty or locked, for a moment before that).
+std::string waitForLine(const std::wstring& path)
+{
+    for (int i = 0; i < 300; ++i) {
+        const std::string text = readFile(path);
+        if (!text.empty() && text.back() == '\n')
+            return text;
+        Sleep(100);
+    }
+    return {};
+}
+
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+// ---- Shell links ---------------------------------------------------------------------------
+
+void testShortcuts()
+{
+    TempFolder folder(L"links");
+    const std::wstring target = folder.file(L"Программа.cmd");
+    CHECK(writeFile(target, "@exit 0\r\n"));
+
+    ShortcutFields written;
+    written.target = target;
+    written.arguments = L"-a \"два слова\"";
+    written.workingFolder = folder.path();
+    written.description = L"Запуск программы";
+    written.iconPath = folder.file(L"значки.ico");
+    written.iconIndex = 3;
+    const std::wstring link = folder.file(L"Ярлык программы.lnk");
+    CHECK(WriteShortcut(written, link, SW_SHOWMAXIMIZED));
+    CHECK(FileExists(link));
+
+    ShortcutFields read;
+    CHECK(ReadShortcut(link, read));
+    CHECK_EQ(read.target, written.target);
+    CHECK_EQ(read.arguments, written.arguments);
+    CHECK_EQ(read.workingFolder, written.workingFolder);
+    CHECK_EQ(read.description, written.description);
+    CHECK_EQ(read.iconPath, written.iconPath);
+    CHECK_EQ(read.iconIndex, 3);
+    // The show mode is the 32-bit field at 0x3C of the link header (Wine does not report it
+    // back through GetShowCmd, so the file itself is read).
+    const std::string bytes = readFile(link);
+    CHECK(bytes.size() > 0x40 && bytes[0] == 'L');
+    if (bytes.size() > 0x40)
+        CHECK_EQ(int(static_cast<unsigned char>(bytes[0x3C])), SW_SHOWMAXIMIZED);
+
+    // An existing shortcut is overwritten; an empty icon location reads as no icon, index 0.
+    ShortcutFields plain;
+    plain.target = target;
+    CHECK(WriteShortcut(plain, link, SW_SHOWNORMAL));
+    ShortcutFields reread;
+    CHECK(ReadShortcut(link, reread));
+    CHECK_EQ(reread.target, target);
+    CHECK_EQ(reread.arguments, std::wstring());
+    CHECK_EQ(reread.description, std::wstring());
+    CHECK_EQ(reread.iconPath, std::wstring());
+    CHECK_EQ(reread.iconIndex, 0);
+    CHECK_EQ(int(static_cast<unsigned char>(readFile(link).at(0x3C))), SW_SHOWNORMAL);
+
+    // The link is not resolved: a target that went away comes back as stored.
+    CHECK(DeleteFileW(target.c_str()));
+    ShortcutFields moved;
+    CHECK(ReadShortcut(link, moved));
+    CHECK_EQ(moved.target, target);
+
+    // Damaged and missing files give empty fields and no crash.
+    const std::wstring damaged = folder.file(L"damaged.lnk");
+    CHECK(writeFile(damaged, std::string("L\0\0\0garbage that is no shell link", 36)));
+    ShortcutFields fromDamaged;
+    fromDamaged.target = L"left over";
+    CHECK(!ReadShortcut(damaged, fromDamaged));
+    CHECK_EQ(fromDamaged.target, std::wstring());
+    CHECK_EQ(fromDamaged.description, std::wstring());
+    ShortcutFields fromMissing;
+    CHECK(!ReadShortcut(folder.file(L"missing.lnk"), fromMissing));
+    CHECK_EQ(fromMissing.target, std::wstring());
+    CHECK_EQ(fromMissing.iconIndex, 0);
+}
+
+void testAutorun()
+{
+    const std::wstring executable = ModulePath();
+    CHECK(FileExists(executable));
+    CHECK_EQ(FolderPart(executable).empty(), false);
+
+    const std::wstring startup = ShellFolder(L"Startup");
+    CHECK(!startup.empty());
+    // A fresh profile may not have made the folder yet.
+    SHCreateDirectoryExW(nullptr, startup.c_str(), nullptr);
+    const std::wstring autorun = AutorunShortcutPath(startup);
+    CHECK_EQ(autorun, startup + L"\\Kestrolin.lnk");
+
+    RemoveAutorunShortcut(autorun);
+    CHECK(!FileExists(autorun));
+    CHECK(!AutorunShortcutIsOurs(autorun, executable));
+
+    const std::wstring description = L"Kestrolin v.1.0.0 сборка 1 от 01.02.2026";
+    CHECK(CreateAutorunShortcut(autorun, executable, description));
+    CHECK(AutorunShortcutIsOurs(autorun, executable));
+    ShortcutFields fields;
+    CHECK(ReadShortcut(autorun, fields));
+    CHECK_EQ(fields.description, description);
+    CHECK_EQ(fields.iconPath, executable);
+    CHECK_EQ(fields.iconIndex, 0);
+    CHECK_EQ(fields.arguments, std::wstring());
+    // The working folder is the program's folder, as the shell stores it.
+    CHECK_EQ(AsciiLower(fields.workingFolder + L"\\").find(AsciiLower(FolderPart(executable))),
+             size_t(0));
+
+    // Only the case of A to Z is ignored; another program is not ours.
+    std::wstring upper = executable;
+    for (wchar_t& c : upper) {
+        if (c >= L'a' && c <= L'z')
+            c = wchar_t(c - L'a' + L'A');
+    }
+    CHECK(AutorunShortcutIsOurs(autorun, upper));
+    CHECK(!AutorunShortcutIsOurs(autorun, FolderPart(executable) + L"other.exe"));
+
+    // Creating again replaces the shortcut rather than failing on the existing file.
+    CHECK(CreateAutorunShortcut(autorun, executable, description));
+    CHECK(AutorunShortcutIsOurs(autorun, executable));
+
+    RemoveAutorunShortcut(autorun);
+    CHECK(!FileExists(autorun));
+    CHECK(!AutorunShortcutIsOurs(autorun, executable));
+    RemoveAutorunShortcut(autorun);
+
+    // Cyrillic letters are not folded: "Я" and "я" name different files.
+    TempFolder folder(L"ours");
+    const std::wstring cyrillic = folder.file(L"Я.exe");
+    CHECK(writeFile(cyrillic, "MZ"));
+    const std::wstring link = folder.file(L"Kestrolin.lnk");
+    CHECK(CreateAutorunShortcut(link, cyrillic, description));
+    CHECK(AutorunShortcutIsOurs(link, cyrillic));
+    CHECK(!AutorunShortcutIsOurs(link, folder.file(L"я.exe")));
+}
+
+// ---- Special folders ------------------------------------------------------------------------
+
+void testShellFolders()
+{
+    // The registry values agree with what the shell itself reports for the same folders.
+    struct Folder
+    {
+        const wchar_t* value;
+        int csidl;
+    };
+    for (const Folder& folder :
+         {Folder{L"Startup", CSIDL_STARTUP}, Folder{L"Desktop", CSIDL_DESKTOPDIRECTORY}}) {
+        wchar_t expected[MAX_PATH + 1] = {};
+        CHECK(SUCCEEDED(
+            SHGetFolderPathW(nullptr, folder.csidl | CSIDL_FLAG_CREATE, nullptr, 0, expected)));
+        const std::wstring read = ShellFolder(folder.value);
+        CHECK_EQ(read, std::wstring(expected));
+        CHECK(!read.empty() && read.back() != L'\\');
+    }
+    CHECK_EQ(ShellFolder(L"No Such Folder Value"), std::wstring());
+
+    // A command's desktop shortcut is named after its description and starts in the program's
+    // folder.
+    const std::wstring desktop = ShellFolder(L"Desktop");
+    TempFolder folder(L"desktop");
+    const std::wstring target = folder.file(L"Блокнот.cmd");
+    CHECK(writeFile(target, "@exit 0\r\n"));
+    const std::wstring appFolder = folder.path() + L"\\";
+    const std::wstring description = L"Мой блокнот";
+    CHECK(CreateDesktopShortcut(desktop, appFolder, target, target, description, L"-x", 2));
+    const std::wstring link = desktop + L"\\" + description + L".lnk";
+    ShortcutFields fields;
+    CHECK(ReadShortcut(link, fields));
+    CHECK_EQ(fields.target, target);
+    CHECK_EQ(fields.arguments, std::wstring(L"-x"));
+    CHECK_EQ(fields.description, description);
+    CHECK_EQ(fields.iconIndex, 2);
+    DeleteFileW(link.c_str());
+
+    // A description that cannot be a file name writes nothing, not a file elsewhere.
+    CHECK(!CreateDesktopShortcut(desktop, appFolder, target, target, L"a\\b", L"", 0));
+    CHECK(!FileExists(desktop + L"\\a\\b.lnk"));
+    CHECK(!CreateDesktopShortcut(desktop, appFolder, target, target, L"что?", L"", 0));
+}
+
+// ---- Running --------------------------------------------------------------------------------
+
+std::wstring reportedText;
+std::wstring reportedCaption;
+int reports = 0;
+
+void captureReport(HWND, const std::wstring& text, const std::wstring& caption)
+{
+    reportedText = text;
+    reportedCaption = caption;
+    ++reports;
+}
+
+void testLaunch()
+{
+    TempFolder folder(L"launch");
+    const std::wstring missing = folder.file(L"нет такой программы.exe");
+    CHECK(!LaunchCommand(nullptr, missing, L"-a", captureReport));
+    CHECK_EQ(reports, 1);
+    CHECK_EQ(reportedCaption, std::wstring(L"Ошибка запуска команды"));
+    CHECK_EQ(reportedText, L"Не удаётся запустить команду\r\"" + missing + L"\" -a");
+    CHECK(!LaunchCommand(nullptr, L"C:\\x.exe", L"-a", captureReport));
+    CHECK_EQ(reportedText, std::wstring(L"Не удаётся запустить команду\r\"C:\\x.exe\" -a"));
+    CHECK_EQ(reports, 2);
+
+    // A program in a folder with spaces: the path is quoted, the parameters pass unchanged and
+    // it starts in its own folder.
+    CreateDirectoryW(folder.file(L"with spaces").c_str(), nullptr);
+    const std::wstring script = folder.file(L"with spaces\\marker.cmd");
+    CHECK(writeFile(script, "@echo off\r\n"
+                            "echo %*> \"%~dp0args.txt\"\r\n"
+                            "cd> \"%~dp0cwd.txt\"\r\n"));
+    CHECK(LaunchCommand(nullptr, script, L"\"two words\" -b", captureReport));
+    CHECK_EQ(reports, 2);
+    CHECK_EQ(trimmed(waitForLine(folder.file(L"with spaces\\args.txt"))),
+             std::string("\"two words\" -b"));
+    const std::string cwd = trimmed(waitForLine(folder.file(L"with spaces\\cwd.txt")));
+    CHECK(cwd.size() > 12 && cwd.substr(cwd.size() - 12) == "\\with spaces");
+
+    // A shortcut runs its target with the shortcut's own arguments, whatever the case of ".LNK".
+    const std::wstring linkTarget = folder.file(L"linked.cmd");
+    CHECK(writeFile(linkTarget, "@echo off\r\necho %*> \"%~dp0linked.txt\"\r\n"));
+    ShortcutFields fields;
+    fields.target = linkTarget;
+    fields.arguments = L"from-link";
+    fields.workingFolder = folder.path();
+    const std::wstring link = folder.file(L"Запуск.LNK");
+    CHECK(WriteShortcut(fields, link, SW_SHOWNORMAL));
+    CHECK(IsShortcutFile(link));
+    CHECK(!IsShortcutFile(linkTarget));
+    CHECK(!IsShortcutFile(L"C:\\folder.lnk\\file"));
+    CHECK(LaunchCommand(nullptr, link, L"", captureReport));
+    CHECK_EQ(reports, 2);
+    CHECK_EQ(trimmed(waitForLine(folder.file(L"linked.txt"))), std::string("from-link"));
+
+    // The web site and mail links go through the same "open" call, hidden for mail; here a
+    // local script stands in for the browser and the mail program.
+    const std::wstring opened = folder.file(L"opened.cmd");
+    CHECK(writeFile(opened, "@echo opened> \"%~dp0opened.txt\"\r\n"));
+    CHECK(OpenUrl(opened, SW_HIDE));
+    CHECK_EQ(trimmed(waitForLine(folder.file(L"opened.txt"))), std::string("opened"));
+}
+
+// ---- Texts of the executable ----------------------------------------------------------------
+
+void testVersionText()
+{
+    CHECK_EQ(VersionText(FileVersion(ModulePath())), std::wstring(KESTROLIN_VERSION_TEXT));
+
+    VersionNumbers parts;
+    parts.major = 65535;
+    parts.minor = 2;
+    parts.release = 30;
+    parts.build = 400;
+    CHECK_EQ(VersionText(parts), std::wstring(L"65535.2.30 сборка 400"));
+
+    // Files without a version resource, and missing files, give all four numbers 0.
+    TempFolder folder(L"version");
+    const std::wstring plain = folder.file(L"plain.txt");
+    CHECK(writeFile(plain, "no version here"));
+    CHECK_EQ(VersionText(FileVersion(plain)), std::wstring(L"0.0.0 сборка 0"));
+    CHECK_EQ(VersionText(FileVersion(folder.file(L"missing.exe"))),
+             std::wstring(L"0.0.0 сборка 0"));
+}
+
+void testLastChangeText()
+{
+    const LCID russian = MAKELCID(1049, SORT_DEFAULT);
+    LocalTime time;
+    time.valid = true;
+    time.year = 2026;
+    time.month = 3;
+    time.day = 5;
+    time.hour = 7;
+    time.minute = 8;
+    time.second = 9;
+    // The locale's own formats decide on a leading zero of the hour.
+    std::wstring text = LastChangeText(time, russian);
+    CHECK(text == L"05.03.2026 7:08:09" || text == L"05.03.2026 07:08:09");
+    // At exactly midnight the time is left out.
+    time.hour = time.minute = time.second = 0;
+    CHECK_EQ(LastChangeText(time, russian), std::wstring(L"05.03.2026"));
+    time.second = 1;
+    text = LastChangeText(time, russian);
+    CHECK(text == L"05.03.2026 0:00:01" || text == L"05.03.2026 00:00:01");
+    CHECK_EQ(LastChangeText(LocalTime{}, russian), std::wstring());
+
+    // The file's last-write time comes back in local time, even while another program has the
+    // file open for writing.
+    TempFolder folder(L"time");
+    const std::wstring file = folder.file(L"Файл.bin");
+    CHECK(writeFile(file, "x"));
+    SYSTEMTIME utc{};
+    utc.wYear = 2025;
+    utc.wMonth = 12;
+    utc.wDay = 31;
+    utc.wHour = 22;
+    utc.wMinute = 30;
+    utc.wSecond = 15;
+    FILETIME stamp{};
+    CHECK(SystemTimeToFileTime(&utc, &stamp));
+    const HANDLE writer =
+        CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    CHECK(writer != INVALID_HANDLE_VALUE);
+    CHECK(SetFileTime(writer, nullptr, nullptr, &stamp));
+    SYSTEMTIME local{};
+    CHECK(SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local));
+    const LocalTime read = LastWriteTime(file);
+    CloseHandle(writer);
+    CHECK(read.valid);
+    CHECK_EQ(read.year, int(local.wYear));
+    CHECK_EQ(read.month, int(local.wMonth));
+    CHECK_EQ(read.day, int(local.wDay));
+    CHECK_EQ(read.hour, int(local.wHour));
+    CHECK_EQ(read.minute, 30);
+    CHECK_EQ(read.second, 15);
+
+    CHECK(!LastWriteTime(folder.file(L"missing.bin")).valid);
+    CHECK_EQ(LastChangeText(LastWriteTime(folder.file(L"missing.bin"))), std::wstring());
+
+    // The running executable's own text in the user's formats: a date, and a time after a space.
+    const LocalTime own = LastWriteTime(ModulePath());
+    CHECK(own.valid);
+    text = LastChangeText(own);
+    CHECK(!text.empty());
+    if (own.hour || own.minute || own.second)
+        CHECK(text.find(L' ') != std::wstring::npos);
+    CHECK(text.find(std::to_wstring(own.year % 100)) != std::wstring::npos);
+}
+
+// ---- Single instance ------------------------------------------------------------------------
+
+const wchar_t* const WindowClass = L"KestrolinTestWindow";
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    return DefWindowProcW(window, message, w, l);
+}
+
+HWND createTopLevelWindow(const wchar_t* title)
+{
+    return CreateWindowExW(0, WindowClass, title, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+// The second copy: finds the first one running, asks it to show itself and ends with 0.
+int runSecondInstance()
+{
+    const UINT message = RegisterActivationMessage();
+    if (!AnotherInstanceRuns())
+        return 1;
+    return PostActivation(message) ? 0 : 2;
+}
+
+void testSingleInstance()
+{
+    const UINT message = RegisterActivationMessage();
+    CHECK(message >= 0xC000);
+    CHECK_EQ(RegisterWindowMessageW(L"Kestrolin"), message);
+
+    CHECK(!AnotherInstanceRuns());
+    // The named mutex is now held for the life of this process: a second creation reports 183.
+    const HANDLE again = CreateMutexW(nullptr, FALSE, L"Kestrolin");
+    CHECK_EQ(GetLastError(), DWORD(ERROR_ALREADY_EXISTS));
+    CHECK(again != nullptr);
+    if (again)
+        CloseHandle(again);
+    CHECK(AnotherInstanceRuns());
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = WindowClass;
+    CHECK(RegisterClassW(&windowClass) != 0);
+    const HWND application = createTopLevelWindow(L"Kestrolin");
+    const HWND other = createTopLevelWindow(L"Other");
+    CHECK(application != nullptr);
+    CHECK(other != nullptr);
+    ShowWindow(application, SW_SHOWMINIMIZED);
+    CHECK(IsIconic(application));
+
+    // A second copy of the program in its own process.
+    std::wstring commandLine = L"\"" + ModulePath() + L"\" second-instance";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CHECK(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &process));
+    if (process.hProcess) {
+        CHECK_EQ(WaitForSingleObject(process.hProcess, 30000), DWORD(WAIT_OBJECT_0));
+        DWORD exitCode = 99;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CHECK_EQ(exitCode, DWORD(0));
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+
+    // The broadcast reaches both windows; only the application window acts on it.
+    bool handled = false;
+    bool otherSaw = false;
+    const ULONGLONG until = GetTickCount64() + 10000;
+    while (GetTickCount64() < until && !(handled && otherSaw)) {
+        MSG queued{};
+        while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) {
+            if (HandleActivation(queued, message, application)) {
+                handled = true;
+                continue;
+            }
+            if (queued.message == message && queued.hwnd == other)
+                otherSaw = true;
+            DispatchMessageW(&queued);
+        }
+        Sleep(20);
+    }
+    CHECK(handled);
+    CHECK(otherSaw);
+    CHECK(!IsIconic(application));
+
+    MSG unrelated{};
+    unrelated.hwnd = application;
+    unrelated.message = WM_USER + 10;
+    CHECK(!HandleActivation(unrelated, message, application));
+    CHECK(!PostActivation(0));
+
+    DestroyWindow(other);
+    DestroyWindow(application);
+}
+
+// ---- Resources ------------------------------------------------------------------------------
+
+void testSounds()
+{
+    for (const wchar_t* name : {L"DROP_SHORT_CUT", L"SCROLL_PAGE", L"RUN_COMMAND", L"DROP_COMMAND"})
+        CHECK(FindResourceW(GetModuleHandleW(nullptr), name, L"WAVE") != nullptr);
+    CHECK(PlayWaveResource(L"RUN_COMMAND"));
+    CHECK(!PlayWaveResource(L"NO_SUCH_SOUND"));
+
+    // Six seconds of sound: a call that waited for its end would take that long.
+    const auto start = std::chrono::steady_clock::now();
+    CHECK(PlayWaveResource(L"LONG_SILENCE"));
+    const auto took = std::chrono::steady_clock::now() - start;
+    CHECK(took < std::chrono::seconds(3));
+    // A newer sound replaces the one playing, again without waiting.
+    CHECK(PlayWaveResource(L"DROP_COMMAND"));
+    PlaySoundW(nullptr, nullptr, 0);
+}
+
+void testIcons()
+{
+    const std::wstring executable = ModulePath();
+    // The program's three icons: its own, the error and the warning icon.
+    for (int index = 0; index < 3; ++index) {
+        const HICON icon = ExtractIconAt(executable, index);
+        CHECK(icon != nullptr);
+        if (icon) {
+            ICONINFO info{};
+            CHECK(GetIconInfo(icon, &info));
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
+            if (info.hbmMask)
+                DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+    }
+    CHECK(ExtractIconAt(executable, 3) == nullptr);
+    CHECK(ExtractIconAt(executable, 500) == nullptr);
+    CHECK(ExtractIconAt(executable, -1) == nullptr);
+    CHECK(ExtractIconAt(L"C:\\no\\such\\file.ico", 0) == nullptr);
+    TempFolder folder(L"icons");
+    const std::wstring text = folder.file(L"text.txt");
+    CHECK(writeFile(text, "not an icon"));
+    CHECK(ExtractIconAt(text, 0) == nullptr);
+
+    CHECK(LoadIconW(GetModuleHandleW(nullptr), L"MY_WARNING_ICO") != nullptr);
+    CHECK(LoadIconW(GetModuleHandleW(nullptr), L"MY_ERROR_ICO") != nullptr);
+}
+
+// ---- Paths ----------------------------------------------------------------------------------
+
+void testPaths()
+{
+    const std::wstring windows = WindowsFolder();
+    CHECK(!windows.empty() && windows.back() != L'\\');
+    CHECK(TargetExists(windows + L"\\"));
+    // A folder named without its trailing backslash is no target.
+    CHECK(!TargetExists(windows));
+    CHECK(!TargetExists(L""));
+    CHECK(TargetExists(ModulePath()));
+    CHECK(FileExists(ModulePath()));
+    CHECK(!FileExists(windows));
+
+    CHECK_EQ(ExpandSystemRoot(L"%SystemRoot%\\System32\\SHELL32.dll", windows),
+             windows + L"\\system32\\shell32.dll");
+    // Only A to Z are lowered; Cyrillic letters stay as they are.
+    CHECK_EQ(ExpandSystemRoot(L"%SYSTEMROOT%\\Папка\\Икона.ICO", windows),
+             windows + L"\\Папка\\Икона.ico");
+    CHECK_EQ(ExpandSystemRoot(L"%systemroot%;%systemroot%", L"X"), std::wstring(L"X;X"));
+    CHECK_EQ(ExpandSystemRoot(L"C:\\Icons\\App.ICO", windows), std::wstring(L"C:\\Icons\\App.ICO"));
+    CHECK_EQ(ExpandSystemRoot(L"%SystemRoot%\\x.ico", L""), std::wstring(L"%SystemRoot%\\x.ico"));
+    // A replacement that holds the pattern does not run away.
+    CHECK_EQ(ExpandSystemRoot(L"%systemroot%", L"%systemroot%\\w"),
+             std::wstring(L"%systemroot%\\w"));
+
+    CHECK_EQ(FolderPart(L"C:\\Программы\\app.exe"), std::wstring(L"C:\\Программы\\"));
+    CHECK_EQ(FolderPart(L"C:app.exe"), std::wstring(L"C:"));
+    CHECK_EQ(FolderPart(L"app.exe"), std::wstring());
+}
+
+struct Test
+{
+    const wchar_t* name;
+    void (*run)();
+};
+
+const Test tests[] = {
+    {L"shortcuts", testShortcuts},
+    {L"autorun", testAutorun},
+    {L"shell_folders", testShellFolders},
+    {L"launch", testLaunch},
+    {L"version_text", testVersionText},
+    {L"last_change_text", testLastChangeText},
+    {L"single_instance", testSingleInstance},
+    {L"sounds", testSounds},
+    {L"icons", testIcons},
+    {L"paths", testPaths},
+};
+
+} // namespace
+
+// tst_winshell            runs every test
+// tst_winshell <name>...  runs the named tests
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 2 && std::wstring(argv[1]) == L"second-instance")
+        return runSecondInstance();
+
+    // Failed checks must not stop the run with a dialog.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+
+    int passed = 0;
+    int failed = 0;
+    for (const Test& test : tests) {
+        bool selected = argc < 2;
+        for (int i = 1; i < argc; ++i)
+            selected = selected || std::wstring(argv[i]) == test.name;
+        if (!selected)
+            continue;
+        const int before = wincheck::Failures();
+        test.run();
+        const bool ok = wincheck::Failures() == before;
+        std::printf("%s %s\n", ok ? "PASS" : "FAIL", wincheck::Narrow(test.name).c_str());
+        std::fflush(stdout);
+        (ok ? passed : failed)++;
+    }
+    if (passed + failed == 0) {
+        std::fprintf(stderr, "no such test\n");
+        return 2;
+    }
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
