@@ -2,7 +2,7 @@
 
 #include "app/HelpViewer.h"
 #include "app/Main.h"
-#include "app/SingleInstance.h"
+#include "platform/SingleInstance.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
 #include "platform/SessionEnd.h"

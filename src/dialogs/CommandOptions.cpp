@@ -304,10 +304,9 @@ void TfmCommandOptions::IconPreviewImageClick()
     int index = m_chosenIconIndex;
     if (!IconChooser().Execute(this, file, index))
         return;
-#ifdef Q_OS_WIN
-    // Paths there ignore case; the stored form is lowercase.
-    file = AsciiLowerCase(file);
-#endif
+    // Where paths ignore case the stored form is lowercase.
+    if (PathsIgnoreCase())
+        file = AsciiLowerCase(file);
     file = ExpandSystemRoot(file);
     IconPathEdit->setText(file);
     m_chosenIconFile = file;

@@ -93,6 +93,15 @@ IShell* SetShell(IShell* shell)
 
 // ---- Shared rules ----------------------------------------------------------------------------
 
+bool PathsIgnoreCase()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
 QString AsciiLowerCase(const QString& text)
 {
     QString result = text;

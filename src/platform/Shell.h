@@ -138,6 +138,8 @@ extern const QChar PathSeparator;
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
 QString AsciiLowerCase(const QString& text);
+// True where the file system ignores the letter case of paths (Windows).
+bool PathsIgnoreCase();
 // The file-name part: the text after the last separator.
 QString ExtractFileName(const QString& path);
 // The folder part with its trailing separator.
