@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Start-up probe: the real program on a fresh default profile and on 50 pages x 100 buttons
+# (5,000 commands with real file icons), started on the offscreen platform with
+# KESTROLIN_STARTUP_PROBE, which ends it right after its first paint with the pages loaded.
+# Prints the median time from process start to that paint and the peak memory of each.
+# Usage: bench/startup.sh [build folder] [runs]
+set -euo pipefail
+build="${1:-build}"
+runs="${2:-5}"
+program="$(cd "$build/bin" && pwd)/kestrolin"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+make_profile() { # folder
+    mkdir -p "$1"
+    cp "$program" "$(dirname "$program")/kestrolin-icons.ico" "$1/"
+}
+
+# The big profile: every command a real file of its own type (programs, scripts, texts, pictures).
+make_profile "$work/default"
+make_profile "$work/big"
+mapfile -t files < <(find /usr/bin /usr/share/doc /usr/share/pixmaps /usr/share/icons -maxdepth 3 -type f 2>/dev/null | head -n 5000)
+python3 - "$work/big" "${files[@]}" <<'PY'
+import sys
+folder, files = sys.argv[1], sys.argv[2:]
+with open(folder + "/Options.ini", "w", newline="") as f:
+    f.write("[PageControl]\r\nColCount=5\r\nCommandsCount=20\r\nPagesCount=50\r\n")
+with open(folder + "/Pages.ini", "w", newline="") as f:
+    for p in range(50):
+        f.write(f"[{p}]\r\nCaption=Страница {p}\r\nImageIndex=-1\r\n\r\n")
+with open(folder + "/Commands.ini", "w", newline="") as f:
+    for i in range(5000):
+        path = files[i % len(files)]
+        f.write(f"[{i // 100}\\{i % 100}]\r\nExePath={path}\r\nIconPath={path}\r\nIconIndex=0\r\n"
+                f"Description=Команда {i}\r\n\r\n")
+PY
+
+measure() { # folder -> "median_ms peak_kb"
+    local times=() peak=0
+    for _ in $(seq "$runs"); do
+        local out
+        out=$(cd "$1" && /usr/bin/time -f 'rss %M' env KESTROLIN_STARTUP_PROBE=1 ./kestrolin 2>&1 >/dev/null | grep '^rss' || true)
+        local ms
+        ms=$(cd "$1" && KESTROLIN_STARTUP_PROBE=1 ./kestrolin 2>/dev/null | sed -n 's/^startup-ms //p')
+        times+=("$ms")
+        local kb=${out#rss }
+        [ "${kb:-0}" -gt "$peak" ] && peak=$kb
+    done
+    local median
+    median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p")
+    echo "$median $peak"
+}
+
+read -r default_ms default_kb < <(measure "$work/default")
+read -r big_ms big_kb < <(measure "$work/big")
+echo "default profile: start to first paint ${default_ms} ms, peak memory $((default_kb / 1024)) MB"
+echo "50 x 100 profile: start to first paint ${big_ms} ms, peak memory $((big_kb / 1024)) MB"
+python3 -c "print(f'ratio {${big_ms}/max(1,${default_ms}):.2f} (goal at most 2.00); peak memory goal 64 MB')"
