@@ -140,6 +140,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
+        m_button->EnsureIconDrawn();
         const QPixmap& pixmap = m_button->m_picture.pixmap;
         if (pixmap.isNull())
             return;
@@ -286,8 +287,36 @@ void TCommand::RefreshHint()
 void TCommand::RefreshIcon()
 {
     m_picture.size = m_image->width();
-    DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
+    if (isVisible()) {
+        m_iconPending = false;
+        DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
+    } else {
+        // Thousands of buttons on pages nobody has looked at yet: the hint must be right at
+        // once, the picture can wait.
+        m_iconPending = true;
+        m_picture.pixmap = QPixmap();
+        m_picture.hint += CommandIconHint(IconPath(), ExePath(), m_picture.size);
+    }
     ShowPicture();
+}
+
+void TCommand::EnsureIconDrawn()
+{
+    if (!m_iconPending)
+        return;
+    m_iconPending = false;
+    // The hint already has its missing-file line; only the picture is wanted.
+    TCommandPicture picture;
+    picture.size = m_picture.size;
+    DrawCommandIcon(IconPath(), ExePath(), IconIndex(), picture);
+    m_picture.pixmap = picture.pixmap;
+    m_image->update();
+}
+
+void TCommand::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    EnsureIconDrawn();
 }
 
 void TCommand::ShowPicture()
@@ -309,6 +338,7 @@ bool TCommand::Clear()
     ResetFields();
     m_picture.hint.clear();
     m_picture.pixmap = QPixmap();
+    m_iconPending = false;
     ShowPicture();
     const bool erased = EraseStored();
     SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));
@@ -429,6 +459,7 @@ void TCommand::StartDrag()
     QPointer<TCommand> self(this);
     QPointer<QDrag> drag = new QDrag(m_image);
     drag->setMimeData(new TCommandMimeData(this));
+    EnsureIconDrawn();
     if (!m_picture.pixmap.isNull()) {
         drag->setPixmap(m_picture.pixmap);
         drag->setHotSpot(QPoint(m_picture.pixmap.width() / 2, m_picture.pixmap.height() / 2));

@@ -54,12 +54,20 @@ public:
 
     // Hint := display name. Call before RefreshIcon, which may add a missing-file line.
     void RefreshHint();
-    // Draws the icon from IconPath/ExePath/IconIndex into the picture.
+    // Draws the icon from IconPath/ExePath/IconIndex into the picture. While the button is not
+    // on screen (a hidden page, a window still loading) only the hint's missing-file line is
+    // worked out; the drawing waits until the button is first shown or EnsureIconDrawn.
     void RefreshIcon();
+    // Draws the icon now if RefreshIcon left it for later.
+    void EnsureIconDrawn();
     // The picture's hint: the display name plus any missing-file line ("\r" between lines).
     QString Hint() const { return m_picture.hint; }
-    // What the picture shows (null when nothing).
-    QPixmap Icon() const { return m_picture.pixmap; }
+    // What the picture shows (null when nothing); draws a pending icon first.
+    QPixmap Icon() const
+    {
+        const_cast<TCommand*>(this)->EnsureIconDrawn();
+        return m_picture.pixmap;
+    }
 
     // Empties the command, erases its section and tells the history window. Nothing for an
     // empty command. False when the section could not be erased from the file.
@@ -107,6 +115,7 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     friend class TCommandImage;
@@ -129,4 +138,5 @@ private:
     TBevel m_outerBevel = BevelRaised;
     bool m_dragging = false;
     bool m_pressed = false;
+    bool m_iconPending = false;
 };

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QLocale>
 #include <QPainter>
@@ -364,6 +365,12 @@ QPixmap ProgramIcon(const QString& name, int size)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0)
         return {};
+    // The warning and error pictures stand on thousands of buttons: each size is drawn once.
+    static QHash<QString, QPixmap> cache;
+    const QString key = name + u'@' + QString::number(size);
+    const auto cached = cache.constFind(key);
+    if (cached != cache.constEnd())
+        return *cached;
     initShellResources();
     QIcon icon;
     for (int drawn : {16, 32, 48, 256}) {
@@ -371,11 +378,25 @@ QPixmap ProgramIcon(const QString& name, int size)
         if (QFile::exists(file))
             icon.addFile(file, QSize(drawn, drawn));
     }
-    if (icon.isNull())
-        return {};
+    QPixmap picture;
     // Exactly the asked size, even where only a larger picture was drawn.
-    return icon.pixmap(size, size)
-        .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (!icon.isNull())
+        picture = icon.pixmap(size, size)
+                      .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    cache.insert(key, picture);
+    return picture;
+}
+
+QString CommandIconHint(const QString& iconPath, const QString& targetPath, int size)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0 ||
+        (iconPath.isEmpty() && targetPath.isEmpty()))
+        return {};
+    if (!TargetExists(targetPath))
+        return QStringLiteral("\rФайл команды не найден!");
+    if (!IconFileExists(iconPath))
+        return QStringLiteral("\rФайл иконки не найден!");
+    return {};
 }
 
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,

@@ -109,6 +109,9 @@ void RemoveAutorunShortcut();
 bool AutorunShortcutIsOurs();
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
                      TCommandPicture& picture);
+// The missing-file line DrawCommandIcon adds to the hint of a picture of that size (empty when
+// it adds none), worked out without drawing anything.
+QString CommandIconHint(const QString& iconPath, const QString& targetPath, int size);
 QString ExpandSystemRoot(const QString& path);
 void OpenWebSite();
 void SendMailLink(int kind);
