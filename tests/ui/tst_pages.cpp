@@ -30,6 +30,7 @@ public:
     }
     QPixmap ExtractIcon(const QString& f, int i, int s) override
     {
+        extracted.append(f);
         return m_real.ExtractIcon(f, i, s);
     }
     void OpenUrl(const QString& u) override { m_real.OpenUrl(u); }
@@ -40,6 +41,7 @@ public:
     QDateTime ExecutableLastChange() override { return m_real.ExecutableLastChange(); }
 
     QList<int> sounds;
+    QStringList extracted;
 
 private:
     IShell& m_real;
@@ -344,6 +346,33 @@ private slots:
         SendMessage(p.control.get(), UM_COMMAND_ENTER, toParam(button));
         SendMessage(p.control.get(), UM_COMMAND_LEAVE);
         QCOMPARE(p.control->CurrentCommand(), nullptr);
+    }
+
+    void iconsOfHiddenPagesWaitUntilShown()
+    {
+        const QByteArray commands =
+            "[0\\0]\r\nExePath=/bin/sh\r\nIconPath=/bin/sh\r\nDescription=a0\r\n"
+            "[0\\1]\r\nExePath=/nonexistent/a1\r\nDescription=a1\r\n"
+            "[1\\0]\r\nExePath=/bin/sh\r\nIconPath=/bin/sh\r\nDescription=b0\r\n"
+            "[2\\0]\r\nExePath=/bin/sh\r\nIconPath=/bin/sh\r\nDescription=c0\r\n";
+        TSoundCounter shell;
+        TProfile p(ThreePagesOptions, threePages(), commands);
+        QVERIFY(p.load());
+        p.control->show();
+        // Only the page on screen (the last one loaded) has its icons drawn.
+        QCOMPARE(shell.extracted.size(), 1);
+        // The hints of hidden buttons are complete all the same.
+        QCOMPARE(p.control->Page(0)->Button(1)->Hint(), QString("a1\rФайл команды не найден!"));
+        QCOMPARE(p.control->Page(0)->Button(0)->Hint(), QString("a0"));
+
+        p.control->SetActivePageIndex(0);
+        QCOMPARE(shell.extracted.size(), 2);
+        QVERIFY(!p.control->Page(0)->Button(1)->Icon().isNull()); // the error picture
+        // Whoever needs the picture of a hidden button gets it drawn.
+        QVERIFY(!p.control->Page(1)->Button(0)->Icon().isNull());
+        QCOMPARE(shell.extracted.size(), 3);
+        p.control->SetActivePageIndex(1);
+        QCOMPARE(shell.extracted.size(), 3);
     }
 
     void renamingAndRenumbering()
