@@ -17,7 +17,7 @@ QByteArray bmp(int width, int height, QRgb colour, int claimedHeight = 0)
     QByteArray b("BM", 2);
     auto put = [&](quint32 v, int bytes) {
         for (int i = 0; i < bytes; ++i)
-            b.append(char((v >> (8 * i)) & 0xFF));
+            b.append(i < 4 ? char((v >> (8 * i)) & 0xFF) : '\0'); // wider fields are zero-filled
     };
     put(54 + stride * height, 4);
     put(0, 4);
@@ -279,7 +279,8 @@ private slots:
             QByteArray b("BM", 2);
             auto put = [&](quint32 v, int bytes) {
                 for (int i = 0; i < bytes; ++i)
-                    b.append(char((v >> (8 * i)) & 0xFF));
+                    b.append(i < 4 ? char((v >> (8 * i)) & 0xFF)
+                                   : '\0'); // wider fields are zero-filled
             };
             put(62 + stride * side, 4);
             put(0, 4);
