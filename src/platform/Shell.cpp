@@ -407,6 +407,10 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || picture.size <= 0)
         return;
     const int size = picture.size;
+    // On screens with more device pixels than logical ones the icon is taken that much larger,
+    // so it stays sharp.
+    const qreal ratio = qMax<qreal>(1.0, qGuiApp->devicePixelRatio());
+    const int pixels = qRound(size * ratio);
     if (iconPath.isEmpty() && targetPath.isEmpty()) {
         QPixmap face(size, size);
         face.fill(buttonFace());
@@ -416,23 +420,24 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
 
     QPixmap icon;
     if (!TargetExists(targetPath)) {
-        icon = ProgramIcon(QStringLiteral("MY_ERROR_ICO"), size);
+        icon = ProgramIcon(QStringLiteral("MY_ERROR_ICO"), pixels);
         picture.hint += QStringLiteral("\rФайл команды не найден!");
     } else if (!IconFileExists(iconPath)) {
-        icon = ProgramIcon(QStringLiteral("MY_WARNING_ICO"), size);
+        icon = ProgramIcon(QStringLiteral("MY_WARNING_ICO"), pixels);
         picture.hint += QStringLiteral("\rФайл иконки не найден!");
     } else {
-        icon = Shell().ExtractIcon(iconPath, iconIndex, size);
+        icon = Shell().ExtractIcon(iconPath, iconIndex, pixels);
     }
     if (icon.isNull())
         return;
 
-    QPixmap drawn(size, size);
+    QPixmap drawn(pixels, pixels);
     drawn.fill(buttonFace());
     QPainter painter(&drawn);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(0, 0, size, size), icon);
+    painter.drawPixmap(QRect(0, 0, pixels, pixels), icon);
     painter.end();
+    drawn.setDevicePixelRatio(ratio);
     picture.pixmap = drawn;
 }
 

@@ -71,10 +71,9 @@ DiskStamp stampOf(const QString& path)
     return stamp;
 }
 
-// Replaces the file's content at once: a new file beside it, renamed over the old one, so a
-// crash leaves either the old or the new content. No fsync: on the desktop file systems a
-// rename over an existing file already orders the data before the rename, and the sync made
-// every compound edit wait for the disk (tens of milliseconds each).
+// Replaces the file's content at once: a new file beside it, synced, then renamed over the old
+// one, so a crash or a power cut leaves either the old or the new content. Compound edits batch
+// their writes, so the sync is paid once per user action.
 bool replaceFile(const QString& path, const QByteArray& bytes)
 {
 #ifdef Q_OS_WIN
@@ -111,6 +110,7 @@ bool replaceFile(const QString& path, const QByteArray& bytes)
         if (ok)
             written += n;
     }
+    ok = ok && ::fdatasync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.constData(), finalName.constData()) == 0;
     if (!ok)
