@@ -2,11 +2,11 @@
 
 #include "app/HelpViewer.h"
 #include "app/Main.h"
-#include "platform/SingleInstance.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
+#include "platform/SingleInstance.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/SharedFiles.h"

@@ -100,8 +100,8 @@ void TfmAbout::FormCreate()
     // The site's address without its scheme fits the label and reads like a name.
     WWWNameLabel->setText(QUrl(WebSiteUrl).host());
     // A long address is shortened in the middle to the label's fixed width; the hint has it all.
-    EmailLabel->setText(EmailLabel->fontMetrics().elidedText(MailRecipient, Qt::ElideMiddle,
-                                                             EmailLabel->width()));
+    EmailLabel->setText(
+        EmailLabel->fontMetrics().elidedText(MailRecipient, Qt::ElideMiddle, EmailLabel->width()));
     EmailLabel->setToolTip(MailRecipient);
     Label7->setText(DeveloperName);
     ICQLabel->setText(InstantMessagingNumber);

@@ -27,7 +27,8 @@ private slots:
                  QStringLiteral("[0]\r\nCaption=Новая\r\nImageIndex=-1\r\n").toUtf8());
 
         // A first start has no stored position but the defaults (800, 600).
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).topLeft() == QPoint(800, 600); }));
+        QVERIFY(waitUntil(
+            [&] { return program.windowGeometry(window).topLeft() == QPoint(800, 600); }));
 
         QProcess* second = program.start();
         QVERIFY(second->waitForFinished(10000));

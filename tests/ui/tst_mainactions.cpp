@@ -1,3 +1,4 @@
+#include "MainFixture.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "commands/Messages.h"
@@ -65,41 +66,15 @@ private:
     std::deque<Step> m_steps;
 };
 
-struct TActionsFixture
+// The main window after its first activation, on a profile of the test's own.
+struct TActionsFixture : TMainFixture
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TSystemSettings> settings;
-    std::unique_ptr<IniFile> pages;
-    std::unique_ptr<IniFile> commands;
-    std::unique_ptr<TfmMain> main;
-
     TActionsFixture(const QByteArray& options, const QByteArray& pagesIni,
                     const QByteArray& commandsIni = {})
+        : TMainFixture(options, pagesIni, commandsIni)
     {
-        writeAll(dir.filePath("Options.ini"), options);
-        writeAll(dir.filePath("Pages.ini"), pagesIni);
-        if (!commandsIni.isEmpty())
-            writeAll(dir.filePath("Commands.ini"), commandsIni);
-        Folders::initializeWith(dir.path());
-        settings = std::make_unique<TSystemSettings>(Folders::appFolder());
-        SystemSettings = settings.get();
-        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
-        PagesFile = pages.get();
-        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
-        CommandsFile = commands.get();
-        main = std::make_unique<TfmMain>();
-        main->OnTerminate = [] {};
         main->FormActivate();
     }
-    ~TActionsFixture()
-    {
-        main.reset();
-        CommandsFile = nullptr;
-        PagesFile = nullptr;
-        SystemSettings = nullptr;
-        Folders::clear();
-    }
-    TMyPageControl* pc() const { return main->MainMyPageControl; }
     QStringList captions() const
     {
         QStringList list;

@@ -1,3 +1,5 @@
+#include "MainFixture.h"
+#include "SoundCounter.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "commands/Messages.h"
@@ -18,90 +20,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Counts sounds; everything else goes to the real shell.
-class TSoundCounter : public IShell
-{
-public:
-    TSoundCounter() : m_real(Shell()) { m_previous = SetShell(this); }
-    ~TSoundCounter() override { SetShell(m_previous); }
-    bool Execute(const QString& p, const QString& a, const QString& w) override
-    {
-        return m_real.Execute(p, a, w);
-    }
-    void PlaySound(int kind) override { sounds.append(kind); }
-    TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
-    bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
-    {
-        return m_real.WriteShortcut(i, f, m);
-    }
-    QPixmap ExtractIcon(const QString& f, int i, int s) override
-    {
-        return m_real.ExtractIcon(f, i, s);
-    }
-    void OpenUrl(const QString& u) override { m_real.OpenUrl(u); }
-    QString StartupFolder() override { return m_real.StartupFolder(); }
-    QString DesktopFolder() override { return m_real.DesktopFolder(); }
-    QString ExecutablePath() override { return m_real.ExecutablePath(); }
-
-    QList<int> sounds;
-
-private:
-    IShell& m_real;
-    IShell* m_previous;
-};
-
-// A profile folder wired up as the running program wires it, and a main window on it.
-struct TMainFixture
-{
-    QTemporaryDir dir;
-    std::unique_ptr<TSystemSettings> settings;
-    std::unique_ptr<IniFile> pages;
-    std::unique_ptr<IniFile> commands;
-    std::unique_ptr<TfmMain> main;
-    bool terminated = false;
-
-    TMainFixture(const QByteArray& options = QByteArray(),
-                 const QByteArray& pagesIni = QByteArray(),
-                 const QByteArray& commandsIni = QByteArray())
-    {
-        if (!options.isEmpty())
-            writeAll(dir.filePath("Options.ini"), options);
-        if (!pagesIni.isEmpty())
-            writeAll(dir.filePath("Pages.ini"), pagesIni);
-        if (!commandsIni.isEmpty())
-            writeAll(dir.filePath("Commands.ini"), commandsIni);
-        Folders::initializeWith(dir.path());
-        settings = std::make_unique<TSystemSettings>(Folders::appFolder());
-        SystemSettings = settings.get();
-        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
-        PagesFile = pages.get();
-        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
-        CommandsFile = commands.get();
-        main = std::make_unique<TfmMain>();
-        main->OnTerminate = [this] { terminated = true; };
-    }
-    ~TMainFixture()
-    {
-        main.reset();
-        CommandsFile = nullptr;
-        PagesFile = nullptr;
-        SystemSettings = nullptr;
-        Folders::clear();
-    }
-    TMyPageControl* pc() const { return main->MainMyPageControl; }
-    QString file(const QString& name) const { return dir.filePath(name); }
-    // A desktop entry that starts program with a description.
-    QString shortcut(const QString& name, const QString& program, const QString& comment) const
-    {
-        const QString path = dir.filePath(name);
-        writeAll(path,
-                 QString("[Desktop Entry]\nType=Application\nName=%1\nComment=%1\nExec=%2 --flag\n")
-                     .arg(comment, program)
-                     .toUtf8());
-        return path;
-    }
-};
 
 class TestMainWindow : public QObject
 {

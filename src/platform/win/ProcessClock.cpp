@@ -8,6 +8,8 @@ qint64 MillisecondsSinceProcessStart()
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
         return -1;
     GetSystemTimeAsFileTime(&now);
-    auto value = [](const FILETIME& t) { return (qint64(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    auto value = [](const FILETIME& t) {
+        return (qint64(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
     return (value(now) - value(created)) / 10000;
 }
