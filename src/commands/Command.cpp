@@ -53,16 +53,9 @@ class TInputHold : public QObject
 public:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (IsMouseInputEvent(event->type()))
+            return true;
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::NonClientAreaMouseButtonRelease:
-        case QEvent::NonClientAreaMouseButtonDblClick:
-        case QEvent::NonClientAreaMouseMove:
-        case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:
@@ -531,5 +524,23 @@ void TCommand::DragDrop(TCommand* source, bool copy)
         SendMessage(m_historyWindow, UM_COMMAND_MOVED, toParam(source), toParam(this));
         if (from)
             from->Clear();
+    }
+}
+
+bool IsMouseInputEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::NonClientAreaMouseMove:
+    case QEvent::Wheel:
+        return true;
+    default:
+        return false;
     }
 }

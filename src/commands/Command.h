@@ -3,6 +3,7 @@
 #include "commands/CommandRecord.h"
 #include "platform/Shell.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QPointer>
@@ -16,6 +17,9 @@ class TCommandImage;
 
 // Called when a click finds the command's files missing (the main window opens the command
 // parameters dialog for the sender).
+// Mouse buttons, moves and the wheel: what must not reach a window while input is held.
+bool IsMouseInputEvent(QEvent::Type type);
+
 using TEditCallback = std::function<void(TCommand* sender)>;
 
 // One launch button of a page: a 41 x 41 raised panel with a lowered frame and the command's

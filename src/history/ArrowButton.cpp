@@ -458,23 +458,7 @@ namespace {
 class TMouseEater : public QObject
 {
 public:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::NonClientAreaMouseButtonPress:
-        case QEvent::NonClientAreaMouseButtonRelease:
-        case QEvent::NonClientAreaMouseButtonDblClick:
-        case QEvent::NonClientAreaMouseMove:
-        case QEvent::Wheel:
-            return true;
-        default:
-            return false;
-        }
-    }
+    bool eventFilter(QObject*, QEvent* event) override { return IsMouseInputEvent(event->type()); }
 };
 
 } // namespace
