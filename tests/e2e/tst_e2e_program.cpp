@@ -89,7 +89,7 @@ private slots:
         // The quick-launch button now shows that command and runs it again.
         click(r.topLeft() + QPoint(20, r.height() - 12));
         QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"one", "one"}); }));
-        QVERIFY(program.read("RunStat.ini").contains("RunCount=2"));
+        QVERIFY(waitUntil([&] { return program.read("RunStat.ini").contains("RunCount=2"); }));
 
         // A screenshot for the record.
         const QImage shot = display.screenshot();
@@ -137,13 +137,14 @@ private slots:
         QTest::qWait(300);
         display.xdotool({"windowfocus", "--sync", window});
         display.xdotool({"key", "ctrl+Delete"});
-        QVERIFY(waitUntil([&] { return program.read("Options.ini").contains("PagesCount=2"); }));
-        const QByteArray pages = program.read("Pages.ini");
-        QVERIFY(pages.contains("[1]\r\nCaption=C"));
-        const QByteArray commands = program.read("Commands.ini");
-        QVERIFY(commands.contains("[1\\3]"));
-        QVERIFY(!commands.contains("Description=second"));
-        QVERIFY(!commands.contains("[2\\3]"));
+        // The three files are written one after another; wait for the last of them.
+        QVERIFY(waitUntil([&] {
+            const QByteArray commands = program.read("Commands.ini");
+            return program.read("Options.ini").contains("PagesCount=2") &&
+                   program.read("Pages.ini").contains("[1]\r\nCaption=C") &&
+                   commands.contains("[1\\3]") && !commands.contains("[2\\3]");
+        }));
+        QVERIFY(!program.read("Commands.ini").contains("Description=second"));
     }
 
     void secondStartRestoresAHiddenWindow()
