@@ -19,6 +19,8 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
+#include <qdrawutil.h>
 
 namespace {
 
@@ -105,105 +107,6 @@ bool confirmReplaceOnDrop()
 
 } // namespace
 
-// The picture of a button: shows the icon, carries the hint and the context menu, and takes
-// all mouse and drop handling.
-class TCommandImage : public QWidget
-{
-public:
-    explicit TCommandImage(TCommand* button) : QWidget(button), m_button(button)
-    {
-        setAcceptDrops(true);
-    }
-
-    // The button a drag comes from, when it is a live command button of this process.
-    static TCommand* sourceOf(const QDropEvent* event)
-    {
-        if (QObject* source = event->source()) {
-            auto* button = qobject_cast<TCommand*>(source->parent());
-            return button && button->Picture() == source ? button : nullptr;
-        }
-        // Events delivered without a running drag (tests) carry the source in our mime data.
-        if (auto* data = dynamic_cast<const TCommandMimeData*>(event->mimeData()))
-            return data->source && TCommand::IsCommandButton(data->source.data())
-                       ? data->source.data()
-                       : nullptr;
-        return nullptr;
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        m_button->EnsureIconDrawn();
-        const QPixmap& pixmap = m_button->m_picture.pixmap;
-        if (pixmap.isNull())
-            return;
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(rect(), pixmap);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        m_pressedButton = event->button();
-        if (m_button->CanStartDrag(event->button(), event->modifiers())) {
-            m_pressedButton = Qt::NoButton;
-            m_button->StartDrag();
-        }
-    }
-
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        const bool click = event->button() == Qt::LeftButton && m_pressedButton == Qt::LeftButton &&
-                           rect().contains(event->position().toPoint());
-        m_pressedButton = Qt::NoButton;
-        QPointer<TCommand> button(m_button);
-        if (click)
-            m_button->Click();
-        // The hover look comes back after a click.
-        if (button && event->button() != Qt::RightButton)
-            button->SetBevels(TCommand::BevelLowered, TCommand::BevelRaised);
-    }
-
-    void contextMenuEvent(QContextMenuEvent* event) override
-    {
-        if (QMenu* menu = m_button->PopupMenu())
-            menu->popup(event->globalPos());
-    }
-
-    void dragEnterEvent(QDragEnterEvent* event) override { dragOver(event); }
-    void dragMoveEvent(QDragMoveEvent* event) override { dragOver(event); }
-
-    void dropEvent(QDropEvent* event) override
-    {
-        TCommand* source = sourceOf(event);
-        if (!source || source == m_button) {
-            event->ignore();
-            return;
-        }
-        const bool copy = event->modifiers().testFlag(Qt::ControlModifier);
-        event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
-        event->accept();
-        m_button->DragDrop(source, copy);
-    }
-
-private:
-    void dragOver(QDropEvent* event)
-    {
-        TCommand* source = sourceOf(event);
-        if (!m_button->AcceptsDropFrom(source)) {
-            event->ignore();
-            return;
-        }
-        // The copy cursor while Ctrl is held, the plain drag cursor otherwise.
-        event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
-                                                                              : Qt::MoveAction);
-        event->accept();
-    }
-
-    TCommand* m_button;
-    Qt::MouseButton m_pressedButton = Qt::NoButton;
-};
-
 TCommand::TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObject* historyWindow,
                    int pageNumber, int height, int width, int buttonNumber,
                    TEditCallback editCallback, QObject* mainWindow, IniFile* commandsFile)
@@ -214,15 +117,7 @@ TCommand::TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObjec
     liveButtons().insert(static_cast<const void*>(this));
     resize(width, height);
     setAutoFillBackground(true);
-
-    m_frame = new QFrame(this);
-    m_frame->setGeometry(2, 2, 37, 37);
-    m_frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    m_frame->setLineWidth(1);
-
-    m_image = new TCommandImage(this);
-    m_image->setGeometry(4, 4, 32, 32);
-    m_frame->lower();
+    setAcceptDrops(true);
 }
 
 TCommand::~TCommand()
@@ -233,11 +128,6 @@ TCommand::~TCommand()
 void TCommand::SetPopupMenu(QMenu* menu)
 {
     m_popupMenu = menu;
-}
-
-QWidget* TCommand::Picture() const
-{
-    return m_image;
 }
 
 QString TCommand::MimeType()
@@ -279,7 +169,7 @@ void TCommand::RefreshHint()
 
 void TCommand::RefreshIcon()
 {
-    m_picture.size = m_image->width();
+    m_picture.size = PictureRect().width();
     if (isVisible()) {
         m_iconPending = false;
         DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
@@ -303,7 +193,7 @@ void TCommand::EnsureIconDrawn()
     picture.size = m_picture.size;
     DrawCommandIcon(IconPath(), ExePath(), IconIndex(), picture);
     m_picture.pixmap = picture.pixmap;
-    m_image->update();
+    update(PictureRect());
 }
 
 void TCommand::showEvent(QShowEvent* event)
@@ -320,8 +210,8 @@ void TCommand::ShowPicture()
     // A description that looks like markup is still shown as the text it is.
     if (Qt::mightBeRichText(tip))
         tip = Qt::convertFromPlainText(tip, Qt::WhiteSpacePre);
-    m_image->setToolTip(tip);
-    m_image->update();
+    setToolTip(tip);
+    update(PictureRect());
 }
 
 bool TCommand::Clear()
@@ -380,9 +270,8 @@ std::function<void()> TCommand::ClickAction()
 void TCommand::SetPressed(bool pressed)
 {
     m_pressed = pressed;
-    m_frame->setFrameStyle(QFrame::Box | (pressed ? QFrame::Raised : QFrame::Sunken));
     // Painted now: the pressed look must show before the interface is held.
-    m_frame->repaint();
+    repaint(FrameRect());
 }
 
 void TCommand::SetBevels(TBevel inner, TBevel outer)
@@ -416,27 +305,127 @@ void TCommand::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     // A skin draws the button as a panel.
-    if (SkinHooks::drawPanel(&painter, this, rect(), m_outerBevel == BevelLowered,
-                             m_innerBevel == BevelLowered))
+    if (!SkinHooks::drawPanel(&painter, this, rect(), m_outerBevel == BevelLowered,
+                              m_innerBevel == BevelLowered)) {
+        const QPalette& pal = palette();
+        auto bevel = [&](QRect r, TBevel kind) {
+            if (kind == BevelNone)
+                return;
+            const QColor topLeft =
+                kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+            const QColor bottomRight =
+                kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+            painter.setPen(topLeft);
+            painter.drawLine(r.topLeft(), r.topRight());
+            painter.drawLine(r.topLeft(), r.bottomLeft());
+            painter.setPen(bottomRight);
+            painter.drawLine(r.bottomLeft(), r.bottomRight());
+            painter.drawLine(r.topRight(), r.bottomRight());
+        };
+        const QRect outer = rect();
+        bevel(outer, m_outerBevel);
+        bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
+    }
+    // The frame round the picture: sunken, raised while a click holds it.
+    qDrawShadeRect(&painter, FrameRect(), palette(), !m_pressed, 1, 0);
+
+    EnsureIconDrawn();
+    if (!m_picture.pixmap.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(PictureRect(), m_picture.pixmap);
+    }
+}
+
+bool TCommand::event(QEvent* event)
+{
+    // The hint belongs to the picture, not to the panel round it.
+    if (event->type() == QEvent::ToolTip &&
+        !PictureRect().contains(static_cast<QHelpEvent*>(event)->pos())) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QFrame::event(event);
+}
+
+void TCommand::mousePressEvent(QMouseEvent* event)
+{
+    if (!PictureRect().contains(event->position().toPoint())) {
+        m_pressedButton = Qt::NoButton;
+        QFrame::mousePressEvent(event);
         return;
-    const QPalette& pal = palette();
-    auto bevel = [&](QRect r, TBevel kind) {
-        if (kind == BevelNone)
-            return;
-        const QColor topLeft =
-            kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
-        const QColor bottomRight =
-            kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
-        painter.setPen(topLeft);
-        painter.drawLine(r.topLeft(), r.topRight());
-        painter.drawLine(r.topLeft(), r.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(r.bottomLeft(), r.bottomRight());
-        painter.drawLine(r.topRight(), r.bottomRight());
-    };
-    const QRect outer = rect();
-    bevel(outer, m_outerBevel);
-    bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
+    }
+    m_pressedButton = event->button();
+    if (CanStartDrag(event->button(), event->modifiers())) {
+        m_pressedButton = Qt::NoButton;
+        StartDrag();
+    }
+}
+
+void TCommand::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = event->button() == Qt::LeftButton && m_pressedButton == Qt::LeftButton &&
+                       PictureRect().contains(event->position().toPoint());
+    m_pressedButton = Qt::NoButton;
+    QPointer<TCommand> self(this);
+    if (click)
+        Click();
+    // The hover look comes back after a click.
+    if (self && event->button() != Qt::RightButton)
+        SetBevels(BevelLowered, BevelRaised);
+}
+
+void TCommand::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!PictureRect().contains(event->pos())) {
+        event->ignore();
+        return;
+    }
+    if (QMenu* menu = PopupMenu())
+        menu->popup(event->globalPos());
+}
+
+TCommand* TCommand::DragSource(const QDropEvent* event)
+{
+    if (QObject* source = event->source()) {
+        auto* button = qobject_cast<TCommand*>(source);
+        return button && IsCommandButton(button) ? button : nullptr;
+    }
+    // Events delivered without a running drag (tests) carry the source in our mime data.
+    if (auto* data = dynamic_cast<const TCommandMimeData*>(event->mimeData()))
+        return data->source && IsCommandButton(data->source.data()) ? data->source.data() : nullptr;
+    return nullptr;
+}
+
+bool TCommand::AcceptDrag(QDropEvent* event, bool overPicture)
+{
+    if (!overPicture || !AcceptsDropFrom(DragSource(event))) {
+        event->ignore();
+        return false;
+    }
+    // The copy cursor while Ctrl is held, the plain drag cursor otherwise.
+    event->setDropAction(event->modifiers().testFlag(Qt::ControlModifier) ? Qt::CopyAction
+                                                                          : Qt::MoveAction);
+    event->accept();
+    return true;
+}
+
+void TCommand::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Taken anywhere on the button, so that moves over it follow; only the picture drops.
+    AcceptDrag(event, true);
+}
+
+void TCommand::dragMoveEvent(QDragMoveEvent* event)
+{
+    AcceptDrag(event, PictureRect().contains(event->position().toPoint()));
+}
+
+void TCommand::dropEvent(QDropEvent* event)
+{
+    if (!AcceptDrag(event, PictureRect().contains(event->position().toPoint())))
+        return;
+    DragDrop(DragSource(event), event->modifiers().testFlag(Qt::ControlModifier));
 }
 
 bool TCommand::CanStartDrag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers) const
@@ -450,7 +439,7 @@ void TCommand::StartDrag()
 {
     m_dragging = true;
     QPointer<TCommand> self(this);
-    QPointer<QDrag> drag = new QDrag(m_image);
+    QPointer<QDrag> drag = new QDrag(this);
     drag->setMimeData(new TCommandMimeData(this));
     EnsureIconDrawn();
     if (!m_picture.pixmap.isNull()) {

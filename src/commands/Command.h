@@ -13,7 +13,6 @@
 
 class QDrag;
 class TCommand;
-class TCommandImage;
 
 // Called when a click finds the command's files missing (the main window opens the command
 // parameters dialog for the sender).
@@ -23,9 +22,12 @@ bool IsMouseInputEvent(QEvent::Type type);
 using TEditCallback = std::function<void(TCommand* sender)>;
 
 // One launch button of a page: a 41 x 41 raised panel with a lowered frame and the command's
-// 32 x 32 icon, the display name as hint. A click runs the command; Alt or Ctrl with the left
-// button drags it onto another button (moving it, or copying it with Ctrl). The button tells
-// its partner windows about hovering, runs and content changes through synchronous notices.
+// 32 x 32 icon, the display name as hint. It is one widget that draws its frame and picture
+// itself: pages hold thousands of buttons, and every child widget costs start-up time. The
+// picture's square alone takes clicks, drops, the context menu and shows the hint. A click runs the
+// command; Alt or Ctrl with the left button drags it onto another button (moving it, or copying it
+// with Ctrl). The button tells its partner windows about hovering, runs and content changes through
+// synchronous notices.
 class TCommand : public QFrame, public TCommandRecord
 {
     Q_OBJECT
@@ -64,7 +66,7 @@ public:
     void RefreshIcon();
     // Draws the icon now if RefreshIcon left it for later.
     void EnsureIconDrawn();
-    // The picture's hint: the display name plus any missing-file line ("\r" between lines).
+    // The hint: the display name plus any missing-file line ("\r" between lines).
     QString Hint() const { return m_picture.hint; }
     // What the picture shows (null when nothing); draws a pending icon first.
     QPixmap Icon() const
@@ -91,8 +93,9 @@ public:
     // A drop of source on this button: moves its command here, or copies it when copy is set.
     void DragDrop(TCommand* source, bool copy);
 
-    QWidget* Picture() const;
-    QFrame* Frame() const { return m_frame; }
+    // Where the frame and the picture sit in the button.
+    static QRect FrameRect() { return QRect(2, 2, 37, 37); }
+    static QRect PictureRect() { return QRect(4, 4, 32, 32); }
     TBevel InnerBevel() const { return m_innerBevel; }
     TBevel OuterBevel() const { return m_outerBevel; }
     // True while a click holds the pressed frame.
@@ -116,23 +119,30 @@ public:
 
 protected:
     void Loaded() override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    friend class TCommandImage;
-
     void SetBevels(TBevel inner, TBevel outer);
     void SetPressed(bool pressed);
     void ShowPicture();
     void StartDrag();
     void EndDrag();
+    // Whether a drag event may end here, setting its action; false ignores it.
+    bool AcceptDrag(QDropEvent* event, bool overPicture);
+    // The button a drag comes from, when it is a live command button of this process.
+    static TCommand* DragSource(const QDropEvent* event);
 
-    TCommandImage* m_image = nullptr;
     TCommandPicture m_picture;
-    QFrame* m_frame = nullptr;
     QPointer<QObject> m_hoverWindow;
     QPointer<QObject> m_historyWindow;
     QPointer<QObject> m_mainWindow;
@@ -143,4 +153,5 @@ private:
     bool m_dragging = false;
     bool m_pressed = false;
     bool m_iconPending = false;
+    Qt::MouseButton m_pressedButton = Qt::NoButton;
 };

@@ -89,11 +89,14 @@ void TRepositoryCommands::AddCommand(THistoryCommand command)
     if (TRepositoryCommand* entry = FindEntry(command))
         entry->AddRunCount(1);
     else
-        m_entries.append(new TRepositoryCommand(command, m_statFile.get(), m_info));
+        m_entries.append(m_byCommand[command] =
+                             new TRepositoryCommand(command, m_statFile.get(), m_info));
 }
 
 void TRepositoryCommands::AddCommands(const QList<THistoryCommand>& commands)
 {
+    // One look at the disk for the lot, not one per count read.
+    IniFile::Batch batch(*m_statFile);
     for (THistoryCommand command : commands)
         AddCommand(command);
 }
@@ -116,6 +119,7 @@ void TRepositoryCommands::RemoveCommand(THistoryCommand command)
         return;
     entry->EraseStat();
     m_entries.removeAll(entry);
+    m_byCommand.remove(command);
     m_topEntries.removeAll(entry);
     delete entry;
     SetMaxCount(m_maxCount);
@@ -132,6 +136,8 @@ void TRepositoryCommands::MoveCommand(THistoryCommand oldCommand, THistoryComman
     const int count = entry->RunCount();
     entry->EraseStat();
     entry->SetCommand(newCommand);
+    m_byCommand.remove(oldCommand);
+    m_byCommand.insert(newCommand, entry);
     entry->AddRunCount(count);
     if (!target)
         return;
@@ -210,6 +216,7 @@ void TRepositoryCommands::LoadLastState()
 {
     if (m_entries.isEmpty())
         return;
+    IniFile::Batch batch(*m_statFile);
     for (int k = 0; k < m_maxCount; ++k) {
         const QString section = LastStateSection + QString::number(k);
         const int page = m_statFile->readInteger(section, PageIndexKey, -1);
@@ -259,7 +266,7 @@ int TRepositoryCommands::GetRunCount(THistoryCommand command) const
 
 int TRepositoryCommands::IndexOfCommand(THistoryCommand command) const
 {
-    if (IsNone(command))
+    if (IsNone(command) || !m_byCommand.contains(command))
         return -1;
     for (int i = 0; i < m_entries.size(); ++i)
         if (m_entries[i]->Command() == command)
@@ -279,8 +286,7 @@ int TRepositoryCommands::IndexInTop(THistoryCommand command) const
 
 TRepositoryCommand* TRepositoryCommands::FindEntry(THistoryCommand command) const
 {
-    const int index = IndexOfCommand(command);
-    return index < 0 ? nullptr : m_entries[index];
+    return IsNone(command) ? nullptr : m_byCommand.value(command);
 }
 
 TRepositoryCommand* TRepositoryCommands::findAt(int pageIndex, int commandIndex) const
@@ -315,6 +321,7 @@ bool TRepositoryCommands::ClearStatFile(QString* error)
 void TRepositoryCommands::sortAscending(QList<TRepositoryCommand*>& list) const
 {
     // Each count is read once per sort: the comparisons then see one consistent state.
+    IniFile::Batch batch(*m_statFile);
     std::vector<std::pair<int, TRepositoryCommand*>> keyed;
     keyed.reserve(list.size());
     for (TRepositoryCommand* entry : list)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -122,6 +123,8 @@ private:
     std::unique_ptr<IniFile> m_statFile;
     const IHistoryCommandInfo* m_info;
     QList<TRepositoryCommand*> m_entries; // owned
+    // The entries by command, so that thousands of buttons are found without a search.
+    QHash<THistoryCommand, TRepositoryCommand*> m_byCommand;
     QList<TRepositoryCommand*> m_topEntries;
     QList<THistoryCommand> m_addedCommands;
     QList<THistoryCommand> m_removedCommands;

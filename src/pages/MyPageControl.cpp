@@ -144,7 +144,9 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
             PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
         if (!caption.isEmpty()) {
             ++loaded;
-            TCommandsPage* page = AddPage(popupMenu, historyWindow, mainWindow, editCallback, k);
+            // Not made active one by one: only the page shown at the end draws its icons.
+            auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount,
+                                           m_ColCount, k, editCallback, mainWindow);
             page->LoadPage();
             for (TCommand* button : page->Buttons())
                 button->Load();
@@ -161,6 +163,7 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     }
     if (gauge)
         gauge->hide();
+    SetActivePageIndex(0);
     show();
     return true;
 }

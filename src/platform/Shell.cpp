@@ -134,19 +134,21 @@ bool TargetExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
-    const QFileInfo info(path);
     if (ExtractFileName(path).isEmpty())
-        return info.isDir();
+        return QFileInfo(path).isDir();
     // A folder named without its trailing separator does not count.
-    return info.exists() && !info.isDir();
+    return IconFileExists(path);
 }
 
 bool IconFileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
+    // The type first: that one look at the disk answers whether it exists as well, and pages
+    // check thousands of files as they load.
     const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    const bool folder = info.isDir();
+    return !folder && info.exists();
 }
 
 bool IsValidFileName(const QString& name)

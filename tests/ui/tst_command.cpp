@@ -118,16 +118,16 @@ private:
 };
 
 // Delivers the stages of a drop onto a button's picture; returns whether the drop was taken.
-bool dropOn(TCommand& target, const QMimeData* data, Qt::KeyboardModifiers modifiers)
+bool dropOn(TCommand& target, const QMimeData* data, Qt::KeyboardModifiers modifiers,
+            QPointF at = QPointF(14, 14))
 {
-    const QPointF at(10, 10);
     QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
                           modifiers);
-    QCoreApplication::sendEvent(target.Picture(), &enter);
+    QCoreApplication::sendEvent(&target, &enter);
     if (!enter.isAccepted())
         return false;
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, modifiers);
-    QCoreApplication::sendEvent(target.Picture(), &drop);
+    QCoreApplication::sendEvent(&target, &drop);
     return drop.isAccepted();
 }
 
@@ -204,8 +204,8 @@ private slots:
         TReceiver hover("hover");
         auto one = button(&page, 0, &hover);
         QCOMPARE(one->size(), QSize(41, 41));
-        QCOMPARE(one->Frame()->geometry(), QRect(2, 2, 37, 37));
-        QCOMPARE(one->Picture()->geometry(), QRect(4, 4, 32, 32));
+        QCOMPARE(TCommand::FrameRect(), QRect(2, 2, 37, 37));
+        QCOMPARE(TCommand::PictureRect(), QRect(4, 4, 32, 32));
         QCOMPARE(one->OuterBevel(), TCommand::BevelRaised);
         QCOMPARE(one->InnerBevel(), TCommand::BevelNone);
 
@@ -225,7 +225,6 @@ private slots:
         QCOMPARE(TCommand::FromParam(toParam(one.get())), one.get());
         QVERIFY(!TCommand::IsCommandButton(nullptr));
         QVERIFY(!TCommand::IsCommandButton(&onStack));
-        QVERIFY(!TCommand::IsCommandButton(one->Picture()));
         QVERIFY(!TCommand::IsCommandButton(&page));
         QCOMPARE(TCommand::FromParam(-1), nullptr);
         QCOMPARE(TCommand::FromParam(0), nullptr);
@@ -254,14 +253,14 @@ private slots:
         QCOMPARE(one->IconIndex(), -1);
         QCOMPARE(one->Hint(), QString());
         QVERIFY(one->Icon().isNull());
-        QVERIFY(one->Picture()->toolTip().isEmpty());
+        QVERIFY(one->toolTip().isEmpty());
         QVERIFY(!readAll(path("Commands.ini")).contains("[0\\3]"));
         QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one.get()), 0}}));
 
         // Markup in a description is shown as text.
         fill(*one, m_script, m_icon, "<b>bold</b> & <img src=x>");
-        QVERIFY(one->Picture()->toolTip().contains("&lt;b&gt;bold&lt;/b&gt;"));
-        QVERIFY(!one->Picture()->toolTip().contains("<img"));
+        QVERIFY(one->toolTip().contains("&lt;b&gt;bold&lt;/b&gt;"));
+        QVERIFY(!one->toolTip().contains("<img"));
         QVERIFY(one->Clear());
         QCOMPARE(history.notices.size(), 2);
 
@@ -280,13 +279,17 @@ private slots:
                           [&](TCommand* sender) { edited.append(sender); });
         page.show();
 
-        QTest::mouseClick(one->Picture(), Qt::LeftButton);
+        // Only the picture takes clicks; the panel and frame round it do not.
+        QTest::mouseClick(one.get(), Qt::LeftButton, {}, QPoint(2, 20));
+        QTest::mouseClick(one.get(), Qt::LeftButton, {}, QPoint(38, 38));
+        QVERIFY(edited.isEmpty());
+        QTest::mouseClick(one.get(), Qt::LeftButton, {}, TCommand::PictureRect().center());
         QCOMPARE(edited, QList<TCommand*>{one.get()});
 
         // The program exists but its icon file is gone.
         fill(*one, m_script, path("gone.png"), "Script");
         QVERIFY(one->Hint().endsWith("\rФайл иконки не найден!"));
-        QTest::mouseClick(one->Picture(), Qt::LeftButton);
+        QTest::mouseClick(one.get(), Qt::LeftButton, {}, TCommand::PictureRect().center());
         // A folder named without its trailing separator is not a target.
         fill(*one, m_dir.path(), m_icon, "Folder");
         QVERIFY(one->Hint().endsWith("\rФайл команды не найден!"));
@@ -319,7 +322,7 @@ private slots:
         QTimer::singleShot(100, &probe, [&] { QTest::keyClick(&probe, Qt::Key_X); });
         QElapsedTimer elapsed;
         elapsed.start();
-        QTest::mouseClick(one->Picture(), Qt::LeftButton);
+        QTest::mouseClick(one.get(), Qt::LeftButton, {}, TCommand::PictureRect().center());
         QVERIFY(elapsed.elapsed() >= TCommand::PressedTime);
 
         QCOMPARE(log, QStringList({"history:403", "main:403"}));
@@ -385,10 +388,12 @@ private slots:
             source.Click(); // clicks are ignored while dragging
             // Dropping a button on itself is refused.
             QVERIFY(!dropOn(source, d.mimeData(), Qt::AltModifier));
+            // The panel round the picture is no drop place.
+            QVERIFY(!dropOn(*b, d.mimeData(), Qt::AltModifier, QPointF(1, 1)));
             QVERIFY(dropOn(*b, d.mimeData(), Qt::AltModifier));
         });
-        QTest::mousePress(a->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
-        QTest::mouseRelease(a->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
+        QTest::mousePress(a.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
+        QTest::mouseRelease(a.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
         QCOMPARE(drag.started, 1);
         QVERIFY(draggingDuringDrag);
         QVERIFY(!a->Dragging());
@@ -409,8 +414,8 @@ private slots:
                                  {UM_COMMAND_CLEARED, toParam(a.get()), 0}}));
 
         // An empty button can't be dragged.
-        QTest::mousePress(a->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
-        QTest::mouseRelease(a->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
+        QTest::mousePress(a.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
+        QTest::mouseRelease(a.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
         QCOMPARE(drag.started, 1);
         QVERIFY(!b->AcceptsDropFrom(a.get()));
         QVERIFY(!b->AcceptsDropFrom(b.get()));
@@ -438,8 +443,8 @@ private slots:
             [&](QDrag& d, TCommand&) { QVERIFY(dropOn(*c, d.mimeData(), Qt::ControlModifier)); });
         // Cancel: nothing changes, but the drop sound has played.
         boxes.expect(IDCANCEL);
-        QTest::mousePress(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
-        QTest::mouseRelease(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        QTest::mousePress(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
+        QTest::mouseRelease(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text, QString("Подтвердите замену содержимого кнопки!"));
         QCOMPARE(boxes.shown[0].caption, QString("Замена содержимого кнопки"));
@@ -452,8 +457,8 @@ private slots:
 
         // OK: both hold the command; FILLED is sent although C held one before.
         boxes.expect(IDOK);
-        QTest::mousePress(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
-        QTest::mouseRelease(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        QTest::mousePress(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
+        QTest::mouseRelease(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(c->Description(), QString("Beta"));
         QCOMPARE(c->Parameters(), QString("-b"));
@@ -467,8 +472,8 @@ private slots:
         SystemSettings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);
         b->SetDescription("Beta 2");
         QVERIFY(b->Save());
-        QTest::mousePress(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
-        QTest::mouseRelease(b->Picture(), Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        QTest::mousePress(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
+        QTest::mouseRelease(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         SystemSettings->Conformations()->Include(TSys_Conformations::ReplaceCommandOnDrop);
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(c->Description(), QString("Beta 2"));
@@ -479,8 +484,8 @@ private slots:
         d->SetParameters("--only");
         TScriptedDrag toE(
             [&](QDrag& dd, TCommand&) { QVERIFY(dropOn(*e, dd.mimeData(), Qt::AltModifier)); });
-        QTest::mousePress(d->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
-        QTest::mouseRelease(d->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
+        QTest::mousePress(d.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
+        QTest::mouseRelease(d.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
         QCOMPARE(toE.started, 1);
         QCOMPARE(e->Parameters(), QString("--only"));
         QVERIFY(d->IsEmpty());
@@ -503,8 +508,8 @@ private slots:
         TScriptedDrag drag(
             [&](QDrag& d, TCommand&) { QVERIFY(dropOn(*target, d.mimeData(), Qt::AltModifier)); });
         boxes.expect(IDOK);
-        QTest::mousePress(source->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
-        QTest::mouseRelease(source->Picture(), Qt::LeftButton, Qt::AltModifier, QPoint(5, 5));
+        QTest::mousePress(source.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
+        QTest::mouseRelease(source.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
 
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].caption, QString("Ошибка сохранения команды"));

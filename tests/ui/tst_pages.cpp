@@ -324,13 +324,14 @@ private slots:
         TProfile p(ThreePagesOptions, threePages(), commands);
         QVERIFY(p.load());
         p.control->show();
-        // Only the page on screen (the last one loaded) has its icons drawn.
+        // Only the page on screen (the first one) has its icons drawn.
+        QCOMPARE(p.control->ActivePageIndex(), 0);
         QCOMPARE(shell.extracted.size(), 1);
         // The hints of hidden buttons are complete all the same.
         QCOMPARE(p.control->Page(0)->Button(1)->Hint(), QString("a1\rФайл команды не найден!"));
         QCOMPARE(p.control->Page(0)->Button(0)->Hint(), QString("a0"));
 
-        p.control->SetActivePageIndex(0);
+        p.control->SetActivePageIndex(2);
         QCOMPARE(shell.extracted.size(), 2);
         QVERIFY(!p.control->Page(0)->Button(1)->Icon().isNull()); // the error picture
         // Whoever needs the picture of a hidden button gets it drawn.

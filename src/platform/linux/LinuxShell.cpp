@@ -21,6 +21,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const QString IconIndexKey = QStringLiteral("X-Kestrolin-IconIndex");
@@ -113,6 +115,20 @@ QPixmap themeIcon(const QStringList& names, int size)
     }
     cache.insert(key, found);
     return found;
+}
+
+// Whether a file of this type and name may hold a picture the readers understand.
+bool mightBePicture(const QMimeType& mime, const QString& suffix)
+{
+    static const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    if (!suffix.isEmpty() && formats.contains(suffix.toLower().toLatin1()))
+        return true;
+    if (mime.name().startsWith(QLatin1String("image/")))
+        return true;
+    const QStringList parents = mime.allAncestors();
+    return std::any_of(parents.begin(), parents.end(), [](const QString& name) {
+        return name.startsWith(QLatin1String("image/"));
+    });
 }
 
 // A picture file (image or icon), the image at index of a multi-image file.
@@ -304,28 +320,35 @@ QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
         if (!icon.isEmpty() && QFileInfo(icon).suffix() != u"desktop")
             return ExtractIcon(icon, 0, size);
     }
-    bool isPicture = false;
-    const QPixmap picture = readPicture(file, index, size, &isPicture);
-    if (isPicture)
-        return picture;
-
-    // Any other file shows its type's icon; the index has no meaning there.
-    QStringList names;
-    QString fallback = QStringLiteral("FILE_ICO");
     if (info.isDir()) {
-        names << QStringLiteral("folder");
-        fallback = QStringLiteral("FOLDER_ICO");
-    } else {
-        const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
-        names << mime.iconName() << mime.genericIconName();
-        if (IsRunnableProgram(file)) {
-            names << QStringLiteral("application-x-executable");
-            fallback = QStringLiteral("PROGRAM_ICO");
-        }
-        names << QStringLiteral("text-x-generic") << QStringLiteral("unknown");
+        const QPixmap folder = themeIcon({QStringLiteral("folder")}, size);
+        return folder.isNull() ? fallbackPicture(QStringLiteral("FOLDER_ICO"), size) : folder;
     }
-    const QPixmap typeIcon = themeIcon(names, size);
-    return typeIcon.isNull() ? fallbackPicture(fallback, size) : typeIcon;
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
+    // Asking every picture reader about every program is slow; only files whose type or name
+    // says picture are read as one.
+    if (mightBePicture(mime, info.suffix())) {
+        bool isPicture = false;
+        const QPixmap picture = readPicture(file, index, size, &isPicture);
+        if (isPicture)
+            return picture;
+    }
+
+    // Any other file shows its type's icon; the index has no meaning there. The program check
+    // reads the file, so it waits until the type's own icons are known to be missing.
+    const QPixmap typeIcon = themeIcon({mime.iconName(), mime.genericIconName()}, size);
+    if (!typeIcon.isNull())
+        return typeIcon;
+    const bool program = IsRunnableProgram(file);
+    QStringList names;
+    if (program)
+        names << QStringLiteral("application-x-executable");
+    names << QStringLiteral("text-x-generic") << QStringLiteral("unknown");
+    const QPixmap genericIcon = themeIcon(names, size);
+    if (!genericIcon.isNull())
+        return genericIcon;
+    return fallbackPicture(program ? QStringLiteral("PROGRAM_ICO") : QStringLiteral("FILE_ICO"),
+                           size);
 }
 
 void TLinuxShell::OpenUrl(const QString& url)
