@@ -255,8 +255,7 @@ void TfmMain::FormActivate()
         if (qEnvironmentVariableIsSet("KESTROLIN_STARTUP_PROBE")) {
             repaint();
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            std::printf("startup-ms %lld\n",
-                        static_cast<long long>(MillisecondsSinceProcessStart()));
+            std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
             std::fflush(stdout);
             ExitActionExecute();
         }

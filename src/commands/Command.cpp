@@ -204,14 +204,19 @@ void TCommand::showEvent(QShowEvent* event)
 
 void TCommand::ShowPicture()
 {
+    // The hint is made into a tool tip only when one is shown: thousands of buttons load.
+    update(PictureRect());
+}
+
+QString TCommand::ToolTipText() const
+{
     // Tool tips break lines at "\n"; the program's texts use "\r".
     QString tip = m_picture.hint;
     tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     // A description that looks like markup is still shown as the text it is.
     if (Qt::mightBeRichText(tip))
         tip = Qt::convertFromPlainText(tip, Qt::WhiteSpacePre);
-    setToolTip(tip);
-    update(PictureRect());
+    return tip;
 }
 
 bool TCommand::Clear()
@@ -339,10 +344,15 @@ void TCommand::paintEvent(QPaintEvent*)
 bool TCommand::event(QEvent* event)
 {
     // The hint belongs to the picture, not to the panel round it.
-    if (event->type() == QEvent::ToolTip &&
-        !PictureRect().contains(static_cast<QHelpEvent*>(event)->pos())) {
-        QToolTip::hideText();
-        event->ignore();
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = ToolTipText();
+        if (!PictureRect().contains(help->pos()) || tip.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, this, PictureRect());
+        }
         return true;
     }
     return QFrame::event(event);

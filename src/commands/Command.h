@@ -68,6 +68,8 @@ public:
     void EnsureIconDrawn();
     // The hint: the display name plus any missing-file line ("\r" between lines).
     QString Hint() const { return m_picture.hint; }
+    // The hint as the picture's tool tip shows it.
+    QString ToolTipText() const;
     // What the picture shows (null when nothing); draws a pending icon first.
     QPixmap Icon() const
     {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -110,6 +111,10 @@ TCommandsPage* TMyPageControl::AddPage(QMenu* popupMenu, QObject* historyWindow,
     return page;
 }
 
+namespace {
+constexpr int GaugeRepaintMs = 40;
+} // namespace
+
 bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
                                TEditCallback editCallback, QObject* mainWindow)
 {
@@ -139,6 +144,7 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     IniFile::Batch pagesBatch(*PagesIniFile());
     IniFile::Batch commandsBatch(*CommandsIniFile());
     int loaded = 0;
+    QElapsedTimer gaugeShown;
     for (int k = 0; k < last; ++k) {
         const QString caption =
             PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
@@ -153,7 +159,11 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
         }
         if (gauge) {
             gauge->setValue(k + 1);
-            gauge->repaint();
+            // Drawn at a pace the eye can follow, not once per page.
+            if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
+                gauge->repaint();
+                gaugeShown.start();
+            }
         }
     }
     if (loaded != n) {

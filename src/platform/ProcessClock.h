@@ -4,3 +4,8 @@
 
 // Milliseconds since the operating system started this process; -1 when it cannot be told.
 qint64 MillisecondsSinceProcessStart();
+
+// For the start-up probe: the milliseconds since the launcher's clock reading in
+// KESTROLIN_STARTUP_PROBE (microseconds since 1970, as bash's EPOCHREALTIME without its point),
+// or since the process start when the variable holds no such reading.
+double StartupProbeMilliseconds();

@@ -389,6 +389,19 @@ QPixmap ProgramIcon(const QString& name, int size)
     return picture;
 }
 
+namespace {
+
+// Whether the icon file is there, once the target is known to exist: a command whose icon
+// comes from its own file needs no second look at the disk.
+bool IconFileFound(const QString& iconPath, const QString& targetPath)
+{
+    if (iconPath == targetPath && !ExtractFileName(targetPath).isEmpty())
+        return true;
+    return IconFileExists(iconPath);
+}
+
+} // namespace
+
 QString CommandIconHint(const QString& iconPath, const QString& targetPath, int size)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0 ||
@@ -396,7 +409,7 @@ QString CommandIconHint(const QString& iconPath, const QString& targetPath, int 
         return {};
     if (!TargetExists(targetPath))
         return QStringLiteral("\rФайл команды не найден!");
-    if (!IconFileExists(iconPath))
+    if (!IconFileFound(iconPath, targetPath))
         return QStringLiteral("\rФайл иконки не найден!");
     return {};
 }
@@ -424,7 +437,7 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     if (!TargetExists(targetPath)) {
         icon = ProgramIcon(QStringLiteral("MY_ERROR_ICO"), pixels);
         picture.hint += QStringLiteral("\rФайл команды не найден!");
-    } else if (!IconFileExists(iconPath)) {
+    } else if (!IconFileFound(iconPath, targetPath)) {
         icon = ProgramIcon(QStringLiteral("MY_WARNING_ICO"), pixels);
         picture.hint += QStringLiteral("\rФайл иконки не найден!");
     } else {

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <memory>
 
@@ -253,14 +254,24 @@ private slots:
         QCOMPARE(one->IconIndex(), -1);
         QCOMPARE(one->Hint(), QString());
         QVERIFY(one->Icon().isNull());
-        QVERIFY(one->toolTip().isEmpty());
+        QVERIFY(one->ToolTipText().isEmpty());
         QVERIFY(!readAll(path("Commands.ini")).contains("[0\\3]"));
         QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one.get()), 0}}));
 
         // Markup in a description is shown as text.
         fill(*one, m_script, m_icon, "<b>bold</b> & <img src=x>");
-        QVERIFY(one->toolTip().contains("&lt;b&gt;bold&lt;/b&gt;"));
-        QVERIFY(!one->toolTip().contains("<img"));
+        QVERIFY(one->ToolTipText().contains("&lt;b&gt;bold&lt;/b&gt;"));
+        QVERIFY(!one->ToolTipText().contains("<img"));
+        // The tip shows over the picture only.
+        page.show();
+        const QPoint centre = TCommand::PictureRect().center();
+        QHelpEvent overPicture(QEvent::ToolTip, centre, one->mapToGlobal(centre));
+        QCoreApplication::sendEvent(one.get(), &overPicture);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), one->ToolTipText());
+        QHelpEvent overPanel(QEvent::ToolTip, QPoint(1, 1), one->mapToGlobal(QPoint(1, 1)));
+        QCoreApplication::sendEvent(one.get(), &overPanel);
+        QTRY_VERIFY(!QToolTip::isVisible());
         QVERIFY(one->Clear());
         QCOMPARE(history.notices.size(), 2);
 

@@ -7,9 +7,11 @@
 #include "platform/linux/LinuxShell.h"
 #include "settings/Folders.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QPainter>
 #include <QStandardPaths>
@@ -32,6 +34,60 @@ QString writeReportingScript(const QString& scriptPath, const QString& outFile)
     QFile::setPermissions(scriptPath,
                           QFile::permissions(scriptPath) | QFile::ExeOwner | QFile::ExeUser);
     return scriptPath;
+}
+
+// An icon-theme.cache as the desktop's tools write it, all names in one hash bucket.
+// icons: name -> (folder index, suffix flags) pairs.
+QByteArray buildIconCache(const QStringList& folders,
+                          const QList<QPair<QByteArray, QList<QPair<int, int>>>>& icons)
+{
+    QByteArray data;
+    auto put32 = [&data](quint32 v) {
+        data.append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v));
+    };
+    auto set32 = [&data](qsizetype at, quint32 v) {
+        data[at] = char(v >> 24);
+        data[at + 1] = char(v >> 16);
+        data[at + 2] = char(v >> 8);
+        data[at + 3] = char(v);
+    };
+    data.append("\x00\x01\x00\x00", 4); // version 1.0
+    put32(0);                           // hash offset, set below
+    put32(12);                          // folder list right after the header
+    put32(quint32(folders.size()));
+    const qsizetype folderSlots = data.size();
+    for (qsizetype i = 0; i < folders.size(); ++i)
+        put32(0);
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        set32(folderSlots + 4 * i, quint32(data.size()));
+        data.append(folders[i].toUtf8()).append('\0');
+    }
+    set32(4, quint32(data.size()));
+    put32(1); // one bucket
+    const qsizetype bucket = data.size();
+    put32(0xFFFFFFFF);
+    qsizetype previousChain = -1;
+    for (const auto& [name, images] : icons) {
+        const qsizetype entry = data.size();
+        if (previousChain < 0)
+            set32(bucket, quint32(entry));
+        else
+            set32(previousChain, quint32(entry));
+        previousChain = entry;
+        put32(0xFFFFFFFF); // chain
+        put32(0);          // name
+        put32(0);          // image list
+        set32(entry + 4, quint32(data.size()));
+        data.append(name).append('\0');
+        set32(entry + 8, quint32(data.size()));
+        put32(quint32(images.size()));
+        for (const auto& [folder, flags] : images) {
+            data.append(char(folder >> 8)).append(char(folder));
+            data.append(char(flags >> 8)).append(char(flags));
+            put32(0); // no image data
+        }
+    }
+    return data;
 }
 
 QStringList waitForReport(const QString& outFile)
@@ -302,6 +358,97 @@ private slots:
         Folders::clear();
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("XDG_DESKTOP_DIR");
+    }
+
+    void themeIconsAndTheirCache()
+    {
+        // A theme of our own under the user's data folder, made the current theme.
+        const QString data = m_dir.filePath(QStringLiteral("data"));
+        qputenv("XDG_DATA_HOME", data.toUtf8());
+        const QString previousTheme = QIcon::themeName();
+        auto makeTheme = [&](const QString& name, const QStringList& files) {
+            const QString root = data + QStringLiteral("/icons/") + name;
+            QDir().mkpath(root);
+            writeAll(root + QStringLiteral("/index.theme"),
+                     "[Icon Theme]\nName=T\n# sizes\n"
+                     "Directories=16x16/apps,32x32/apps,scalable/apps\n\n"
+                     "[16x16/apps]\nSize=16\nType=Fixed\n"
+                     "[32x32/apps]\nSize=32\nType=Fixed\n"
+                     "[scalable/apps]\nSize=48\nMinSize=40\nMaxSize=256\nType=Scalable\n");
+            for (const QString& file : files) {
+                QDir().mkpath(QFileInfo(root + u'/' + file).path());
+                writeAll(root + u'/' + file, "picture");
+            }
+            return root;
+        };
+
+        // Without a cache the folders are looked into; the closest size wins.
+        const QString plain = makeTheme(
+            QStringLiteral("KestrolinPlain"),
+            {"16x16/apps/k-alpha.png", "32x32/apps/k-alpha.png", "scalable/apps/k-beta.svg"});
+        QIcon::setThemeName(QStringLiteral("KestrolinPlain"));
+        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-alpha"), 32),
+                 plain + QStringLiteral("/32x32/apps/k-alpha.png"));
+        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-alpha"), 16),
+                 plain + QStringLiteral("/16x16/apps/k-alpha.png"));
+        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-beta"), 64),
+                 plain + QStringLiteral("/scalable/apps/k-beta.svg"));
+        QVERIFY(ResolveThemeIcon(QStringLiteral("k-none"), 32).isEmpty());
+
+        // With an up-to-date cache only what it lists is found: a file it does not know is
+        // not looked for.
+        const QString cached = makeTheme(QStringLiteral("KestrolinCached"),
+                                         {"32x32/apps/k-gamma.png", "32x32/apps/k-unlisted.png"});
+        const QByteArray cache = buildIconCache({"16x16/apps", "32x32/apps", "scalable/apps"},
+                                                {{"k-gamma", {{1, TIconCache::Png}}}});
+        writeAll(cached + QStringLiteral("/icon-theme.cache"), cache);
+        QIcon::setThemeName(QStringLiteral("KestrolinCached"));
+        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-gamma"), 32),
+                 cached + QStringLiteral("/32x32/apps/k-gamma.png"));
+        QVERIFY(ResolveThemeIcon(QStringLiteral("k-unlisted"), 32).isEmpty());
+        QCOMPARE(TIconCache::read(cached).lookup(QStringLiteral("k-gamma")),
+                 (QHash<QString, int>{{"32x32/apps", TIconCache::Png}}));
+
+        // A cache older than a folder of its theme is not used.
+        QFile stale(cached + QStringLiteral("/icon-theme.cache"));
+        QVERIFY(stale.open(QIODevice::ReadWrite));
+        QVERIFY(stale.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                  QFileDevice::FileModificationTime));
+        stale.close();
+        QVERIFY(!TIconCache::read(cached).isValid());
+
+        // Damaged caches find nothing and harm nothing: cut short, offsets past the end, a
+        // chain that loops, a folder index beyond the list.
+        QVERIFY(!TIconCache::fromData(cache.left(10)).isValid());
+        QVERIFY(!TIconCache::fromData(QByteArray()).isValid());
+        QByteArray farOffsets = cache;
+        farOffsets[4] = '\x7f';
+        QVERIFY(TIconCache::fromData(farOffsets).lookup(QStringLiteral("k-gamma")).isEmpty());
+        QByteArray loop = buildIconCache({"32x32/apps"}, {{"k-a", {}}, {"k-b", {}}});
+        auto word = [&loop](qsizetype at) {
+            return qsizetype(quint8(loop[at])) << 24 | qsizetype(quint8(loop[at + 1])) << 16 |
+                   qsizetype(quint8(loop[at + 2])) << 8 | qsizetype(quint8(loop[at + 3]));
+        };
+        // The second entry's chain points back at the first.
+        const qsizetype first = word(word(4) + 4);
+        const qsizetype second = word(first);
+        QCOMPARE(word(second), qsizetype(0xFFFFFFFF));
+        loop.replace(second, 4, loop.mid(word(4) + 4, 4));
+        QCOMPARE(word(second), first);
+        QVERIFY(TIconCache::fromData(loop).lookup(QStringLiteral("k-missing")).isEmpty());
+        const QByteArray badFolder =
+            buildIconCache({"32x32/apps"}, {{"k-gamma", {{7, TIconCache::Png}}}});
+        QVERIFY(TIconCache::fromData(badFolder).lookup(QStringLiteral("k-gamma")).isEmpty());
+
+        // The hash of the desktop's own tools: a real theme's cache answers for its names.
+        const TIconCache adwaita = TIconCache::read(QStringLiteral("/usr/share/icons/Adwaita"));
+        if (adwaita.isValid())
+            QVERIFY(adwaita.lookup(QStringLiteral("text-x-generic"))
+                        .value(QStringLiteral("32x32/mimetypes")) &
+                    TIconCache::Png);
+
+        QIcon::setThemeName(previousTheme);
+        qunsetenv("XDG_DATA_HOME");
     }
 
     void iconsOfFiles()

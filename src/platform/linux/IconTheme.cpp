@@ -1,14 +1,20 @@
 #include "platform/linux/IconTheme.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
-#include <QSettings>
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <optional>
+
+#include <dirent.h>
 
 namespace {
 
@@ -60,6 +66,42 @@ QStringList baseFolders()
     return folders;
 }
 
+// A theme's index.theme as groups of keys. Read by hand: the base theme lists hundreds of
+// folders, and a general settings reader takes many times longer over it.
+QHash<QString, QHash<QString, QString>> readIndex(const QString& path)
+{
+    QHash<QString, QHash<QString, QString>> groups;
+    QFile file(path);
+    // An index is a few hundred kilobytes at most; anything larger is not one.
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 4 * 1024 * 1024)
+        return groups;
+    const QString text = QString::fromUtf8(file.readAll());
+    QHash<QString, QString>* group = nullptr;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.front() == u'#')
+            continue;
+        if (line.front() == u'[' && line.back() == u']') {
+            group = &groups[line.mid(1, line.size() - 2).toString()];
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (group && equals > 0)
+            group->insert(line.left(equals).trimmed().toString(),
+                          line.mid(equals + 1).trimmed().toString());
+    }
+    return groups;
+}
+
+QStringList listValue(const QString& value)
+{
+    QStringList items;
+    for (const QString& item : value.split(u',', Qt::SkipEmptyParts))
+        if (!item.trimmed().isEmpty())
+            items << item.trimmed();
+    return items;
+}
+
 const Theme& loadTheme(const QString& name)
 {
     static QHash<QString, Theme> cache;
@@ -78,26 +120,55 @@ const Theme& loadTheme(const QString& name)
         if (described || !QFileInfo(index).isFile())
             continue;
         described = true;
-        QSettings settings(index, QSettings::IniFormat);
-        theme.inherits = settings.value(QStringLiteral("Icon Theme/Inherits")).toStringList();
-        const QStringList dirs =
-            settings.value(QStringLiteral("Icon Theme/Directories")).toStringList();
-        for (const QString& dir : dirs) {
-            settings.beginGroup(dir);
+        const QHash<QString, QHash<QString, QString>> groups = readIndex(index);
+        const QHash<QString, QString> head = groups.value(QStringLiteral("Icon Theme"));
+        theme.inherits = listValue(head.value(QStringLiteral("Inherits")));
+        for (const QString& dir : listValue(head.value(QStringLiteral("Directories")))) {
+            const QHash<QString, QString> group = groups.value(dir);
+            auto number = [&group](const char* key, int def) {
+                bool ok = false;
+                const int value = group.value(QLatin1String(key)).toInt(&ok);
+                return ok ? value : def;
+            };
             ThemeDirectory d;
             d.path = dir;
-            d.size = settings.value(QStringLiteral("Size")).toInt();
-            d.minSize = settings.value(QStringLiteral("MinSize"), d.size).toInt();
-            d.maxSize = settings.value(QStringLiteral("MaxSize"), d.size).toInt();
-            d.threshold = settings.value(QStringLiteral("Threshold"), 2).toInt();
-            d.type = settings.value(QStringLiteral("Type"), QStringLiteral("Threshold")).toString();
-            const int scale = settings.value(QStringLiteral("Scale"), 1).toInt();
-            settings.endGroup();
-            if (d.size > 0 && scale <= 1)
+            d.size = number("Size", 0);
+            d.minSize = number("MinSize", d.size);
+            d.maxSize = number("MaxSize", d.size);
+            d.threshold = number("Threshold", 2);
+            d.type = group.value(QStringLiteral("Type"), QStringLiteral("Threshold"));
+            if (d.size > 0 && number("Scale", 1) <= 1)
                 theme.directories.append(d);
         }
     }
     return *cache.insert(name, theme);
+}
+
+// The names in a folder, read once: a name missing from a theme would otherwise cost a look
+// at the disk for every folder and extension of the theme, and a page asks for many names.
+const QSet<QString>& folderNames(const QString& folder)
+{
+    static QHash<QString, QSet<QString>> cache;
+    const auto found = cache.constFind(folder);
+    if (found != cache.constEnd())
+        return *found;
+    QSet<QString> names;
+    if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+        while (const dirent* entry = ::readdir(dir))
+            names.insert(QFile::decodeName(entry->d_name));
+        ::closedir(dir);
+    }
+    return *cache.insert(folder, names);
+}
+
+// The cache of a theme folder, read once.
+const TIconCache& themeCache(const QString& root)
+{
+    static QHash<QString, TIconCache> caches;
+    const auto found = caches.constFind(root);
+    if (found != caches.constEnd())
+        return *found;
+    return *caches.insert(root, TIconCache::read(root));
 }
 
 QString findInTheme(const QString& themeName, const QString& icon, int size, QStringList& visited)
@@ -114,10 +185,25 @@ QString findInTheme(const QString& themeName, const QString& icon, int size, QSt
                          // Between equally close pictures the larger one scales down better.
                          return da != db ? da < db : a.size > b.size;
                      });
+    // Where each root's cache says the icon is; roots without a usable cache are looked into.
+    QList<std::optional<QHash<QString, int>>> cached;
+    for (const QString& root : theme.roots) {
+        const TIconCache& cache = themeCache(root);
+        cached.append(cache.isValid() ? std::optional(cache.lookup(icon)) : std::nullopt);
+    }
+    static const std::pair<const char*, int> suffixes[] = {
+        {".png", TIconCache::Png}, {".svg", TIconCache::Svg}, {".xpm", TIconCache::Xpm}};
     for (const ThemeDirectory& dir : ordered) {
-        for (const QString& root : theme.roots) {
-            for (const char* ext : {".png", ".svg", ".xpm"}) {
-                const QString file = root + u'/' + dir.path + u'/' + icon + QLatin1String(ext);
+        for (qsizetype r = 0; r < theme.roots.size(); ++r) {
+            const QString folder = theme.roots[r] + u'/' + dir.path;
+            const int listed = cached[r] ? cached[r]->value(dir.path) : 0;
+            if (cached[r] && listed == 0)
+                continue;
+            for (const auto& [ext, flag] : suffixes) {
+                const QString name = icon + QLatin1String(ext);
+                if (cached[r] ? !(listed & flag) : !folderNames(folder).contains(name))
+                    continue;
+                const QString file = folder + u'/' + name;
                 if (QFileInfo(file).isFile())
                     return file;
             }
@@ -132,6 +218,144 @@ QString findInTheme(const QString& themeName, const QString& icon, int size, QSt
 }
 
 } // namespace
+
+namespace {
+
+// The cache is big-endian throughout; every offset is checked against its size.
+quint32 cacheWord(const QByteArray& data, quint32 offset, bool* ok)
+{
+    if (offset > quint32(data.size()) || data.size() - offset < 4) {
+        *ok = false;
+        return 0;
+    }
+    const auto* p = reinterpret_cast<const uchar*>(data.constData()) + offset;
+    return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
+}
+
+quint16 cacheHalf(const QByteArray& data, quint32 offset, bool* ok)
+{
+    if (offset > quint32(data.size()) || data.size() - offset < 2) {
+        *ok = false;
+        return 0;
+    }
+    const auto* p = reinterpret_cast<const uchar*>(data.constData()) + offset;
+    return quint16(quint16(p[0]) << 8 | p[1]);
+}
+
+// The zero-ended string at offset, or a null view when it runs off the end.
+QByteArrayView cacheString(const QByteArray& data, quint32 offset)
+{
+    if (offset >= quint32(data.size()))
+        return {};
+    const char* start = data.constData() + offset;
+    const auto* end = static_cast<const char*>(std::memchr(start, 0, data.size() - offset));
+    return end ? QByteArrayView(start, end - start) : QByteArrayView();
+}
+
+// The hash the desktop's tools file names under.
+quint32 iconNameHash(const QByteArray& name)
+{
+    if (name.isEmpty())
+        return 0;
+    quint32 h = quint32(qint32(static_cast<signed char>(name[0])));
+    for (qsizetype i = 1; i < name.size(); ++i)
+        h = (h << 5) - h + quint32(qint32(static_cast<signed char>(name[i])));
+    return h;
+}
+
+constexpr qint64 MaxCacheSize = 64 * 1024 * 1024;
+constexpr quint32 NoOffset = 0xFFFFFFFF;
+
+} // namespace
+
+TIconCache TIconCache::read(const QString& themeFolder)
+{
+    QFile file(themeFolder + QStringLiteral("/icon-theme.cache"));
+    const QFileInfo info(file);
+    const QFileInfo folder(themeFolder);
+    // Pictures installed after the cache was written would be missed: such a cache is not used.
+    if (!info.isFile() || info.size() > MaxCacheSize ||
+        info.lastModified() < folder.lastModified() || !file.open(QIODevice::ReadOnly))
+        return {};
+    TIconCache cache = fromData(file.readAll());
+    const QDateTime written = info.lastModified();
+    for (const QString& sub : cache.folders()) {
+        if (QFileInfo(themeFolder + u'/' + sub).lastModified() > written)
+            return {};
+    }
+    return cache;
+}
+
+QStringList TIconCache::folders() const
+{
+    QStringList names;
+    if (!m_valid)
+        return names;
+    bool ok = true;
+    const quint32 listOffset = cacheWord(m_data, 8, &ok);
+    const quint32 count = cacheWord(m_data, listOffset, &ok);
+    for (quint32 i = 0; ok && i < count && i < quint32(m_data.size() / 4); ++i) {
+        const QByteArrayView name =
+            cacheString(m_data, cacheWord(m_data, listOffset + 4 + 4 * i, &ok));
+        if (ok && !name.isNull())
+            names << QString::fromUtf8(name);
+    }
+    return names;
+}
+
+TIconCache TIconCache::fromData(const QByteArray& data)
+{
+    TIconCache cache;
+    bool ok = true;
+    const quint16 major = cacheHalf(data, 0, &ok);
+    cacheWord(data, 4, &ok);
+    cacheWord(data, 8, &ok);
+    cache.m_valid = ok && major == 1;
+    if (cache.m_valid)
+        cache.m_data = data;
+    return cache;
+}
+
+QHash<QString, int> TIconCache::lookup(const QString& icon) const
+{
+    QHash<QString, int> folders;
+    if (!m_valid)
+        return folders;
+    bool ok = true;
+    const QByteArray name = icon.toUtf8();
+    const quint32 hashOffset = cacheWord(m_data, 4, &ok);
+    const quint32 listOffset = cacheWord(m_data, 8, &ok);
+    const quint32 buckets = cacheWord(m_data, hashOffset, &ok);
+    const quint32 directories = cacheWord(m_data, listOffset, &ok);
+    if (!ok || buckets == 0)
+        return folders;
+    quint32 entry = cacheWord(m_data, hashOffset + 4 + 4 * (iconNameHash(name) % buckets), &ok);
+    // A damaged chain could loop: no chain is longer than the file has entries.
+    for (qsizetype steps = 0; ok && entry != NoOffset && steps < m_data.size() / 12; ++steps) {
+        const quint32 next = cacheWord(m_data, entry, &ok);
+        const quint32 nameOffset = cacheWord(m_data, entry + 4, &ok);
+        const quint32 images = cacheWord(m_data, entry + 8, &ok);
+        if (!ok)
+            break;
+        if (cacheString(m_data, nameOffset) == QByteArrayView(name)) {
+            const quint32 count = cacheWord(m_data, images, &ok);
+            for (quint32 i = 0; ok && i < count && i < quint32(m_data.size() / 8); ++i) {
+                const quint32 image = images + 4 + 8 * i;
+                const quint16 index = cacheHalf(m_data, image, &ok);
+                const quint16 flags = cacheHalf(m_data, image + 2, &ok);
+                if (!ok || index >= directories)
+                    break;
+                const QByteArrayView folder =
+                    cacheString(m_data, cacheWord(m_data, listOffset + 4 + 4 * index, &ok));
+                if (ok && !folder.isNull())
+                    folders[QString::fromUtf8(folder)] |= flags & (Xpm | Svg | Png);
+            }
+            break;
+        }
+        entry = next;
+    }
+    return folders;
+}
 
 QString ResolveThemeIcon(const QString& name, int size)
 {

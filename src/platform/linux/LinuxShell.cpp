@@ -117,6 +117,13 @@ QPixmap themeIcon(const QStringList& names, int size)
     return found;
 }
 
+// The first four bytes of a file, empty when it cannot be read.
+QByteArray fileHead(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+}
+
 // Whether a file of this type and name may hold a picture the readers understand.
 bool mightBePicture(const QMimeType& mime, const QString& suffix)
 {
@@ -160,10 +167,7 @@ bool IsRunnableProgram(const QString& path)
     if (!info.isFile() || !info.isExecutable())
         return false;
     // Files on some mounted disks all carry the executable bit; only real programs are run.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(4);
+    const QByteArray head = fileHead(path);
     return head.startsWith("#!") || head == "\x7f"
                                             "ELF";
 }
@@ -323,6 +327,14 @@ QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
     if (info.isDir()) {
         const QPixmap folder = themeIcon({QStringLiteral("folder")}, size);
         return folder.isNull() ? fallbackPicture(QStringLiteral("FOLDER_ICO"), size) : folder;
+    }
+    // A compiled program without a suffix is told by its first bytes: working out its type from
+    // the type database takes many times longer, and launchers hold many programs.
+    if (info.suffix().isEmpty() && info.isExecutable() &&
+        fileHead(file) == "\x7f"
+                          "ELF") {
+        const QPixmap program = themeIcon({QStringLiteral("application-x-executable")}, size);
+        return program.isNull() ? fallbackPicture(QStringLiteral("PROGRAM_ICO"), size) : program;
     }
     const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
     // Asking every picture reader about every program is slow; only files whose type or name
