@@ -164,6 +164,7 @@ void TCommand::Loaded()
 void TCommand::RefreshHint()
 {
     m_picture.hint = DisplayName();
+    m_hintLinePending = false;
     ShowPicture();
 }
 
@@ -174,13 +175,22 @@ void TCommand::RefreshIcon()
         m_iconPending = false;
         DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
     } else {
-        // Thousands of buttons on pages nobody has looked at yet: the hint must be right at
-        // once, the picture can wait.
+        // Thousands of buttons on pages nobody has looked at yet: the picture and the hint's
+        // missing-file line wait until someone wants them, each looking at the disk then.
         m_iconPending = true;
+        m_hintLinePending = true;
         m_picture.pixmap = QPixmap();
-        m_picture.hint += CommandIconHint(IconPath(), ExePath(), m_picture.size);
     }
     ShowPicture();
+}
+
+QString TCommand::Hint() const
+{
+    if (m_hintLinePending) {
+        m_hintLinePending = false;
+        m_picture.hint += CommandIconHint(IconPath(), ExePath(), m_picture.size);
+    }
+    return m_picture.hint;
 }
 
 void TCommand::EnsureIconDrawn()
@@ -188,11 +198,15 @@ void TCommand::EnsureIconDrawn()
     if (!m_iconPending)
         return;
     m_iconPending = false;
-    // The hint already has its missing-file line; only the picture is wanted.
+    // Drawing finds the missing-file line too; the hint takes it unless it has it already.
     TCommandPicture picture;
     picture.size = m_picture.size;
     DrawCommandIcon(IconPath(), ExePath(), IconIndex(), picture);
     m_picture.pixmap = picture.pixmap;
+    if (m_hintLinePending) {
+        m_hintLinePending = false;
+        m_picture.hint += picture.hint;
+    }
     update(PictureRect());
 }
 
@@ -211,7 +225,7 @@ void TCommand::ShowPicture()
 QString TCommand::ToolTipText() const
 {
     // Tool tips break lines at "\n"; the program's texts use "\r".
-    QString tip = m_picture.hint;
+    QString tip = Hint();
     tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     // A description that looks like markup is still shown as the text it is.
     if (Qt::mightBeRichText(tip))
@@ -227,6 +241,7 @@ bool TCommand::Clear()
     m_picture.hint.clear();
     m_picture.pixmap = QPixmap();
     m_iconPending = false;
+    m_hintLinePending = false;
     ShowPicture();
     const bool erased = EraseStored();
     SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));

@@ -67,7 +67,7 @@ public:
     // Draws the icon now if RefreshIcon left it for later.
     void EnsureIconDrawn();
     // The hint: the display name plus any missing-file line ("\r" between lines).
-    QString Hint() const { return m_picture.hint; }
+    QString Hint() const;
     // The hint as the picture's tool tip shows it.
     QString ToolTipText() const;
     // What the picture shows (null when nothing); draws a pending icon first.
@@ -144,7 +144,9 @@ private:
     // The button a drag comes from, when it is a live command button of this process.
     static TCommand* DragSource(const QDropEvent* event);
 
-    TCommandPicture m_picture;
+    // Mutable: the hint's missing-file line of a button not yet shown is worked out when asked.
+    mutable TCommandPicture m_picture;
+    mutable bool m_hintLinePending = false;
     QPointer<QObject> m_hoverWindow;
     QPointer<QObject> m_historyWindow;
     QPointer<QObject> m_mainWindow;

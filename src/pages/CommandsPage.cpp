@@ -37,7 +37,9 @@ TCommand* TCommandsPage::CreateButton()
     auto* button = new TCommand(this, m_popupMenu, m_control, m_historyWindow, m_pageNumber,
                                 ButtonHeight, ButtonWidth, int(m_buttons.size()), m_editCallback,
                                 m_mainWindow, m_control->CommandsIniFile());
-    button->setVisible(true);
+    // Buttons of a hidden page show with it; showing each now would polish thousands.
+    if (isVisible())
+        button->show();
     return button;
 }
 

@@ -16,6 +16,7 @@
 #endif
 
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <vector>
 
@@ -217,45 +218,58 @@ struct IniData
 
     void parse(const QString& text)
     {
+        // Views into the text until a value is kept: a profile of thousands of commands has
+        // tens of thousands of lines, and each copy made on the way costs start-up time.
         sections.clear();
-        IniSection* current = nullptr;
+        std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
+        auto flush = [&] {
+            if (sections.empty())
+                return;
+            auto& lines = sections.back().lines;
+            lines.reserve(pending.size());
+            std::move(pending.begin(), pending.end(), std::back_inserter(lines));
+            pending.clear();
+        };
+        const QStringView all(text);
+        const QChar* chars = text.constData();
         qsizetype pos = 0;
-        const qsizetype n = text.size();
+        const qsizetype n = all.size();
         while (pos < n) {
             qsizetype end = pos;
-            while (end < n && text[end] != u'\n' && text[end] != u'\r')
+            while (end < n && chars[end] != u'\n' && chars[end] != u'\r')
                 ++end;
-            const QString line = text.mid(pos, end - pos).trimmed();
-            if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
+            const QStringView line = all.sliced(pos, end - pos).trimmed();
+            if (end < n && chars[end] == u'\r' && end + 1 < n && chars[end + 1] == u'\n')
                 ++end;
             pos = end + 1;
 
             if (line.startsWith(u'[')) {
-                qsizetype close = line.indexOf(u']');
+                flush();
+                const qsizetype close = line.indexOf(u']');
                 IniSection section;
-                section.name = (close < 0 ? line.mid(1) : line.mid(1, close - 1)).trimmed();
+                section.name =
+                    (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed().toString();
                 sections.push_back(std::move(section));
-                current = &sections.back();
                 continue;
             }
-            if (!current) {
+            if (sections.empty()) {
                 IniSection lead;
                 lead.hasHeader = false;
                 sections.push_back(std::move(lead));
-                current = &sections.back();
             }
             IniLine entry;
             const qsizetype eq = line.indexOf(u'=');
             if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
-                entry.raw = line;
+                entry.raw = line.toString();
             } else {
                 entry.isKey = true;
                 entry.hasValue = true;
-                entry.key = line.left(eq).trimmed();
-                entry.value = line.mid(eq + 1).trimmed();
+                entry.key = line.first(eq).trimmed().toString();
+                entry.value = line.sliced(eq + 1).trimmed().toString();
             }
-            current->lines.push_back(std::move(entry));
+            pending.push_back(std::move(entry));
         }
+        flush();
         rebuildIndex();
     }
 
