@@ -201,10 +201,13 @@ void TRepositoryCommands::fillTop(int n)
     qsizetype missing = n - m_topEntries.size();
     if (missing <= 0)
         return;
-    sortAscending(m_entries);
+    const std::vector<int> counts = sortAscending(m_entries);
     for (qsizetype i = m_entries.size() - 1; i >= 0 && missing > 0; --i) {
         TRepositoryCommand* entry = m_entries[i];
-        if (entry->RunCount() == 0 || m_topEntries.contains(entry))
+        // Sorted: from the first command never run on, none below has been run either.
+        if (counts[size_t(i)] == 0)
+            break;
+        if (m_topEntries.contains(entry))
             continue;
         m_topEntries.append(entry);
         m_addedCommands.append(entry->Command());
@@ -318,7 +321,7 @@ bool TRepositoryCommands::ClearStatFile(QString* error)
     return false;
 }
 
-void TRepositoryCommands::sortAscending(QList<TRepositoryCommand*>& list) const
+std::vector<int> TRepositoryCommands::sortAscending(QList<TRepositoryCommand*>& list) const
 {
     // Each count is read once per sort: the comparisons then see one consistent state.
     IniFile::Batch batch(*m_statFile);
@@ -328,6 +331,11 @@ void TRepositoryCommands::sortAscending(QList<TRepositoryCommand*>& list) const
         keyed.emplace_back(entry->RunCount(), entry);
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (qsizetype i = 0; i < list.size(); ++i)
+    std::vector<int> counts;
+    counts.reserve(keyed.size());
+    for (qsizetype i = 0; i < list.size(); ++i) {
         list[i] = keyed[size_t(i)].second;
+        counts.push_back(keyed[size_t(i)].first);
+    }
+    return counts;
 }

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class IniFile;
 
@@ -115,7 +116,8 @@ public:
     }
 
 private:
-    void sortAscending(QList<TRepositoryCommand*>& list) const;
+    // Sorts by run count, lowest first; returns the counts in the new order.
+    std::vector<int> sortAscending(QList<TRepositoryCommand*>& list) const;
     // Appends the highest-count entries that are not shown yet until the menu holds n.
     void fillTop(int n);
     TRepositoryCommand* findAt(int pageIndex, int commandIndex) const;
