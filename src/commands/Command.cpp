@@ -358,6 +358,10 @@ void TCommand::paintEvent(QPaintEvent*)
 
 bool TCommand::event(QEvent* event)
 {
+    // Thousands of buttons wait on hidden pages: each is polished when its page first shows,
+    // not all of them as soon as they are made.
+    if (event->type() == QEvent::PolishRequest && !isVisible())
+        return true;
     // The hint belongs to the picture, not to the panel round it.
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
