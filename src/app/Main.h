@@ -160,6 +160,7 @@ private:
     void EditCommand(TCommand* command);
 
     bool m_FirstActivation = true;
+    bool m_probeWindowPainted = false;
     bool m_ExitRequested = false;
     bool m_activationQueued = false;
     bool m_destroyed = false;
