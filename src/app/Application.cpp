@@ -99,6 +99,8 @@ int RunKestrolin(int argc, char** argv)
         instance.sendToPrimary("activate");
         return 0;
     }
+    // Thousands of commands are read while the window is being made.
+    IniFile::preload(services.commands->fileName());
 
     LoadRussianTranslations(app);
     QApplication::setApplicationName(Constants::ProductName);

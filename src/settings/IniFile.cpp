@@ -16,7 +16,9 @@
 #endif
 
 #include <filesystem>
+#include <future>
 #include <iterator>
+#include <map>
 #include <system_error>
 #include <vector>
 
@@ -160,6 +162,9 @@ struct IniData
     // renumbering thousands of commands does not cost the square of the file's size.
     QHash<QString, QList<int>> index;
     int erasedCount = 0;
+    // The section found last: a record is read key by key, each read naming the same section.
+    QString lastName;
+    int lastFound = -1;
     DiskStamp stamp;
     bool loaded = false;
     bool unreadable = false; // the file exists but could not be read: never overwrite it
@@ -172,6 +177,7 @@ struct IniData
 
     void rebuildIndex()
     {
+        lastFound = -1;
         index.clear();
         index.reserve(int(sections.size()));
         for (int i = 0; i < int(sections.size()); ++i)
@@ -188,8 +194,14 @@ struct IniData
 
     IniSection* findSection(const QString& name)
     {
+        if (lastFound >= 0 && name == lastName)
+            return &sections[lastFound];
         auto it = index.constFind(fold(name));
-        return it == index.constEnd() || it->isEmpty() ? nullptr : &sections[it->constFirst()];
+        if (it == index.constEnd() || it->isEmpty())
+            return nullptr;
+        lastName = name;
+        lastFound = it->constFirst();
+        return &sections[lastFound];
     }
 
     IniSection* lastLiveSection()
@@ -205,6 +217,7 @@ struct IniData
         auto it = index.find(fold(name));
         if (it == index.end())
             return false;
+        lastFound = -1;
         for (int i : std::as_const(*it)) {
             sections[i].erased = true;
             sections[i].lines.clear();
@@ -221,6 +234,7 @@ struct IniData
         // Views into the text until a value is kept: a profile of thousands of commands has
         // tens of thousands of lines, and each copy made on the way costs start-up time.
         sections.clear();
+        lastFound = -1;
         std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
         auto flush = [&] {
             if (sections.empty())
@@ -314,11 +328,18 @@ struct IniData
 
     void load()
     {
+        if (!adoptPreloaded())
+            readDisk();
+    }
+
+    void readDisk()
+    {
         stamp = stampOf(path);
         loaded = true;
         unreadable = false;
         sections.clear();
         index.clear();
+        lastFound = -1;
         erasedCount = 0;
         if (!stamp.exists)
             return;
@@ -358,10 +379,41 @@ struct IniData
         return writeNow();
     }
 
+    // Files read ahead on a thread of their own, by absolute path; used by the main thread only.
+    static std::map<QString, std::future<std::unique_ptr<IniData>>>& preloads()
+    {
+        static std::map<QString, std::future<std::unique_ptr<IniData>>> started;
+        return started;
+    }
+
+    // Takes what a preload read, unless the file has changed since.
+    bool adoptPreloaded()
+    {
+        auto& started = preloads();
+        const auto it = started.find(path);
+        if (it == started.end())
+            return false;
+        std::future<std::unique_ptr<IniData>> pending = std::move(it->second);
+        started.erase(it);
+        const std::unique_ptr<IniData> read = pending.get();
+        if (!read || read->stamp != stampOf(path))
+            return false;
+        sections = std::move(read->sections);
+        index = std::move(read->index);
+        stamp = read->stamp;
+        unreadable = read->unreadable;
+        erasedCount = 0;
+        lastFound = -1;
+        loaded = true;
+        return true;
+    }
+
+    static QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+
     static std::shared_ptr<IniData> forPath(const QString& path)
     {
         static QHash<QString, std::weak_ptr<IniData>> open;
-        const QString key = QFileInfo(path).absoluteFilePath();
+        const QString key = absolute(path);
         if (auto existing = open.value(key).lock())
             return existing;
         auto data = std::make_shared<IniData>();
@@ -370,6 +422,25 @@ struct IniData
         return data;
     }
 };
+
+void IniFile::preload(const QString& fileName)
+{
+    const QString path = IniData::absolute(fileName);
+    auto& started = IniData::preloads();
+    if (started.count(path))
+        return;
+    auto read = [path] {
+        auto data = std::make_unique<IniData>();
+        data->path = path;
+        data->readDisk();
+        return data;
+    };
+    try {
+        started.emplace(path, std::async(std::launch::async, read));
+    } catch (const std::system_error&) {
+        // No thread to be had: the file is read when first asked for.
+    }
+}
 
 IniFile::IniFile(const QString& fileName) : m_fileName(fileName), m_data(IniData::forPath(fileName))
 {}
@@ -440,9 +511,10 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
     if (!line)
         return def;
     QString value = line->value;
-    // The profile functions drop one pair of enclosing quotes.
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') &&
-        value.back() == value.front())
+    // The profile functions drop one pair of enclosing quotes. Read through at(): front()
+    // would copy every value read.
+    if (value.size() >= 2 && (value.at(0) == u'"' || value.at(0) == u'\'') &&
+        value.at(value.size() - 1) == value.at(0))
         value = value.mid(1, value.size() - 2);
     if (value.size() > MaxValueLength)
         value.truncate(MaxValueLength);

@@ -20,6 +20,9 @@ public:
     static constexpr int MaxValueLength = 2047;
 
     explicit IniFile(const QString& fileName);
+    // Starts reading the file on a thread of its own; the first read of it here waits for that
+    // and takes its result unless the file has changed meanwhile.
+    static void preload(const QString& fileName);
     ~IniFile();
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;

@@ -127,6 +127,47 @@ private slots:
         QCOMPARE(a.readInteger("S", "n", 0), 0);
     }
 
+    void readAheadAndRepeatedLookups()
+    {
+        // A file read ahead is what the first read sees, and takes writes as any other.
+        const QString file = path("ahead.ini");
+        writeAll(file, "[0\\0]\r\nExePath=/bin/a\r\n\r\n[0\\1]\r\nExePath=\"/bin/b\"\r\n");
+        IniFile::preload(file);
+        IniFile::preload(file); // asked twice, read once
+        IniFile ini(file);
+        QCOMPARE(ini.readString("0\\1", "ExePath", ""), QString("/bin/b"));
+        QCOMPARE(ini.readString("0\\0", "exepath", ""), QString("/bin/a"));
+        QVERIFY(ini.writeString("0\\2", "ExePath", "/bin/c"));
+        QCOMPARE(readAll(file),
+                 QByteArray("[0\\0]\r\nExePath=/bin/a\r\n\r\n[0\\1]\r\n"
+                            "ExePath=\"/bin/b\"\r\n\r\n[0\\2]\r\nExePath=/bin/c\r\n"));
+
+        // Changed on disk between the read ahead and the first read: the disk wins.
+        const QString changed = path("changed.ini");
+        writeAll(changed, "[S]\r\nk=old\r\n");
+        IniFile::preload(changed);
+        QTest::qWait(20);
+        writeAll(changed, "[S]\r\nk=newer value\r\n");
+        IniFile late(changed);
+        QCOMPARE(late.readString("S", "k", ""), QString("newer value"));
+
+        // A missing file read ahead is still missing, and can be made.
+        const QString missing = path("missing.ini");
+        IniFile::preload(missing);
+        IniFile made(missing);
+        QCOMPARE(made.readString("S", "k", "none"), QString("none"));
+        QVERIFY(made.writeInteger("S", "k", 3));
+        QCOMPARE(IniFile(missing).readInteger("S", "k", 0), 3);
+
+        // The same section read key after key, around erasing and making it again.
+        QCOMPARE(ini.readString("0\\0", "ExePath", ""), QString("/bin/a"));
+        QVERIFY(ini.eraseSection("0\\0"));
+        QCOMPARE(ini.readString("0\\0", "ExePath", "gone"), QString("gone"));
+        QVERIFY(ini.writeString("0\\0", "ExePath", "/bin/d"));
+        QCOMPARE(ini.readString("0\\0", "ExePath", ""), QString("/bin/d"));
+        QCOMPARE(ini.sections(), QStringList({"0\\1", "0\\2", "0\\0"}));
+    }
+
     void batchWritesOnce()
     {
         const QString file = path("batch.ini");
