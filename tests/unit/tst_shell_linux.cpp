@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 // A script that writes its working folder and each argument (in brackets) to outFile.
@@ -408,6 +411,30 @@ private slots:
         QVERIFY(ResolveThemeIcon(QStringLiteral("k-unlisted"), 32).isEmpty());
         QCOMPARE(TIconCache::read(cached).lookup(QStringLiteral("k-gamma")),
                  (QHash<QString, int>{{"32x32/apps", TIconCache::Png}}));
+
+        // A folder changed after the cache was written is looked into; the folders the cache
+        // still covers come from it alone.
+        const QString partly = makeTheme(QStringLiteral("KestrolinPartly"),
+                                         {"16x16/apps/k-fresh.png", "32x32/apps/k-stray.png"});
+        writeAll(partly + QStringLiteral("/icon-theme.cache"),
+                 buildIconCache({"16x16/apps", "32x32/apps", "scalable/apps"}, {}));
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        auto setTime = [](const QString& path, qint64 seconds) {
+            const timespec times[2] = {{time_t(seconds), 0}, {time_t(seconds), 0}};
+            return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+        };
+        for (const char* folder : {"", "/16x16", "/32x32", "/32x32/apps"})
+            QVERIFY(setTime(partly + QLatin1String(folder), now - 7200));
+        QVERIFY(setTime(partly + QStringLiteral("/icon-theme.cache"), now - 3600));
+        QVERIFY(setTime(partly + QStringLiteral("/16x16/apps"), now));
+        const TIconCache partlyCache = TIconCache::read(partly);
+        QVERIFY(partlyCache.isValid());
+        QVERIFY(partlyCache.covers(QStringLiteral("32x32/apps")));
+        QVERIFY(!partlyCache.covers(QStringLiteral("16x16/apps")));
+        QIcon::setThemeName(QStringLiteral("KestrolinPartly"));
+        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-fresh"), 16),
+                 partly + QStringLiteral("/16x16/apps/k-fresh.png"));
+        QVERIFY(ResolveThemeIcon(QStringLiteral("k-stray"), 32).isEmpty());
 
         // A cache older than a folder of its theme is not used.
         QFile stale(cached + QStringLiteral("/icon-theme.cache"));

@@ -66,8 +66,8 @@ QStringList baseFolders()
     return folders;
 }
 
-// A theme's index.theme as groups of keys. Read by hand: the base theme lists hundreds of
-// folders, and a general settings reader takes many times longer over it.
+// A theme's index.theme as groups of the keys used here. Read by hand: the base theme lists
+// hundreds of folders, and a general settings reader takes many times longer over it.
 QHash<QString, QHash<QString, QString>> readIndex(const QString& path)
 {
     QHash<QString, QHash<QString, QString>> groups;
@@ -86,9 +86,18 @@ QHash<QString, QHash<QString, QString>> readIndex(const QString& path)
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (group && equals > 0)
-            group->insert(line.left(equals).trimmed().toString(),
-                          line.mid(equals + 1).trimmed().toString());
+        if (!group || equals <= 0)
+            continue;
+        // Only what finding a picture needs: names and comments in every language make up
+        // most of an index.
+        const QStringView key = line.left(equals).trimmed();
+        static const QLatin1StringView used[] = {
+            QLatin1StringView("Directories"), QLatin1StringView("Inherits"),
+            QLatin1StringView("Size"),        QLatin1StringView("MinSize"),
+            QLatin1StringView("MaxSize"),     QLatin1StringView("Threshold"),
+            QLatin1StringView("Type"),        QLatin1StringView("Scale")};
+        if (std::find(std::begin(used), std::end(used), key) != std::end(used))
+            group->insert(key.toString(), line.mid(equals + 1).trimmed().toString());
     }
     return groups;
 }
@@ -185,10 +194,12 @@ QString findInTheme(const QString& themeName, const QString& icon, int size, QSt
                          // Between equally close pictures the larger one scales down better.
                          return da != db ? da < db : a.size > b.size;
                      });
-    // Where each root's cache says the icon is; roots without a usable cache are looked into.
+    // Where each root's cache says the icon is; folders a cache does not cover are looked into.
     QList<std::optional<QHash<QString, int>>> cached;
+    QList<const TIconCache*> caches;
     for (const QString& root : theme.roots) {
         const TIconCache& cache = themeCache(root);
+        caches.append(&cache);
         cached.append(cache.isValid() ? std::optional(cache.lookup(icon)) : std::nullopt);
     }
     static const std::pair<const char*, int> suffixes[] = {
@@ -196,12 +207,13 @@ QString findInTheme(const QString& themeName, const QString& icon, int size, QSt
     for (const ThemeDirectory& dir : ordered) {
         for (qsizetype r = 0; r < theme.roots.size(); ++r) {
             const QString folder = theme.roots[r] + u'/' + dir.path;
-            const int listed = cached[r] ? cached[r]->value(dir.path) : 0;
-            if (cached[r] && listed == 0)
+            const bool covered = cached[r] && caches[r]->covers(dir.path);
+            const int listed = covered ? cached[r]->value(dir.path) : 0;
+            if (covered && listed == 0)
                 continue;
             for (const auto& [ext, flag] : suffixes) {
                 const QString name = icon + QLatin1String(ext);
-                if (cached[r] ? !(listed & flag) : !folderNames(folder).contains(name))
+                if (covered ? !(listed & flag) : !folderNames(folder).contains(name))
                     continue;
                 const QString file = folder + u'/' + name;
                 if (QFileInfo(file).isFile())
@@ -273,15 +285,17 @@ TIconCache TIconCache::read(const QString& themeFolder)
     QFile file(themeFolder + QStringLiteral("/icon-theme.cache"));
     const QFileInfo info(file);
     const QFileInfo folder(themeFolder);
-    // Pictures installed after the cache was written would be missed: such a cache is not used.
+    // Folders made after the cache was written are unknown to it: such a cache is not used.
     if (!info.isFile() || info.size() > MaxCacheSize ||
         info.lastModified() < folder.lastModified() || !file.open(QIODevice::ReadOnly))
         return {};
     TIconCache cache = fromData(file.readAll());
+    // Pictures put into a folder after the cache was written would be missed: that folder is
+    // looked into, the rest of the theme still comes from the cache.
     const QDateTime written = info.lastModified();
     for (const QString& sub : cache.folders()) {
         if (QFileInfo(themeFolder + u'/' + sub).lastModified() > written)
-            return {};
+            cache.m_changed.insert(sub);
     }
     return cache;
 }
@@ -372,14 +386,15 @@ QString ResolveThemeIcon(const QString& name, int size)
             icon.chop(4);
     }
 
+    // Remembered per theme: the desktop's theme may change while the program runs.
     static QHash<QString, QString> resolved;
-    const QString key = icon + u'@' + QString::number(size);
+    const QString current = QIcon::themeName();
+    const QString key = current + u'/' + icon + u'@' + QString::number(size);
     const auto found = resolved.constFind(key);
     if (found != resolved.constEnd())
         return *found;
 
     QStringList themes;
-    const QString current = QIcon::themeName();
     if (!current.isEmpty())
         themes << current;
     // Without a desktop session (offscreen, a bare window manager) no theme is set; the

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +24,9 @@ public:
         Png = 4
     };
 
-    // The cache of the theme in themeFolder; invalid when it is missing, older than the
-    // folder (pictures added since), or damaged.
+    // The cache of the theme in themeFolder; invalid when it is missing, older than the theme's
+    // folder (folders added since), or damaged. A folder of the theme changed after the cache
+    // was written is not covered by it.
     static TIconCache read(const QString& themeFolder);
     // A cache from its bytes, for tests.
     static TIconCache fromData(const QByteArray& data);
@@ -32,10 +34,14 @@ public:
     bool isValid() const { return m_valid; }
     // The theme's folders the cache knows, relative to the theme's folder.
     QStringList folders() const;
+    // Whether the cache tells all that a folder (relative to the theme's folder) holds. Folders
+    // it does not list held no pictures when it was written, and so none since, unless changed.
+    bool covers(const QString& folder) const { return m_valid && !m_changed.contains(folder); }
     // The folders (relative to the theme's folder) holding the icon, each with its suffixes.
     QHash<QString, int> lookup(const QString& icon) const;
 
 private:
     QByteArray m_data;
+    QSet<QString> m_changed;
     bool m_valid = false;
 };
