@@ -8,6 +8,7 @@
 #include "images/Repository.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
+#include "pages/ProgramFilesCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessClock.h"
 #include "platform/Shell.h"
@@ -215,48 +216,54 @@ void TfmMain::FormActivate()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
         ReloadPageImages();
+        const bool probe = qEnvironmentVariableIsSet("KESTROLIN_STARTUP_PROBE");
         const TEditCallback edit = [this](TCommand* sender) { EditCommand(sender); };
+        // The window takes its size as soon as the first page is there, and is painted with
+        // it before the other pages' buttons are made.
+        auto firstPageShown = [&] {
+            LoadingGauge->hide();
+            m_FirstActivation = false;
+            m_statusHeight = StatusPanelHeight;
+            SetClientSize(width(), MainMyPageControl->height() + m_statusHeight);
+            SetMinHeightAndWidth();
+            move(VisiblePosition(QPoint(Settings().Left(), Settings().Top()),
+                                 frameGeometry().size()));
+            if (Settings().AfterLoad())
+                return;
+            repaint();
+            // The start-up probe of the benchmarks: how long it took to see the pages.
+            if (probe) {
+                std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
+                std::fflush(stdout);
+            }
+        };
+        // The program files are looked for while the quick-launch button is prepared.
+        TProgramFilesCheck programs;
         if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
-                                          edit, this)) {
+                                          edit, this, firstPageShown,
+                                          [&] { programs.Start(MainMyPageControl); })) {
             Terminate();
             return;
-        }
-
-        // Every command whose program file exists, page by page, in button order.
-        QList<TCommand*> runnable;
-        for (int p = 0; p < MainMyPageControl->PageCount(); ++p) {
-            for (TCommand* button : MainMyPageControl->Page(p)->Buttons()) {
-                const QFileInfo info(button->ExePath());
-                if (!button->ExePath().isEmpty() && info.isFile())
-                    runnable.append(button);
-            }
         }
 
         QuickLaunchArrowButton->SetHistoryCount(Settings().HistoryCommandsCount());
         QuickLaunchArrowButton->SetDescending(!Settings().UseAscSort());
         QuickLaunchArrowButton->SetHoverWindow(MainMyPageControl);
-        QuickLaunchArrowButton->LoadHistory(runnable);
+        // Every command whose program file exists, page by page, in button order.
+        QuickLaunchArrowButton->LoadHistory(programs.Found());
         QuickLaunchArrowButton->ShowInitialCommand();
         QuickLaunchArrowButton->show();
-
-        LoadingGauge->hide();
         MainMyPageControl->SetActivePageIndex(0);
-        m_FirstActivation = false;
-        m_statusHeight = StatusPanelHeight;
-        SetClientSize(width(), MainMyPageControl->height() + m_statusHeight);
-        SetMinHeightAndWidth();
-        move(VisiblePosition(QPoint(Settings().Left(), Settings().Top()), frameGeometry().size()));
 
         if (Settings().AfterLoad())
             HideToTray();
 
-        // The start-up probe of the benchmarks: paint the loaded window at once, tell how long
-        // the start took, and end.
-        if (qEnvironmentVariableIsSet("KESTROLIN_STARTUP_PROBE")) {
-            repaint();
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
-            std::fflush(stdout);
+        if (probe) {
+            // Hidden to the tray after loading, the window was never painted with its pages.
+            if (Settings().AfterLoad()) {
+                std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
+                std::fflush(stdout);
+            }
             ExitActionExecute();
         }
     }

@@ -10,17 +10,31 @@ const QString ImageIndexKey = QStringLiteral("ImageIndex");
 
 TCommandsPage::TCommandsPage(TMyPageControl* control, QMenu* popupMenu, QObject* historyWindow,
                              int commandsCount, int colCount, int pageNumber,
-                             TEditCallback editCallback, QObject* mainWindow)
+                             TEditCallback editCallback, QObject* mainWindow, bool withButtons)
     : QWidget(control), m_control(control), m_ColCount(colCount), m_CommandsCount(commandsCount),
       m_popupMenu(popupMenu), m_historyWindow(historyWindow), m_mainWindow(mainWindow),
       m_pageNumber(pageNumber), m_editCallback(std::move(editCallback))
 {
     setAutoFillBackground(false);
     control->InsertPage(this);
-    const int count = qMax(0, colCount) * qMax(0, commandsCount);
+    if (withButtons)
+        CreateButtons();
+}
+
+void TCommandsPage::CreateButtons()
+{
+    if (!m_buttons.isEmpty())
+        return;
+    const int count = qMax(0, m_ColCount) * qMax(0, m_CommandsCount);
     m_buttons.reserve(count);
     for (int i = 0; i < count; ++i)
         m_buttons.append(CreateButton());
+}
+
+void TCommandsPage::LoadCommands()
+{
+    for (TCommand* button : std::as_const(m_buttons))
+        button->Load();
 }
 
 TCommandsPage::~TCommandsPage()
@@ -74,6 +88,14 @@ void TCommandsPage::Layout()
                                     ButtonWidth, ButtonHeight);
         }
     }
+}
+
+bool TCommandsPage::event(QEvent* event)
+{
+    // Polishing a page polishes all its buttons; a hidden page is polished when it first shows.
+    if (event->type() == QEvent::PolishRequest && !isVisible())
+        return true;
+    return QWidget::event(event);
 }
 
 void TCommandsPage::resizeEvent(QResizeEvent*)

@@ -20,10 +20,11 @@ public:
     static constexpr int ButtonHeight = 41;
     static constexpr int ButtonWidth = 41;
 
-    // Joins control as its last page and creates ColCount x CommandsCount empty buttons.
+    // Joins control as its last page and creates ColCount x CommandsCount empty buttons, or
+    // none yet when withButtons is false (CreateButtons makes them later).
     TCommandsPage(TMyPageControl* control, QMenu* popupMenu, QObject* historyWindow,
                   int commandsCount, int colCount, int pageNumber, TEditCallback editCallback,
-                  QObject* mainWindow);
+                  QObject* mainWindow, bool withButtons = true);
     ~TCommandsPage() override;
 
     int ColCount() const { return m_ColCount; }
@@ -38,6 +39,10 @@ public:
     void Layout();
     void SetColCount(int n);
     void SetCommandsCount(int n);
+    // Makes the page's empty buttons when it has none.
+    void CreateButtons();
+    // Loads every button's command from the commands file.
+    void LoadCommands();
     void LoadPage();
     void SavePage();
     void RenamePage(const QString& caption);
@@ -51,6 +56,7 @@ public:
     const QList<TCommand*>& Buttons() const { return m_buttons; }
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

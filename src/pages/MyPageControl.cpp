@@ -116,7 +116,9 @@ constexpr int GaugeRepaintMs = 40;
 } // namespace
 
 bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
-                               TEditCallback editCallback, QObject* mainWindow)
+                               TEditCallback editCallback, QObject* mainWindow,
+                               const std::function<void()>& firstPageShown,
+                               const std::function<void()>& recordsLoaded)
 {
     ApplyStoredCounts();
     TSystemSettings* settings = Settings();
@@ -143,19 +145,18 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     }
     IniFile::Batch pagesBatch(*PagesIniFile());
     IniFile::Batch commandsBatch(*CommandsIniFile());
-    int loaded = 0;
     QElapsedTimer gaugeShown;
     for (int k = 0; k < last; ++k) {
         const QString caption =
             PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
         if (!caption.isEmpty()) {
-            ++loaded;
-            // Not made active one by one: only the page shown at the end draws its icons.
+            // Only the first page gets its buttons now: it is the one shown first, and the
+            // other pages' thousands of buttons are made once it is on the screen.
+            const bool first = m_pages.isEmpty();
             auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount,
-                                           m_ColCount, k, editCallback, mainWindow);
+                                           m_ColCount, k, editCallback, mainWindow, first);
             page->LoadPage();
-            for (TCommand* button : page->Buttons())
-                button->Load();
+            page->LoadCommands();
         }
         if (gauge) {
             gauge->setValue(k + 1);
@@ -166,15 +167,29 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
             }
         }
     }
-    if (loaded != n) {
-        RenumberPages();
-        SaveCounts();
-        SaveAllPagesCommands();
-    }
     if (gauge)
         gauge->hide();
     SetActivePageIndex(0);
     show();
+    if (firstPageShown)
+        firstPageShown();
+
+    for (TCommandsPage* page : std::as_const(m_pages)) {
+        if (page->ButtonCount() == 0) {
+            page->CreateButtons();
+            page->LoadCommands();
+        }
+    }
+    // Every page and button just made asked to be polished; each is polished when it first
+    // shows, and thousands of requests on their way through the event queue cost more.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
+    if (m_pages.size() != n) {
+        RenumberPages();
+        SaveCounts();
+        SaveAllPagesCommands();
+    }
+    if (recordsLoaded)
+        recordsLoaded();
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QMimeData;
 
 class IniFile;
@@ -41,9 +43,13 @@ public:
 
     TCommandsPage* AddPage(QMenu* popupMenu, QObject* historyWindow, QObject* mainWindow,
                            TEditCallback editCallback, int pageNumber);
-    // False when no page is stored or the pages could not be read.
+    // False when no page is stored or the pages could not be read. firstPageShown is called
+    // once the first page shows with its commands, before the other pages' buttons are made;
+    // recordsLoaded once every button holds its command.
     bool LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
-                   TEditCallback editCallback, QObject* mainWindow);
+                   TEditCallback editCallback, QObject* mainWindow,
+                   const std::function<void()>& firstPageShown = {},
+                   const std::function<void()>& recordsLoaded = {});
     void SaveCounts();
     void ApplyStoredCounts();
     void RenumberPages();

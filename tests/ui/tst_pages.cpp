@@ -3,6 +3,7 @@
 #include "commands/Messages.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
+#include "pages/ProgramFilesCheck.h"
 #include "platform/Shell.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
@@ -162,6 +163,61 @@ private slots:
         QCOMPARE(p.exePath("0\\0"), QString("/a0"));
         QCOMPARE(gauge.maximum(), 3);
         QVERIFY(gauge.isHidden());
+    }
+
+    void firstPageShowsBeforeTheOthersAreMade()
+    {
+        QTemporaryDir files;
+        const QString tool = files.filePath("tool.sh");
+        writeAll(tool, "#!/bin/sh\n");
+        // Page 1 is missing, so the pages are renumbered once every button is loaded.
+        TProfile p(ThreePagesOptions,
+                   "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[2]\r\nCaption=C\r\nImageIndex=-1\r\n",
+                   ("[0\\0]\r\nExePath=" + tool +
+                    "\r\n\r\n[0\\3]\r\nExePath=/nonexistent/x\r\n\r\n"
+                    "[2\\0]\r\nExePath=" +
+                    files.path() + "\r\n\r\n[2\\4]\r\nExePath=" + tool + "\r\n")
+                       .toUtf8());
+        TProgramFilesCheck programs;
+        QVERIFY(programs.Found().isEmpty()); // nothing asked yet
+        bool shown = false;
+        bool loaded = false;
+        const bool ok = p.control->LoadPages(
+            nullptr, nullptr, nullptr, TEditCallback(), nullptr,
+            [&] {
+                shown = true;
+                QVERIFY(p.control->isVisible());
+                QCOMPARE(p.control->PageCount(), 2);
+                QCOMPARE(p.control->Page(0)->ButtonCount(), 5);
+                QCOMPARE(p.control->Page(0)->Button(0)->ExePath(), tool);
+                QCOMPARE(p.control->Page(1)->Caption(), QString("C"));
+                QCOMPARE(p.control->Page(1)->ButtonCount(), 0);
+            },
+            [&] {
+                loaded = shown;
+                programs.Start(p.control.get());
+            });
+        QVERIFY(ok && shown && loaded);
+        TCommandsPage* second = p.control->Page(1);
+        QCOMPARE(second->ButtonCount(), 5);
+        QCOMPARE(second->PageNumber(), 1);
+        QCOMPARE(second->Button(4)->ExePath(), tool);
+        QCOMPARE(p.exePath("1\\4"), tool);
+        QCOMPARE(p.exePath("2\\4"), QString("-"));
+
+        // The buttons made after the first paint take their places when their page shows.
+        p.control->SetActivePageIndex(1);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(second->Button(i)->geometry(), p.control->Page(0)->Button(i)->geometry());
+        QVERIFY(second->Button(1)->y() > second->Button(0)->y());
+
+        // Only existing program files count (not a folder, not a missing file), page by page.
+        QCOMPARE(programs.Found(),
+                 QList<TCommand*>({p.control->Page(0)->Button(0), second->Button(4)}));
+        // A button destroyed while the disk is looked at is left out.
+        programs.Start(p.control.get());
+        p.control->SetCommandsCount(4);
+        QCOMPARE(programs.Found(), QList<TCommand*>({p.control->Page(0)->Button(0)}));
     }
 
     void absurdPagesFiles()
