@@ -468,7 +468,9 @@ void TMyPageControl::paintEvent(QPaintEvent*)
         QStyleOptionTab tab;
         tab.initFrom(this);
         tab.shape = QTabBar::RoundedEast;
-        tab.rect = m_tabRects[i];
+        // Styles turn the shape of a side tab about the painter's origin, as a tab bar of one
+        // row at its own left edge would: each tab is drawn from its own corner.
+        tab.rect = QRect(QPoint(0, 0), m_tabRects[i].size());
         tab.position = m_tabRects.size() == 1       ? QStyleOptionTab::OnlyOneTab
                        : i == 0                     ? QStyleOptionTab::Beginning
                        : i == m_tabRects.size() - 1 ? QStyleOptionTab::End
@@ -479,7 +481,10 @@ void TMyPageControl::paintEvent(QPaintEvent*)
             tab.state &= ~QStyle::State_Selected;
         // The style draws the tab; the picture and the caption, read from top to bottom, are
         // placed here: the styles' own label leaves too little room in a narrow row of tabs.
+        painter.save();
+        painter.translate(m_tabRects[i].topLeft());
         style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
+        painter.restore();
         QRect inside = m_tabRects[i].adjusted(0, 3, 0, -3);
         const int image = page->ImageIndex();
         if (image >= 0 && image < m_images.size()) {

@@ -9,6 +9,8 @@
 #include "settings/SystemSettings.h"
 
 #include <QProgressBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -218,6 +220,35 @@ private slots:
         programs.Start(p.control.get());
         p.control->SetCommandsCount(4);
         QCOMPARE(programs.Found(), QList<TCommand*>({p.control->Page(0)->Button(0)}));
+    }
+
+    void sideTabsAreDrawnInTheirPlaces()
+    {
+        // Styles draw a side tab turned about the painter's origin; drawn at its place in the
+        // control, the shape used to land outside it and the tabs showed as bare captions.
+        for (const char* name : {"Fusion", "Windows"}) {
+            std::unique_ptr<QStyle> style(QStyleFactory::create(QLatin1String(name)));
+            QVERIFY(style);
+            TProfile p(ThreePagesOptions, threePages(), threePagesCommands());
+            p.control->setStyle(style.get());
+            QVERIFY(p.load());
+            p.control->SetActivePageIndex(1);
+            const QImage shot = p.control->grab().toImage();
+            const QRgb background = p.control->palette().color(QPalette::Window).rgb();
+            for (int i = 0; i < 3; ++i) {
+                // The tab's outer edge, away from its caption, carries the shape's border.
+                const QRect tab = p.control->TabRect(i);
+                int drawn = 0;
+                for (int y = tab.top() + 4; y < tab.bottom() - 4; ++y)
+                    for (int x = tab.right() - 3; x <= tab.right(); ++x)
+                        drawn += shot.pixel(x, y) != background;
+                QVERIFY2(drawn > tab.height() / 2, qPrintable(QStringLiteral("%1 tab %2: %3")
+                                                                  .arg(QLatin1String(name))
+                                                                  .arg(i)
+                                                                  .arg(drawn)));
+            }
+            p.control.reset();
+        }
     }
 
     void absurdPagesFiles()
