@@ -260,10 +260,11 @@ void TfmMain::FormActivate()
 
         if (probe) {
             // Hidden to the tray after loading, the window was never painted with its pages.
-            if (Settings().AfterLoad()) {
+            if (Settings().AfterLoad())
                 std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
-                std::fflush(stdout);
-            }
+            // And when every button and the quick-launch history were ready.
+            std::printf("loaded-ms %.1f\n", StartupProbeMilliseconds());
+            std::fflush(stdout);
             ExitActionExecute();
         }
     }
