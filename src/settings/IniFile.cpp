@@ -395,7 +395,12 @@ struct IniData
             return false;
         std::future<std::unique_ptr<IniData>> pending = std::move(it->second);
         started.erase(it);
-        const std::unique_ptr<IniData> read = pending.get();
+        std::unique_ptr<IniData> read;
+        try {
+            read = pending.get();
+        } catch (const std::exception&) {
+            return false; // read here once more, where a failure shows as it always did
+        }
         if (!read || read->stamp != stampOf(path))
             return false;
         sections = std::move(read->sections);
