@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the profile file reader as a file on disk, reads everything back,
-// writes one key and checks that the rewritten file still holds what was read before.
+// writes one key and checks that the rewritten file still holds what was read before, then that
+// erasing sections leaves the others as they were.
 #include "settings/IniFile.h"
 
 #include <QDir>
@@ -79,5 +80,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     (void)again.deleteKey(section, key);
     (void)again.eraseSection(section);
+    if (again.readString(section, key, QStringLiteral("\x01gone")) != QStringLiteral("\x01gone"))
+        abort();
+    // Erasing a section read a moment ago leaves every other section as it was read.
+    if (!before.sections.isEmpty()) {
+        const QString victim = before.sections.first();
+        (void)again.readString(victim, QStringLiteral("any"), {});
+        (void)again.eraseSection(victim);
+        if (again.sectionExists(victim))
+            abort();
+        for (int i = 0; i < before.sections.size(); ++i) {
+            if (before.sections[i].compare(victim, Qt::CaseInsensitive) == 0 ||
+                before.sections[i].compare(section, Qt::CaseInsensitive) == 0)
+                continue;
+            for (int k = 0; k < before.keys[i].size(); ++k)
+                if (again.readString(before.sections[i], before.keys[i][k],
+                                     QStringLiteral("\x01missing")) != before.values[i][k])
+                    abort();
+        }
+    }
     return 0;
 }

@@ -122,13 +122,29 @@ bool replaceFile(const QString& path, const QByteArray& bytes)
 #endif
 }
 
+// Half of a UTF-16 surrogate pair, alone, cannot be written as UTF-8: it is read as U+FFFD, so
+// that what is read is what the file holds once rewritten.
+QString withoutLoneSurrogates(QString text)
+{
+    const auto lone = [&text](qsizetype i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate())
+            return i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate();
+        return c.isLowSurrogate() && (i == 0 || !text.at(i - 1).isHighSurrogate());
+    };
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text.at(i).isSurrogate() && lone(i))
+            text[i] = QChar::ReplacementCharacter;
+    return text;
+}
+
 QString decode(const QByteArray& bytes)
 {
     // Unicode files carry a byte order mark; everything else is UTF-8 when it decodes cleanly,
     // and otherwise comes from a Windows copy of the program in the Russian ANSI code page.
     if (auto bom = QStringConverter::encodingForData(bytes)) {
         QStringDecoder dec(*bom);
-        return dec(bytes);
+        return withoutLoneSurrogates(dec(bytes));
     }
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8(bytes);
@@ -144,6 +160,7 @@ QString oneLine(QString value)
 {
     // A line break inside a value would split it into lines of its own on the next read.
     // Most values have none, and they are not copied.
+    value = withoutLoneSurrogates(std::move(value));
     if (!value.contains(u'\r') && !value.contains(u'\n'))
         return value;
     for (QChar& c : value)

@@ -108,6 +108,25 @@ private slots:
         writeAll(utf8, QStringLiteral("[Страница]\r\nИмя=Проводник\r\n").toUtf8());
         IniFile u(utf8);
         QCOMPARE(u.readString("страница", "имя", ""), QStringLiteral("Проводник"));
+
+        // A damaged UTF-16 file: halves of surrogate pairs standing alone in a section name and
+        // a value are read as U+FFFD, so a rewrite keeps what was read; a whole pair stays.
+        const QString utf16 = path("utf16.ini");
+        QString text = QStringLiteral("[A?]\r\nk=x?y\r\nz=\U0001F600\r\n");
+        text[2] = QChar(0xD880);
+        text[9] = QChar(0xDC05);
+        QStringEncoder toUtf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        writeAll(utf16, toUtf16(text));
+        const QString name = QStringLiteral("A") + QChar(QChar::ReplacementCharacter);
+        IniFile w(utf16);
+        QCOMPARE(w.sections(), QStringList({name}));
+        QCOMPARE(w.readString(name, "k", ""), QStringLiteral("x\uFFFDy"));
+        QVERIFY(w.writeString(name, "n", QStringLiteral("a") + QChar(0xDFFF)));
+        IniFile fresh(utf16);
+        QCOMPARE(fresh.readString(name, "k", ""), QStringLiteral("x\uFFFDy"));
+        QCOMPARE(fresh.readString(name, "z", ""), QStringLiteral("\U0001F600"));
+        QCOMPARE(fresh.readString(name, "n", ""), QStringLiteral("a\uFFFD"));
+        QCOMPARE(w.readString(name, "n", ""), QStringLiteral("a\uFFFD"));
     }
 
     void twoObjectsOnOnePathAndChangesOnDisk()
