@@ -8,7 +8,6 @@
 #include "images/Repository.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
-#include "pages/ProgramFilesCheck.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessClock.h"
 #include "platform/Shell.h"
@@ -237,11 +236,8 @@ void TfmMain::FormActivate()
                 std::fflush(stdout);
             }
         };
-        // The program files are looked for while the quick-launch button is prepared.
-        TProgramFilesCheck programs;
         if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
-                                          edit, this, firstPageShown,
-                                          [&] { programs.Start(MainMyPageControl); })) {
+                                          edit, this, firstPageShown)) {
             Terminate();
             return;
         }
@@ -249,8 +245,7 @@ void TfmMain::FormActivate()
         QuickLaunchArrowButton->SetHistoryCount(Settings().HistoryCommandsCount());
         QuickLaunchArrowButton->SetDescending(!Settings().UseAscSort());
         QuickLaunchArrowButton->SetHoverWindow(MainMyPageControl);
-        // Every command whose program file exists, page by page, in button order.
-        QuickLaunchArrowButton->LoadHistory(programs.Found());
+        QuickLaunchArrowButton->LoadHistory(MainMyPageControl->CommandsWithProgram());
         QuickLaunchArrowButton->ShowInitialCommand();
         QuickLaunchArrowButton->show();
         MainMyPageControl->SetActivePageIndex(0);

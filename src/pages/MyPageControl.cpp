@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -117,8 +118,7 @@ constexpr int GaugeRepaintMs = 40;
 
 bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
                                TEditCallback editCallback, QObject* mainWindow,
-                               const std::function<void()>& firstPageShown,
-                               const std::function<void()>& recordsLoaded)
+                               const std::function<void()>& firstPageShown)
 {
     ApplyStoredCounts();
     TSystemSettings* settings = Settings();
@@ -188,9 +188,17 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
         SaveCounts();
         SaveAllPagesCommands();
     }
-    if (recordsLoaded)
-        recordsLoaded();
     return true;
+}
+
+QList<TCommand*> TMyPageControl::CommandsWithProgram() const
+{
+    QList<TCommand*> found;
+    for (const TCommandsPage* page : m_pages)
+        for (TCommand* button : page->Buttons())
+            if (!button->ExePath().isEmpty() && QFileInfo(button->ExePath()).isFile())
+                found.append(button);
+    return found;
 }
 
 void TMyPageControl::SaveCounts()

@@ -44,12 +44,13 @@ public:
     TCommandsPage* AddPage(QMenu* popupMenu, QObject* historyWindow, QObject* mainWindow,
                            TEditCallback editCallback, int pageNumber);
     // False when no page is stored or the pages could not be read. firstPageShown is called
-    // once the first page shows with its commands, before the other pages' buttons are made;
-    // recordsLoaded once every button holds its command.
+    // once the first page shows with its commands, before the other pages' buttons are made.
     bool LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
                    TEditCallback editCallback, QObject* mainWindow,
-                   const std::function<void()>& firstPageShown = {},
-                   const std::function<void()>& recordsLoaded = {});
+                   const std::function<void()>& firstPageShown = {});
+    // Every button whose program path names an existing file (not a folder), page by page and
+    // within a page in button order.
+    QList<TCommand*> CommandsWithProgram() const;
     void SaveCounts();
     void ApplyStoredCounts();
     void RenumberPages();
