@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include <dirent.h>
@@ -111,12 +112,15 @@ QStringList listValue(const QString& value)
     return items;
 }
 
+// The caches below hand out references that callers keep while they look up more (a theme's
+// parents, the caches of its other roots): a std::map keeps them valid as it grows, which a
+// QHash does not.
 const Theme& loadTheme(const QString& name)
 {
-    static QHash<QString, Theme> cache;
-    const auto found = cache.constFind(name);
-    if (found != cache.constEnd())
-        return *found;
+    static std::map<QString, Theme> cache;
+    const auto found = cache.find(name);
+    if (found != cache.end())
+        return found->second;
 
     Theme theme;
     bool described = false;
@@ -150,34 +154,34 @@ const Theme& loadTheme(const QString& name)
                 theme.directories.append(d);
         }
     }
-    return *cache.insert(name, theme);
+    return cache.emplace(name, theme).first->second;
 }
 
 // The names in a folder, read once: a name missing from a theme would otherwise cost a look
 // at the disk for every folder and extension of the theme, and a page asks for many names.
 const QSet<QString>& folderNames(const QString& folder)
 {
-    static QHash<QString, QSet<QString>> cache;
-    const auto found = cache.constFind(folder);
-    if (found != cache.constEnd())
-        return *found;
+    static std::map<QString, QSet<QString>> cache;
+    const auto found = cache.find(folder);
+    if (found != cache.end())
+        return found->second;
     QSet<QString> names;
     if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
         while (const dirent* entry = ::readdir(dir))
             names.insert(QFile::decodeName(entry->d_name));
         ::closedir(dir);
     }
-    return *cache.insert(folder, names);
+    return cache.emplace(folder, names).first->second;
 }
 
 // The cache of a theme folder, read once.
 const TIconCache& themeCache(const QString& root)
 {
-    static QHash<QString, TIconCache> caches;
-    const auto found = caches.constFind(root);
-    if (found != caches.constEnd())
-        return *found;
-    return *caches.insert(root, TIconCache::read(root));
+    static std::map<QString, TIconCache> caches;
+    const auto found = caches.find(root);
+    if (found != caches.end())
+        return found->second;
+    return caches.emplace(root, TIconCache::read(root)).first->second;
 }
 
 QString findInTheme(const QString& themeName, const QString& icon, int size, QStringList& visited)
