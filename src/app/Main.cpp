@@ -32,7 +32,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <cstdio>
 
 namespace {
 
@@ -231,10 +230,8 @@ void TfmMain::FormActivate()
                 return;
             repaint();
             // The start-up probe of the benchmarks: how long it took to see the pages.
-            if (probe) {
-                std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
-                std::fflush(stdout);
-            }
+            if (probe)
+                PrintStartupProbe("startup-ms");
         };
         if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
                                           edit, this, firstPageShown)) {
@@ -256,10 +253,9 @@ void TfmMain::FormActivate()
         if (probe) {
             // Hidden to the tray after loading, the window was never painted with its pages.
             if (Settings().AfterLoad())
-                std::printf("startup-ms %.1f\n", StartupProbeMilliseconds());
+                PrintStartupProbe("startup-ms");
             // And when every button and the quick-launch history were ready.
-            std::printf("loaded-ms %.1f\n", StartupProbeMilliseconds());
-            std::fflush(stdout);
+            PrintStartupProbe("loaded-ms");
             ExitActionExecute();
         }
     }
@@ -423,8 +419,7 @@ bool TfmMain::event(QEvent* event)
     if (event->type() == QEvent::Paint && !m_probeWindowPainted &&
         qEnvironmentVariableIsSet("KESTROLIN_STARTUP_PROBE")) {
         m_probeWindowPainted = true;
-        std::printf("window-ms %.1f\n", StartupProbeMilliseconds());
-        std::fflush(stdout);
+        PrintStartupProbe("window-ms");
     }
     return handled;
 }

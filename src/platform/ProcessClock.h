@@ -9,3 +9,7 @@ qint64 MillisecondsSinceProcessStart();
 // KESTROLIN_STARTUP_PROBE (microseconds since 1970, as bash's EPOCHREALTIME without its point),
 // or since the process start when the variable holds no such reading.
 double StartupProbeMilliseconds();
+
+// Prints "<label> <milliseconds>" for the start-up probe and flushes it at once: the probe's
+// reader may end the program right after.
+void PrintStartupProbe(const char* label);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <chrono>
+#include <cstdio>
 
 double StartupProbeMilliseconds()
 {
@@ -15,4 +16,10 @@ double StartupProbeMilliseconds()
     if (ok && launched > 0 && launched <= now)
         return double(now - launched) / 1000.0;
     return double(MillisecondsSinceProcessStart());
+}
+
+void PrintStartupProbe(const char* label)
+{
+    std::printf("%s %.1f\n", label, StartupProbeMilliseconds());
+    std::fflush(stdout);
 }
