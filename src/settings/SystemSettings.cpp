@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 TSystemSettings* SystemSettings = nullptr;
 
 namespace {
@@ -29,6 +31,17 @@ constexpr SwitchKey SoundKeys[] = {{0, u"DropShortCut"},
                                    {2, u"RunCommand"},
                                    {4, u"DropPage"},
                                    {5, u"MuteAll"}};
+
+// A number outside [lowest, highest] is taken as the nearest allowed one; anything that is no
+// number at all, as the default.
+int readRanged(const IniFile& file, const QString& section, const QString& key, int def, int lowest,
+               int highest)
+{
+    int value = def;
+    if (!IniFile::parseInteger(file.readString(section, key, QString()), &value))
+        return def;
+    return std::clamp(value, lowest, highest);
+}
 
 bool contains(quint8 bits, int sw)
 {
@@ -228,16 +241,16 @@ void TSystemSettings::Save()
 void TSystemSettings::Load()
 {
     const IniFile& f = *m_optionsFile;
-    m_ColCount = f.readInteger(PageControl, QStringLiteral("ColCount"), m_ColCount);
-    m_CommandsCount = f.readInteger(PageControl, QStringLiteral("CommandsCount"), m_CommandsCount);
+    // The grid and the history take only what the settings dialog offers: a hand-edited or
+    // damaged value must not make a window without buttons or a grid too large to allocate.
+    m_ColCount = readRanged(f, PageControl, QStringLiteral("ColCount"), 1, 1, 5);
+    m_CommandsCount = readRanged(f, PageControl, QStringLiteral("CommandsCount"), 5, 1, 20);
     m_UseCircleScroll =
         f.readBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
     m_UseStayOnTop = f.readBool(MainForm, QStringLiteral("UseStayOnTop"), m_UseStayOnTop);
     m_UseAlphaBlend = f.readBool(MainForm, QStringLiteral("UseAlphaBlend"), m_UseAlphaBlend);
-    m_AlphaBlendValue =
-        f.readInteger(MainForm, QStringLiteral("AlphaBlendValue"), m_AlphaBlendValue);
-    m_HistoryCommandsCount =
-        f.readInteger(History, QStringLiteral("CommandsCount"), m_HistoryCommandsCount);
+    m_AlphaBlendValue = readRanged(f, MainForm, QStringLiteral("AlphaBlendValue"), 100, 100, 255);
+    m_HistoryCommandsCount = readRanged(f, History, QStringLiteral("CommandsCount"), 10, 5, 30);
     m_UseAscSort = f.readBool(History, QStringLiteral("UseAscSort"), m_UseAscSort);
     m_AfterRunCommand = f.readBool(Minimize, QStringLiteral("AfterRunCommand"), m_AfterRunCommand);
     m_AfterLoad = f.readBool(Minimize, QStringLiteral("AfterLoad"), m_AfterLoad);

@@ -52,6 +52,32 @@ private slots:
                  QStringLiteral("[0]\r\nCaption=Новая\r\nImageIndex=-1\r\n").toUtf8());
     }
 
+    void numbersOutsideTheDialogsRangesAreBroughtIn()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        const QByteArray damaged = "[PageControl]\r\nColCount=abc\r\nCommandsCount=9999\r\n"
+                                   "[MainForm]\r\nAlphaBlendValue=-7\r\n"
+                                   "[History]\r\nCommandsCount=0x7fffffff\r\n";
+        writeAll(folder + "Options.ini", damaged);
+        {
+            TSystemSettings settings(folder);
+            QCOMPARE(settings.ColCount(), 1);
+            QCOMPARE(settings.CommandsCount(), 20);
+            QCOMPARE(settings.AlphaBlendValue(), 100);
+            QCOMPARE(settings.HistoryCommandsCount(), 30);
+        }
+        // Reading corrects nothing on disk: the user's file stays as it was.
+        QCOMPARE(readAll(folder + "Options.ini"), damaged);
+
+        // A product of two huge numbers must not reach the grid either.
+        writeAll(folder + "Options.ini",
+                 "[PageControl]\r\nColCount=100000\r\nCommandsCount=100000\r\n");
+        TSystemSettings big(folder);
+        QCOMPARE(big.ColCount(), 5);
+        QCOMPARE(big.CommandsCount(), 20);
+    }
+
     void existingPagesAreLeftAlone()
     {
         QTemporaryDir dir;
