@@ -132,7 +132,7 @@ void TfmMain::CreateMenus()
         menu->addAction(ExportParamsAction);
     };
     auto helpMenu = [this](QMenu* parent) {
-        QMenu* menu = parent->addMenu(MainImage(4), QStringLiteral("Помошь"));
+        QMenu* menu = parent->addMenu(MainImage(4), QStringLiteral("Помощь"));
         menu->addAction(AboutProgAction);
         menu->addAction(NewsAction);
         menu->addAction(WorkingWithProgAction);

@@ -264,13 +264,13 @@ private slots:
         for (QAction* a : f.main->MainPopupMenu->actions())
             items << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(items, QStringList({QStringLiteral("Страница"), "-", QStringLiteral("Настройки"),
-                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помошь"), "-",
+                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помощь"), "-",
                                      QStringLiteral("Выход")}));
         items.clear();
         for (QAction* a : f.main->TrayPopupMenu->actions())
             items << (a->isSeparator() ? "-" : a->text());
         QCOMPARE(items, QStringList({QStringLiteral("Скины"), QStringLiteral("Настройки"),
-                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помошь"), "-",
+                                     QStringLiteral("Сервис"), "-", QStringLiteral("Помощь"), "-",
                                      QStringLiteral("Выход")}));
         items.clear();
         for (QAction* a : f.main->CommandPopupMenu->actions())
