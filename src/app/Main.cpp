@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 
 namespace {
 
@@ -59,6 +60,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(Constants::ProductName);
     ApplyCustomLook(this);
+    // A launcher is seldom the active window; its buttons' hints must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     MainMyPageControl = new TMyPageControl(this);
     MainMyPageControl->setObjectName(QStringLiteral("MainMyPageControl"));
@@ -192,6 +195,8 @@ void TfmMain::resizeEvent(QResizeEvent*)
 void TfmMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (!m_FirstActivation)
+        MainMyPageControl->RefreshShownPage();
     // The pages load once the window is on the screen, so the gauge can be seen filling.
     if (m_FirstActivation && !m_activationQueued) {
         m_activationQueued = true;
@@ -203,8 +208,11 @@ void TfmMain::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_FirstActivation &&
-        MainMyPageControl->isVisible())
+        MainMyPageControl->isVisible()) {
         MainMyPageControl->setFocus();
+        // Files come and go while the window waits in the tray or behind others.
+        MainMyPageControl->RefreshShownPage();
+    }
 }
 
 void TfmMain::FormActivate()
@@ -226,6 +234,7 @@ void TfmMain::FormActivate()
             SetMinHeightAndWidth();
             move(VisiblePosition(QPoint(Settings().Left(), Settings().Top()),
                                  frameGeometry().size()));
+            KeepInWorkArea();
             if (Settings().AfterLoad())
                 return;
             repaint();
@@ -285,34 +294,63 @@ void TfmMain::Terminate()
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+QRect TfmMain::WorkArea() const
+{
+    // The work area of the screen the window stands on, or the primary one's when it stands on
+    // none.
+    QScreen* screen = QGuiApplication::screenAt(frameGeometry().center());
+    return screen ? screen->availableGeometry() : PrimaryWorkArea();
+}
+
+void TfmMain::KeepInWorkArea()
+{
+    const QRect work = WorkArea();
+    const QRect frame = frameGeometry();
+    int left = frame.left(), top = frame.top();
+    // Right and bottom first: a window larger than the work area keeps its top left corner in it.
+    left = std::max(std::min(left, work.right() + 1 - frame.width()), work.left());
+    top = std::max(std::min(top, work.bottom() + 1 - frame.height()), work.top());
+    if (left != frame.left() || top != frame.top())
+        move(left, top);
+}
+
 void TfmMain::SetMinHeightAndWidth()
 {
     TMyPageControl* pc = MainMyPageControl;
     if (pc->PageCount() == 0)
         return;
     ++m_layoutCount;
-    // 1. Height: the tabs or the grid, whichever is longer, while it fits on the screen.
+    const QRect work = WorkArea();
+    const QRect before = frameGeometry();
+    const QSize decoration = before.size() - size();
+    // Height: the tabs or the grid, whichever is longer, as far as the work area allows; tabs
+    // that do not fit in one row open more rows beside the grid.
     int tabLength = 0;
     for (int i = 0; i < pc->PageCount(); ++i)
         tabLength += pc->TabLength(i);
     const int gridHeight = Settings().CommandsCount() * (ButtonSize + 1);
-    const int h = qMax(tabLength, gridHeight);
-    const int screenHeight = PrimaryScreenArea().height();
-    int clientHeight = height();
-    if (h < screenHeight) {
-        pc->resize(pc->width(), h);
-        clientHeight = h + m_statusHeight;
-    }
-    // 2. Width from the number of columns.
-    const int pcWidth = Settings().ColCount() * (ButtonSize + Constants::ButtonGap) +
-                        Constants::PageControlExtraWidth;
-    pc->resize(pcWidth, pc->height());
-    SetClientSize(pcWidth + ClientExtraWidth, clientHeight);
+    const int room = work.height() - decoration.height() - m_statusHeight;
+    const int h = std::max(gridHeight, std::min(std::max(tabLength, gridHeight), room));
+    // Width from the number of columns, plus every further row of tabs the height leaves; what
+    // the work area cannot hold scrolls in the tab strip.
+    const int gridWidth = Settings().ColCount() * (ButtonSize + Constants::ButtonGap) +
+                          Constants::PageControlExtraWidth;
+    const int widthRoom = work.width() - decoration.width() - ClientExtraWidth;
+    const int extraRows = pc->TabRowsFor(h) - 1;
+    const int pcWidth = std::max(
+        gridWidth, std::min(gridWidth + extraRows * TMyPageControl::TabRowWidth, widthRoom));
+    pc->resize(pcWidth, h);
+    SetClientSize(pcWidth + ClientExtraWidth, h + m_statusHeight);
+    const QRect after = frameGeometry();
     // The window keeps its bottom edge on the bottom of the screen as it grows or shrinks; one
-    // at the very top stays there.
-    if (frameGeometry().top() != 0)
-        move(frameGeometry().left(), screenHeight - frameGeometry().height());
-    // 3.
+    // at the very top stays there. One at the right edge keeps to it as it widens or narrows.
+    const int screenHeight = PrimaryScreenArea().height();
+    int left = after.left();
+    if (before.right() >= work.right())
+        left = work.right() + 1 - after.width();
+    const int top = after.top() != 0 ? screenHeight - after.height() : after.top();
+    move(left, top);
+    KeepInWorkArea();
     pc->LayoutPages();
 }
 

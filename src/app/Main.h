@@ -98,6 +98,9 @@ public:
     // Where the window stands when shown: the stored position, or the bottom right of the
     // primary work area when that position lies off every screen.
     static QPoint VisiblePosition(const QPoint& stored, const QSize& size);
+    // Moves the window so that all of it lies in the work area of the screen it stands on.
+    void KeepInWorkArea();
+    QRect WorkArea() const;
 
     // The page images dialog, the settings dialog and the rest of the action handlers.
     void Buttons_ParametersActionExecute();

@@ -173,6 +173,7 @@ void TCommand::RefreshIcon()
     m_picture.size = PictureRect().width();
     if (isVisible()) {
         m_iconPending = false;
+        m_filesSeen = FilesState();
         DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
     } else {
         // Thousands of buttons on pages nobody has looked at yet: the picture and the hint's
@@ -198,6 +199,7 @@ void TCommand::EnsureIconDrawn()
     if (!m_iconPending)
         return;
     m_iconPending = false;
+    m_filesSeen = FilesState();
     // Drawing finds the missing-file line too; the hint takes it unless it has it already.
     TCommandPicture picture;
     picture.size = m_picture.size;
@@ -208,6 +210,25 @@ void TCommand::EnsureIconDrawn()
         m_picture.hint += picture.hint;
     }
     update(PictureRect());
+}
+
+int TCommand::FilesState() const
+{
+    if (ExePath().isEmpty() && IconPath().isEmpty())
+        return 0;
+    const bool target = TargetExists(ExePath());
+    const bool icon = IconPath() == ExePath() ? target : IconFileExists(IconPath());
+    return 1 | (target ? 2 : 0) | (icon ? 4 : 0);
+}
+
+bool TCommand::RefreshIfFilesChanged()
+{
+    // A picture still waiting to be drawn will look at the disk when it is drawn.
+    if (m_iconPending || m_filesSeen < 0 || FilesState() == m_filesSeen)
+        return false;
+    RefreshHint();
+    RefreshIcon();
+    return true;
 }
 
 void TCommand::showEvent(QShowEvent* event)

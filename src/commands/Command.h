@@ -66,6 +66,9 @@ public:
     void RefreshIcon();
     // Draws the icon now if RefreshIcon left it for later.
     void EnsureIconDrawn();
+    // Draws the picture and the hint again when the command's file or icon file appeared or
+    // went away since they were drawn; true when it did.
+    bool RefreshIfFilesChanged();
     // The hint: the display name plus any missing-file line ("\r" between lines).
     QString Hint() const;
     // The hint as the picture's tool tip shows it.
@@ -137,6 +140,7 @@ private:
     void SetBevels(TBevel inner, TBevel outer);
     void SetPressed(bool pressed);
     void ShowPicture();
+    int FilesState() const;
     void StartDrag();
     void EndDrag();
     // Whether a drag event may end here, setting its action; false ignores it.
@@ -157,5 +161,7 @@ private:
     bool m_dragging = false;
     bool m_pressed = false;
     bool m_iconPending = false;
+    // Which of the command's files were there when the picture was drawn; -1 not drawn yet.
+    int m_filesSeen = -1;
     Qt::MouseButton m_pressedButton = Qt::NoButton;
 };

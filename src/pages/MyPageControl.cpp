@@ -3,6 +3,7 @@
 #include "commands/Messages.h"
 #include "pages/CommandsPage.h"
 #include "platform/Shell.h"
+#include "settings/Constants.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
 
@@ -11,6 +12,7 @@
 #include <QDrag>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -18,6 +20,7 @@
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -33,6 +36,11 @@ TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFi
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Changes on disk arrive in bursts (a copy, an uninstall): one look once they settle.
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(150);
+    connect(m_refreshTimer, &QTimer::timeout, this, &TMyPageControl::RefreshShownPage);
     if (TSystemSettings* s = Settings()) {
         m_ColCount = s->ColCount();
         m_CommandsCount = s->CommandsCount();
@@ -77,7 +85,42 @@ void TMyPageControl::SetActivePageIndex(int position)
         old->setVisible(false);
     m_active = position;
     m_pages[position]->setVisible(true);
+    // A strip that scrolls follows the active page's tab.
+    if (m_tabRowsShown < m_tabRows)
+        m_tabsDirty = true;
     update();
+    // The page's files may have changed while it was hidden; looked at once its buttons are in.
+    m_refreshTimer->start(0);
+}
+
+void TMyPageControl::RefreshShownPage()
+{
+    TCommandsPage* page = ActivePage();
+    if (!page)
+        return;
+    QStringList folders;
+    for (TCommand* button : page->Buttons()) {
+        button->RefreshIfFilesChanged();
+        for (const QString& path : {button->ExePath(), button->IconPath()}) {
+            if (path.isEmpty())
+                continue;
+            const QString folder = QFileInfo(path).absolutePath();
+            if (!folders.contains(folder) && QFileInfo(folder).isDir())
+                folders.append(folder);
+        }
+    }
+    if (folders == m_watchedFolders)
+        return;
+    if (!m_watcher) {
+        m_watcher = new QFileSystemWatcher(this);
+        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
+                [this] { m_refreshTimer->start(); });
+    }
+    if (!m_watchedFolders.isEmpty())
+        m_watcher->removePaths(m_watchedFolders);
+    m_watchedFolders = folders;
+    if (!folders.isEmpty())
+        m_watcher->addPaths(folders);
 }
 
 TCommand* TMyPageControl::CurrentCommand() const
@@ -410,7 +453,7 @@ QRect TMyPageControl::TabRect(int position) const
 QRect TMyPageControl::PageArea() const
 {
     EnsureTabs();
-    return QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height());
+    return QRect(0, 0, std::max(0, width() - m_tabRowsShown * TabRowWidth), height());
 }
 
 void TMyPageControl::UpdateTabs()
@@ -424,6 +467,20 @@ void TMyPageControl::EnsureTabs() const
 {
     if (m_tabsDirty)
         const_cast<TMyPageControl*>(this)->LayoutTabs();
+}
+
+int TMyPageControl::TabRowsFor(int height) const
+{
+    int rows = 1, y = 0;
+    for (int i = 0; i < m_pages.size(); ++i) {
+        const int length = TabLength(i);
+        if (y > 0 && y + length > height) {
+            ++rows;
+            y = 0;
+        }
+        y += length;
+    }
+    return rows;
 }
 
 void TMyPageControl::LayoutTabs()
@@ -445,10 +502,27 @@ void TMyPageControl::LayoutTabs()
         y += length;
     }
     m_tabRows = row + 1;
-    const int left = width() - m_tabRows * TabRowWidth;
-    for (int i = 0; i < m_tabRects.size(); ++i)
-        m_tabRects[i].moveLeft(left + rows[i] * TabRowWidth);
-    m_pageGeometry = QRect(0, 0, std::max(0, width() - m_tabRows * TabRowWidth), height())
+    // The rows of tabs never cover the grid: what does not fit beside it scrolls, following the
+    // active page.
+    const int grid =
+        m_ColCount * (TCommandsPage::ButtonWidth + Constants::ButtonGap) + 2 * FrameWidth;
+    const int fit = std::max(1, (width() - grid) / TabRowWidth);
+    m_tabRowsShown = std::min(m_tabRows, fit);
+    const int activeRow = m_active >= 0 && m_active < rows.size() ? rows[m_active] : 0;
+    m_firstTabRow = std::clamp(m_firstTabRow, 0, m_tabRows - m_tabRowsShown);
+    if (activeRow < m_firstTabRow)
+        m_firstTabRow = activeRow;
+    else if (activeRow >= m_firstTabRow + m_tabRowsShown)
+        m_firstTabRow = activeRow - m_tabRowsShown + 1;
+    const int left = width() - m_tabRowsShown * TabRowWidth;
+    for (int i = 0; i < m_tabRects.size(); ++i) {
+        const int shownRow = rows[i] - m_firstTabRow;
+        if (shownRow < 0 || shownRow >= m_tabRowsShown)
+            m_tabRects[i] = QRect();
+        else
+            m_tabRects[i].moveLeft(left + shownRow * TabRowWidth);
+    }
+    m_pageGeometry = QRect(0, 0, std::max(0, width() - m_tabRowsShown * TabRowWidth), height())
                          .adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth);
     for (TCommandsPage* page : std::as_const(m_pages))
         if (page->geometry() != m_pageGeometry)
@@ -468,10 +542,18 @@ void TMyPageControl::paintEvent(QPaintEvent*)
     frame.initFrom(this);
     frame.rect = PageArea();
     frame.shape = QTabBar::RoundedEast;
-    frame.tabBarSize = QSize(m_tabRows * TabRowWidth, height());
+    frame.tabBarSize = QSize(m_tabRowsShown * TabRowWidth, height());
     style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
 
-    for (int i = 0; i < m_tabRects.size(); ++i) {
+    // The selected tab is drawn last: styles draw it larger, and its neighbours must not
+    // paint over it.
+    QList<int> order;
+    for (int i = 0; i < m_tabRects.size(); ++i)
+        if (i != m_active && !m_tabRects[i].isNull())
+            order.append(i);
+    if (m_active >= 0 && m_active < m_tabRects.size() && !m_tabRects[m_active].isNull())
+        order.append(m_active);
+    for (const int i : std::as_const(order)) {
         TCommandsPage* page = m_pages[i];
         QStyleOptionTab tab;
         tab.initFrom(this);
@@ -531,11 +613,16 @@ bool TMyPageControl::event(QEvent* event)
 
 void TMyPageControl::wheelEvent(QWheelEvent* event)
 {
-    const int delta = event->angleDelta().y();
-    if (delta < 0)
+    // A mouse notch is 120; the small steps of a fine wheel or a touchpad add up to one.
+    m_wheelRest += event->angleDelta().y();
+    while (m_wheelRest <= -120) {
+        m_wheelRest += 120;
         ScrollNext();
-    else if (delta > 0)
+    }
+    while (m_wheelRest >= 120) {
+        m_wheelRest -= 120;
         ScrollPrevious();
+    }
     event->accept();
 }
 

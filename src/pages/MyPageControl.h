@@ -9,7 +9,9 @@
 
 #include <functional>
 
+class QFileSystemWatcher;
 class QMimeData;
+class QTimer;
 
 class IniFile;
 class QMenu;
@@ -73,6 +75,10 @@ public:
 
     TCommand* CurrentCommand() const;
 
+    // Draws again the buttons of the page on screen whose files appeared or went away, and
+    // watches their folders so that later changes show without a click.
+    void RefreshShownPage();
+
     // The page images; a page's ImageIndex points into this list. Empty: tabs show no images.
     void SetImages(const QList<QPixmap>& images);
     const QList<QPixmap>& Images() const { return m_images; }
@@ -92,6 +98,12 @@ public:
     QRect TabRect(int position) const;
     // The length of a page's tab along the tab row: caption width + 21, + 16 with an image.
     int TabLength(int position) const;
+    // How many rows of tabs the pages need at a given height of the control.
+    int TabRowsFor(int height) const;
+    // The rows of tabs in sight: all of them, unless the control is too narrow to show them
+    // beside the grid; then the strip scrolls so that the active page's tab stays in sight.
+    int TabRowCount() const { return m_tabRows; }
+    int ShownTabRowCount() const { return m_tabRowsShown; }
     // The area the active page fills.
     QRect PageArea() const;
 
@@ -137,10 +149,16 @@ private:
     QList<QPixmap> m_images;
     QList<QRect> m_tabRects;
     int m_tabRows = 1;
+    int m_tabRowsShown = 1;
+    int m_firstTabRow = 0;
     bool m_tabsDirty = true;
     QRect m_pageGeometry;
     QPoint m_pressPoint;
     bool m_pagePressed = false;
+    int m_wheelRest = 0;
+    QFileSystemWatcher* m_watcher = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    QStringList m_watchedFolders;
     QPointer<QMenu> m_popupMenu;
     TSystemSettings* m_settings;
     IniFile* m_pagesFile;

@@ -300,6 +300,26 @@ private slots:
         QApplication::sendEvent(p.control.get(), &wheel);
         QCOMPARE(p.control->ActivePageIndex(), 1);
         QVERIFY(wheel.isAccepted());
+
+        // A fine wheel or a touchpad sends parts of a notch: three of 40 turn one page, and
+        // turning back within a notch turns nothing.
+        auto turn = [&](int delta) {
+            QWheelEvent part(QPointF(5, 5), p.control->mapToGlobal(QPointF(5, 5)), QPoint(),
+                             QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                             false);
+            QApplication::sendEvent(p.control.get(), &part);
+        };
+        p.settings->SetUseCircleScroll(false);
+        turn(-40);
+        turn(-40);
+        QCOMPARE(p.control->ActivePageIndex(), 1);
+        turn(-40);
+        QCOMPARE(p.control->ActivePageIndex(), 2);
+        turn(60);
+        turn(-60);
+        QCOMPARE(p.control->ActivePageIndex(), 2);
+        turn(120);
+        QCOMPARE(p.control->ActivePageIndex(), 1);
     }
 
     void draggingTabCOntoA()
