@@ -99,9 +99,8 @@ void TfmAbout::FormCreate()
     AppName->setText(Constants::ProductName);
     // The site's address without its scheme fits the label and reads like a name.
     WWWNameLabel->setText(QUrl(WebSiteUrl).host());
-    // A long address is shortened in the middle to the label's fixed width; the hint has it all.
-    EmailLabel->setText(
-        EmailLabel->fontMetrics().elidedText(MailRecipient, Qt::ElideMiddle, EmailLabel->width()));
+    // Shown whole: the dialog grows when the address is longer than its label.
+    EmailLabel->setText(MailRecipient);
     EmailLabel->setToolTip(MailRecipient);
     Label7->setText(DeveloperName);
     ICQLabel->setText(InstantMessagingNumber);

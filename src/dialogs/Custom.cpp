@@ -1,10 +1,18 @@
 #include "dialogs/Custom.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QList>
 #include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
+
+#include <algorithm>
 
 QFont CustomFont()
 {
@@ -31,6 +39,99 @@ TfmCustom::TfmCustom(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("fmCustom"));
     ApplyCustomLook(this);
     resize(257, 240);
+}
+
+void TfmCustom::showEvent(QShowEvent* event)
+{
+    if (!m_fitted) {
+        m_fitted = true;
+        GrowToFitCaptions(this);
+    }
+    QDialog::showEvent(event);
+}
+
+namespace {
+
+// Shown when its form is: pages of a page control that are not the current one count too.
+bool ShownWithForm(const QWidget* widget, const QWidget* form)
+{
+    for (const QWidget* w = widget; w && w != form; w = w->parentWidget()) {
+        const bool page = qobject_cast<const QStackedWidget*>(w->parentWidget()) != nullptr;
+        if (w->isHidden() && !page)
+            return false;
+    }
+    return true;
+}
+
+// The width a caption's control needs, or 0 when it shows no single-line caption.
+int CaptionWidth(const QWidget* widget)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull())
+            return 0;
+        return label->sizeHint().width();
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+        // The styles' hint asks 80 pixels of any button; only the caption itself counts here.
+        if (button->text().isEmpty())
+            return 0;
+        QString caption = button->text();
+        caption.remove(u'&');
+        int width = button->fontMetrics().horizontalAdvance(caption) + 12;
+        if (!button->icon().isNull())
+            width += button->iconSize().width() + 4;
+        return width;
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        return button->text().isEmpty() ? 0 : button->sizeHint().width();
+    return 0;
+}
+
+} // namespace
+
+int GrowToFitCaptions(QWidget* form)
+{
+    // A margin kept free at the right of a caption's container.
+    constexpr int Margin = 2;
+    const int before = form->width();
+    // Growing the form widens what is anchored to both its sides, which may leave more to do.
+    for (int pass = 0; pass < 4; ++pass) {
+        int grow = 0;
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
+            QWidget* parent = widget->parentWidget();
+            if (!parent || widget->isWindow() || !ShownWithForm(widget, form))
+                continue;
+            if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+                // Every tab in sight, none behind scroll arrows.
+                const int strip = tabs->tabBar()->sizeHint().width() + 2 * Margin;
+                grow = std::max(grow, strip - tabs->width());
+                continue;
+            }
+            const int wanted = CaptionWidth(widget);
+            if (wanted <= widget->width())
+                continue;
+            // What stands to the right of the caption moves along with its end, so columns
+            // stay aligned.
+            const QRect was = widget->geometry();
+            widget->resize(wanted, widget->height());
+            int right = widget->geometry().right();
+            for (QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                const QRect other = sibling->geometry();
+                if (sibling == widget || other.left() <= was.right())
+                    continue;
+                sibling->move(other.left() + wanted - was.width(), other.top());
+                right = std::max(right, sibling->geometry().right());
+            }
+            grow = std::max(grow, right + 1 + Margin - parent->width());
+        }
+        if (grow <= 0)
+            break;
+        if (form->minimumWidth() == form->maximumWidth())
+            form->setFixedWidth(form->width() + grow);
+        else
+            form->resize(form->width() + grow, form->height());
+    }
+    return form->width() - before;
 }
 
 void PlaceBesideMainWindow(QWidget* mainWindow, QWidget* dialog)

@@ -17,7 +17,20 @@ class TfmCustom : public QDialog
     Q_OBJECT
 public:
     explicit TfmCustom(QWidget* parent = nullptr);
+
+protected:
+    // Grows the form, once, where the fonts of this machine need more room than designed.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool m_fitted = false;
 };
+
+// The designed pixel sizes of a form are minimums: where a caption (a label, a check box, a
+// button, the tabs of a page control) needs more room in the fonts at hand, the caption's
+// control is widened and the form grows by what its right-hand side then lacks. Returns how
+// much wider the form became.
+int GrowToFitCaptions(QWidget* form);
 
 // Places the dialog beside the main window before it is shown: level with its top (bottoms
 // aligned when the dialog would reach lower), touching its left side, or its right side when there

@@ -115,11 +115,3 @@ public:
     }
     QList<Received> received;
 };
-
-// Saves a picture of the widget to $KESTROLIN_SHOT_DIR/name.png when that variable is set.
-inline void saveShot(QWidget* widget, const QString& name)
-{
-    const QString folder = qEnvironmentVariable("KESTROLIN_SHOT_DIR");
-    if (!folder.isEmpty())
-        widget->grab().save(folder + u'/' + name + QStringLiteral(".png"));
-}

@@ -35,3 +35,9 @@ private:
 
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
+
+class QWidget;
+// The captions of a shown form that its fonts do not let it show whole: labels, check boxes,
+// radio buttons and push buttons narrower than their text, controls reaching past the right of
+// their container, and page controls whose tabs do not all fit. Each as "objectName: text".
+QStringList clippedCaptions(QWidget* form);

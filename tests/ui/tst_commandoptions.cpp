@@ -123,7 +123,6 @@ private slots:
         QWidget* focused = nullptr;
         onModal([&d, &focused](QWidget*) {
             focused = d->focusWidget();
-            saveShot(d.get(), QStringLiteral("CommandOptions"));
             d->CancelButton->click();
         });
         QCOMPARE(d->exec(), int(QDialog::Rejected));
@@ -325,7 +324,6 @@ private slots:
             QVERIFY(chooser);
             listed = chooser->IconsListWidget->count();
             QCOMPARE(chooser->IconIndex(), 3);
-            saveShot(chooser, QStringLiteral("ChangeIcon"));
             chooser->BrowseButton->click();
             chooser->OkButton->click();
         });

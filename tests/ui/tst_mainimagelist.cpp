@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 QImage imageAt(int index, int size)
@@ -17,6 +20,21 @@ QImage imageAt(int index, int size)
         .pixmap(QSize(size, size), 1.0)
         .toImage()
         .convertToFormat(QImage::Format_ARGB32);
+}
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int most =
+                std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+            count += most > 2;
+        }
+    }
+    return count;
 }
 
 int opaquePixels(const QImage& image)
@@ -100,7 +118,11 @@ private slots:
                     QImage(QDir(out.path()).filePath(name)).convertToFormat(QImage::Format_ARGB32);
                 const QImage shipped = QImage(QStringLiteral(":/actions/") + name)
                                            .convertToFormat(QImage::Format_ARGB32);
-                QVERIFY2(!drawn.isNull() && drawn == shipped, qPrintable(name));
+                QVERIFY2(!drawn.isNull() && drawn.size() == shipped.size(), qPrintable(name));
+                // Anti-aliased edges come out a shade apart on other processors; a changed
+                // drawing moves far more than a few edge pixels.
+                QVERIFY2(differingPixels(drawn, shipped) <= std::max(8, size * size / 40),
+                         qPrintable(name));
             }
         }
     }

@@ -456,6 +456,13 @@ int main(int argc, char** argv)
         return 2;
     }
     const Theme themes[] = {
+        // The program's own look, worn from the first start (packed as mxskin28.skn): the
+        // familiar grey of a desktop dialog with a quiet blue accent.
+        {"Kestrolin", QColor(224, 224, 220), QColor(244, 244, 241), QColor(214, 214, 209),
+         QColor(128, 128, 124), QColor(20, 20, 20), QColor(20, 20, 20), QColor(38, 96, 170),
+         QColor(76, 136, 210), QColor(28, 78, 148), QColor(255, 255, 255), QColor(255, 255, 255),
+         QColor(20, 20, 20), QColor(246, 246, 244), QColor(20, 20, 20), QColor(255, 255, 255),
+         QColor(160, 160, 156), QColor(64, 64, 64), 2},
         // Dark: graphite with an amber accent.
         {"Graphite", QColor(46, 50, 58), QColor(64, 69, 80), QColor(44, 48, 56), QColor(22, 24, 28),
          QColor(226, 229, 234), QColor(236, 238, 242), QColor(240, 160, 48), QColor(252, 190, 90),
