@@ -217,7 +217,9 @@ void TfmMain::changeEvent(QEvent* event)
 
 void TfmMain::FormActivate()
 {
-    if (m_FirstActivation) {
+    // Loading lets paint events through; an activation queued meanwhile must not load again.
+    if (m_FirstActivation && !m_loading) {
+        m_loading = true;
         QuickLaunchArrowButton->hide();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 

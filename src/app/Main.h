@@ -166,6 +166,7 @@ private:
     bool m_probeWindowPainted = false;
     bool m_ExitRequested = false;
     bool m_activationQueued = false;
+    bool m_loading = false;
     bool m_destroyed = false;
     bool m_commandMenuFromQuickLaunch = false;
     int m_statusHeight = StatusPanelLoadingHeight;

@@ -2,6 +2,7 @@
 #include "SoundCounter.h"
 #include "TestSupport.h"
 #include "app/Main.h"
+#include "commands/Command.h"
 #include "commands/Messages.h"
 #include "history/ArrowButton.h"
 #include "history/RepositoryCommands.h"
@@ -18,6 +19,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <memory>
 
@@ -144,6 +146,129 @@ private slots:
         QVERIFY(f.main->isHidden() || f.main->isMinimized());
         SendMessage(f.main.get(), UM_RESHOW);
         QVERIFY(f.main->isVisible());
+    }
+
+    void manyPagesKeepTheirTabsBesideTheGrid()
+    {
+        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const int pages : {1, 30, 60}) {
+            QByteArray pagesIni;
+            for (int i = 0; i < pages; ++i)
+                pagesIni +=
+                    QStringLiteral("[%1]\r\nCaption=Длинное имя страницы %1\r\n").arg(i).toUtf8();
+            TMainFixture f(QStringLiteral("[PageControl]\r\nColCount=5\r\nCommandsCount=10\r\n"
+                                          "PagesCount=%1\r\n[MainForm]\r\nLeft=%2\r\nTop=%3\r\n")
+                               .arg(pages)
+                               .arg(work.right() - 100)
+                               .arg(work.bottom() - 100)
+                               .toUtf8(),
+                           pagesIni);
+            f.main->show();
+            f.main->FormActivate();
+            QCOMPARE(f.pc()->PageCount(), pages);
+            // The whole window in the work area, whatever the stored position.
+            QVERIFY2(work.contains(f.main->frameGeometry()), qPrintable(QString::number(pages)));
+            // Every button of the grid whole and outside every tab.
+            TCommandsPage* page = f.pc()->ActivePage();
+            const QRect area = f.pc()->PageArea();
+            for (TCommand* button : page->Buttons()) {
+                const QRect r(button->mapTo(f.pc(), QPoint(0, 0)), button->size());
+                QVERIFY(area.contains(r));
+            }
+            // Every tab in sight and clickable, none over the page; clicking it shows its page.
+            for (int i = pages - 1; i >= 0; --i) {
+                const QRect tab = f.pc()->TabRect(i);
+                QVERIFY2(!tab.isNull() && f.pc()->rect().contains(tab) && !tab.intersects(area),
+                         qPrintable(QStringLiteral("%1 of %2").arg(i).arg(pages)));
+                QTest::mouseClick(f.pc(), Qt::LeftButton, {}, tab.center());
+                QCOMPARE(f.pc()->ActivePageIndex(), i);
+            }
+            QCOMPARE(f.pc()->ShownTabRowCount(), f.pc()->TabRowCount());
+
+            // Where the screen is too narrow for every row, the strip scrolls and the active
+            // page's tab is always among those in sight.
+            f.pc()->resize(5 * 43 + 4 + 2 * TMyPageControl::TabRowWidth, f.pc()->height());
+            f.pc()->LayoutPages();
+            QVERIFY(f.pc()->ShownTabRowCount() <= 2);
+            for (int i = 0; i < pages; ++i) {
+                f.pc()->SetActivePageIndex(i);
+                const QRect tab = f.pc()->TabRect(i);
+                QVERIFY(!tab.isNull() && f.pc()->rect().contains(tab));
+                QVERIFY(!tab.intersects(f.pc()->PageArea()));
+            }
+        }
+    }
+
+    void windowStaysInTheWorkArea()
+    {
+        const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+        // Pages on one column make a window taller than the space below its stored top.
+        QByteArray pagesIni;
+        for (int i = 0; i < 8; ++i)
+            pagesIni += QStringLiteral("[%1]\r\nCaption=Страница номер %1\r\n").arg(i).toUtf8();
+        TMainFixture f(QStringLiteral("[PageControl]\r\nPagesCount=8\r\n[MainForm]\r\nLeft=%1\r\n"
+                                      "Top=%2\r\n")
+                           .arg(work.left() + 10)
+                           .arg(work.bottom() - 30)
+                           .toUtf8(),
+                       pagesIni);
+        f.main->show();
+        f.main->FormActivate();
+        QVERIFY(work.contains(f.main->frameGeometry()));
+        // Growing later (a wider grid) keeps it inside as well.
+        f.settings->SetColCount(5);
+        f.settings->SetCommandsCount(12);
+        f.pc()->SetColCount(5);
+        f.pc()->SetCommandsCount(12);
+        f.main->SetMinHeightAndWidth();
+        QVERIFY(work.contains(f.main->frameGeometry()));
+    }
+
+    void hintsShowWhileAnotherWindowIsActive()
+    {
+        TMainFixture f;
+        f.main->FormActivate();
+        TCommand* button = f.pc()->GetCommand(0, 0);
+        button->SetDescription(QStringLiteral("Подсказка"));
+        button->RefreshHint();
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        QVERIFY(!f.main->isActiveWindow());
+        QTest::mouseMove(button, TCommand::PictureRect().center());
+        QTest::mouseMove(button, TCommand::PictureRect().center() + QPoint(1, 1));
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("Подсказка"));
+        QToolTip::hideText();
+    }
+
+    void buttonsFollowTheirFiles()
+    {
+        TMainFixture f;
+        const QString program = f.file("tool.sh");
+        writeAll(program, "#!/bin/sh\n");
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        f.main->FormActivate();
+        f.main->show();
+        TCommand* button = f.pc()->GetCommand(0, 0);
+        button->SetExePath(program);
+        button->SetIconPath(program);
+        button->RefreshHint();
+        button->RefreshIcon();
+        f.pc()->RefreshShownPage();
+        QVERIFY(!button->Hint().contains(u'\r'));
+        // Deleted while the program runs: the folder's watch redraws it without a click.
+        QFile::remove(program);
+        QTRY_VERIFY(button->Hint().contains(QStringLiteral("Файл команды не найден!")));
+        // Back again, and found again when the window is next shown.
+        writeAll(program, "#!/bin/sh\n");
+        f.main->hide();
+        f.main->show();
+        QTRY_VERIFY(!button->Hint().contains(u'\r'));
     }
 
     void storedPositionOffEveryScreen()

@@ -322,6 +322,23 @@ private slots:
         QCOMPARE(p.control->ActivePageIndex(), 1);
     }
 
+    void draggingTheActiveTabKeepsItActive()
+    {
+        TSoundCounter shell;
+        TProfile p(ThreePagesOptions, threePages(), threePagesCommands());
+        QVERIFY(p.load());
+        p.control->show();
+        for (const int target : {2, 0, 1}) {
+            TCommandsPage* dragged = p.control->ActivePage();
+            p.control->DropPage(p.control->TabRect(target).center());
+            QCOMPARE(p.control->ActivePage(), dragged);
+            QCOMPARE(p.control->ActivePageIndex(), target);
+            QVERIFY(dragged->isVisible());
+            for (int i = 0; i < p.control->PageCount(); ++i)
+                QCOMPARE(p.control->Page(i)->isVisible(), i == target);
+        }
+    }
+
     void draggingTabCOntoA()
     {
         TSoundCounter shell;
