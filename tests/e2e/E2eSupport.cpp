@@ -77,7 +77,8 @@ bool TDisplay::start(bool withTray, QString* why)
         m_tray->start("trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel",
                                  "--width", "200", "--height", "24", "--SetDockType", "true"});
         m_tray->waitForStarted(5000);
-        QTest::qWait(300);
+        // The tray is there once its window is.
+        waitUntil([this] { return !xdotool({"search", "--class", "trayer"}).isEmpty(); }, 5000);
     }
     return true;
 }

@@ -68,8 +68,8 @@ private slots:
         const QRect r = program->windowGeometry(window);
         // The page control's menu, over the tab.
         QStringList before = visibleWindows();
-        display.xdotool({"mousemove", QString::number(r.x() + 60), QString::number(r.y() + 10)});
-        QTest::qWait(150);
+        display.xdotool(
+            {"mousemove", "--sync", QString::number(r.x() + 60), QString::number(r.y() + 10)});
         display.xdotool({"click", "3"});
         QVERIFY(!waitForNewWindow(before).isEmpty());
         save("menu-main.png", QRect(r.x() - 250, r.y() - 50, 330, 350));
@@ -77,8 +77,8 @@ private slots:
 
         // A command button's menu.
         before = visibleWindows();
-        display.xdotool({"mousemove", QString::number(r.x() + 22), QString::number(r.y() + 22)});
-        QTest::qWait(150);
+        display.xdotool(
+            {"mousemove", "--sync", QString::number(r.x() + 22), QString::number(r.y() + 22)});
         display.xdotool({"click", "3"});
         QVERIFY(!waitForNewWindow(before).isEmpty());
         save("menu-command.png", QRect(r.x() - 250, r.y() - 20, 330, 200));
@@ -86,8 +86,7 @@ private slots:
 
         // The tray icon's menu.
         before = visibleWindows();
-        display.xdotool({"mousemove", "12", "12"});
-        QTest::qWait(150);
+        display.xdotool({"mousemove", "--sync", "12", "12"});
         display.xdotool({"click", "3"});
         const QString tray = waitForNewWindow(before);
         if (tray.isEmpty())
