@@ -197,6 +197,9 @@ void TfmPagesImages::AddBitBtnClick()
     const QString path = choosePictureFile();
     if (path.isEmpty())
         return;
+    // A picture that cannot be used is refused before anyone is asked to name it.
+    if (!loadWorkBitmap(path))
+        return;
     QString name = QStringLiteral("Новый");
     for (;;) {
         if (!InputBox(QStringLiteral("Добавление рисунка"),
@@ -207,14 +210,11 @@ void TfmPagesImages::AddBitBtnClick()
             break;
         ShowError(DuplicateNameText, ErrorCaption);
     }
-    if (!loadWorkBitmap(path))
-        return;
-    if (TRepositoryItem* item = m_repository.AddImage(name, m_workBitmap)) {
-        // Right after adding, the bottom-left pixel's colour is the transparent one.
-        const QRgb transparent = m_workBitmap.bottomLeftColor();
+    // Shown as it will show on the tabs and at the next opening: the bottom-left colour of a
+    // picture is often its background, and taking it as transparent left nothing to see.
+    if (TRepositoryItem* item = m_repository.AddImage(name, m_workBitmap))
         TabsIconsListView->setCurrentItem(
-            addListItem(item->Name, m_workBitmap.maskedImage(transparent)));
-    }
+            addListItem(item->Name, m_workBitmap.maskedImage(FileTransparentColor)));
 }
 
 void TfmPagesImages::DelBitBtnClick()
@@ -240,9 +240,9 @@ void TfmPagesImages::ReplaceBitBtnClick()
     if (path.isEmpty() || !loadWorkBitmap(path))
         return;
     m_repository.ReplaceImage(item->data(NameRole).toString(), m_workBitmap);
-    // The new picture shows at once, with the same transparency rule as a new one.
+    // The new picture shows at once, as it will at the next opening.
     m_filling = true;
-    item->setIcon(QPixmap::fromImage(m_workBitmap.maskedImage(m_workBitmap.bottomLeftColor())));
+    item->setIcon(QPixmap::fromImage(m_workBitmap.maskedImage(FileTransparentColor)));
     m_filling = false;
 }
 

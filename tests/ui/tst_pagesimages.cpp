@@ -176,10 +176,17 @@ private slots:
         QCOMPARE(dialog.TabsIconsListView->count(), 2);
         QCOMPARE(dialog.TabsIconsListView->item(1)->text(), QStringLiteral("Сад"));
         QCOMPARE(dialog.Repository().IndexOfName(QStringLiteral("сад")), 1);
-        // Right after adding, the bottom-left colour (white) is transparent, magenta is not.
-        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 0, 15), 0);
-        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 1, 15), 0);
-        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 0, 0), 255);
+        // Shown at once as it will show later: magenta is transparent, the rest is drawn.
+        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 0, 15), 255);
+        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 5, 5), 255);
+        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(1), 0, 0), 0);
+        // A picture whose background is its bottom-left colour still shows.
+        files.answers << pictureFile(QStringLiteral("plain.bmp"), picture(qRgb(255, 255, 255)));
+        inputs.answers << QStringLiteral("Белый");
+        dialog.AddBitBtnClick();
+        QCOMPARE(alphaAt(dialog.TabsIconsListView->item(2), 5, 5), 255);
+        dialog.Repository().DeleteImage(QStringLiteral("Белый"));
+        delete dialog.TabsIconsListView->item(2);
 
         // Nothing reaches the file before OK; OK writes it.
         TRepository before(dataFile());
@@ -194,17 +201,17 @@ private slots:
         QCOMPARE(alphaAt(reopened.TabsIconsListView->item(1), 0, 0), 0);
     }
 
-    void wrongSizeIsReportedAfterTheName()
+    void wrongSizeIsReportedBeforeTheName()
     {
         TFakeFileDialogs files;
         TScriptedInputBoxes inputs;
         TScriptedMessageBoxes boxes;
         TfmPagesImages dialog(nullptr, dataFile());
         files.answers << pictureFile(QStringLiteral("big.bmp"), picture(qRgb(1, 2, 3), 32));
-        inputs.answers << QStringLiteral("Большой");
         boxes.expect(IDOK);
         dialog.AddBitBtnClick();
-        QCOMPARE(inputs.asked.size(), 1);
+        // The size is checked before the name is asked.
+        QCOMPARE(inputs.asked.size(), 0);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].text,
                  QStringLiteral("Размер рисунка не соответствует!\rВыберите другой!"));
@@ -216,14 +223,13 @@ private slots:
         files.answers << pictureFile(QStringLiteral("ok.bmp"), picture(qRgb(1, 2, 3)));
         inputs.answers << QString();
         dialog.AddBitBtnClick();
-        QCOMPARE(inputs.asked.size(), 2);
+        QCOMPARE(inputs.asked.size(), 1);
         QCOMPARE(dialog.Repository().Count(), 0);
 
         // A file that is no bitmap: an error in the application's box, nothing added.
         const QString broken = m_dir.filePath(QStringLiteral("broken.bmp"));
         writeAll(broken, "not a picture");
         files.answers << broken;
-        inputs.answers << QStringLiteral("Сломанный");
         boxes.expect(IDOK);
         dialog.AddBitBtnClick();
         QCOMPARE(boxes.shown.size(), 2);
