@@ -80,6 +80,16 @@ void THistoryMenuItem::SetCommand(TCommand* command)
     m_clickAction = command ? command->ClickAction() : std::function<void()>();
 }
 
+QFont THistoryMenuHeader::CaptionFont()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    if (font.family().isEmpty()) {
+        font = QApplication::font();
+        font.setPixelSize(11);
+    }
+    return font;
+}
+
 THistoryMenuHeader::THistoryMenuHeader(QWidget* measureFrom, QWidget* parent)
     : QWidget(parent), m_measureFrom(measureFrom)
 {
@@ -90,8 +100,12 @@ QSize THistoryMenuHeader::sizeHint() const
 {
     // The width comes from the quick-launch button's font, the height is that of an ordinary
     // menu item.
+    // The caption is drawn in another font, which may need more room: it is never cut.
     const QFontMetrics controlMetrics(m_measureFrom ? m_measureFrom->font() : font());
-    const int width = controlMetrics.horizontalAdvance(Text) + 35;
+    const QFontMetrics drawnMetrics(CaptionFont());
+    const int width =
+        std::max(controlMetrics.horizontalAdvance(Text), drawnMetrics.horizontalAdvance(Text) + 8) +
+        35;
     QStyleOptionMenuItem option;
     option.initFrom(this);
     option.menuItemType = QStyleOptionMenuItem::Normal;
@@ -100,7 +114,7 @@ QSize THistoryMenuHeader::sizeHint() const
     const QSize content(width, fontMetrics().height());
     const int height =
         style()->sizeFromContents(QStyle::CT_MenuItem, &option, content, this).height();
-    return QSize(width, std::max(height, content.height()));
+    return QSize(width, std::max({height, content.height(), drawnMetrics.height() + 2}));
 }
 
 QColor THistoryMenuHeader::GradientColor(const QColor& left, const QColor& right, int j, int w)
@@ -143,12 +157,7 @@ void THistoryMenuHeader::paintEvent(QPaintEvent*)
         painter.setPen(QPen(GradientColor(left, right, j, w), 1));
         painter.drawLine(r.left() + j, r.top(), r.left() + j, r.bottom());
     }
-    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
-    if (font.family().isEmpty()) {
-        font = QApplication::font();
-        font.setPixelSize(11);
-    }
-    painter.setFont(font);
+    painter.setFont(CaptionFont());
     painter.setPen(TextColor(palette()));
     painter.setBackgroundMode(Qt::TransparentMode);
     painter.drawText(r.adjusted(0, 2, 0, 0), Qt::AlignCenter | Qt::TextDontClip, Text);

@@ -40,6 +40,8 @@ class THistoryMenuHeader : public QWidget
 
 public:
     static inline const QString Text = QStringLiteral("-=< История запуска команд >=-");
+    // The font the caption is drawn in.
+    static QFont CaptionFont();
 
     THistoryMenuHeader(QWidget* measureFrom, QWidget* parent = nullptr);
     QSize sizeHint() const override;

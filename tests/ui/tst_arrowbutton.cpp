@@ -503,9 +503,15 @@ private slots:
         QVERIFY(action);
         QVERIFY(!action->isEnabled());
         QWidget* header = action->defaultWidget();
-        const int width =
-            QFontMetrics(f.arrow->font()).horizontalAdvance(THistoryMenuHeader::Text) + 35;
-        QCOMPARE(header->sizeHint().width(), width);
+        const int width = header->sizeHint().width();
+        QVERIFY(width >=
+                QFontMetrics(f.arrow->font()).horizontalAdvance(THistoryMenuHeader::Text) + 35);
+        // Its caption, in the font it is drawn in, is never cut.
+        QVERIFY(width >= QFontMetrics(THistoryMenuHeader::CaptionFont())
+                                 .horizontalAdvance(THistoryMenuHeader::Text) +
+                             8);
+        QVERIFY(header->sizeHint().height() >=
+                QFontMetrics(THistoryMenuHeader::CaptionFont()).height());
         QCOMPARE(THistoryMenuHeader::Text.size(), 30);
 
         header->resize(width, header->sizeHint().height());
@@ -535,32 +541,6 @@ private slots:
         SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a));
         menu->adjustSize();
         QVERIFY(menu->sizeHint().width() > narrow);
-    }
-
-    void screenshotOfTheOpenMenu()
-    {
-        const QString shots = qEnvironmentVariable("KESTROLIN_SHOTS");
-        if (shots.isEmpty())
-            QSKIP("set KESTROLIN_SHOTS to a folder to write the screenshot");
-        Fixture f;
-        const QList<QPair<QString, QColor>> names = {{"Блокнот", QColor(0x2e7d32)},
-                                                     {"Калькулятор", QColor(0x1565c0)},
-                                                     {"Терминал", QColor(0x424242)},
-                                                     {"Браузер", QColor(0xef6c00)},
-                                                     {"Почта", QColor(0xc62828)}};
-        QList<TCommand*> list;
-        for (int i = 0; i < names.size(); ++i) {
-            f.setCount(0, i, 17 - 3 * i);
-            list.append(f.make(names[i].first, i, names[i].second));
-        }
-        f.startUp(list);
-        f.arrow->show();
-        f.arrow->HistoryMenu()->popup(f.arrow->mapToGlobal(QPoint(0, f.arrow->height())));
-        QTest::qWait(50);
-        QDir().mkpath(shots);
-        QVERIFY(f.arrow->HistoryMenu()->grab().save(shots + "/history-menu.png"));
-        QVERIFY(f.arrow->grab().save(shots + "/arrow-button.png"));
-        f.arrow->HistoryMenu()->hide();
     }
 };
 

@@ -194,17 +194,6 @@ private slots:
             if (page != QStringLiteral("intro.html"))
                 QVERIFY2(linkedTo.contains(page), qPrintable(page));
     }
-
-    void screenshot()
-    {
-        const QString folder = qEnvironmentVariable("KESTROLIN_SHOTS");
-        if (folder.isEmpty())
-            QSKIP("set KESTROLIN_SHOTS to a folder to get pictures of the help window");
-        THelpViewer::ShowTopic(QStringLiteral("Введение"));
-        QVERIFY(THelpViewer::Instance()->grab().save(folder + "/help-intro.png"));
-        THelpViewer::ShowTopic(QStringLiteral("Настройки"));
-        QVERIFY(THelpViewer::Instance()->grab().save(folder + "/help-settings.png"));
-    }
 };
 
 QTEST_MAIN(TestHelpViewer)

@@ -126,18 +126,6 @@ private slots:
             }
         }
     }
-
-    void screenshot()
-    {
-        const QString folder = qEnvironmentVariable("KESTROLIN_SHOTS");
-        if (folder.isEmpty())
-            QSKIP("set KESTROLIN_SHOTS to a folder to get a picture of the images in a menu");
-        QMenu menu;
-        for (int i = 0; i < MainImageCount; ++i)
-            menu.addAction(MainImage(i), QStringLiteral("Рисунок %1").arg(i));
-        menu.adjustSize();
-        QVERIFY(menu.grab().save(folder + "/actions-menu.png"));
-    }
 };
 
 QTEST_MAIN(TestMainImageList)
