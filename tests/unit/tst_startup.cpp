@@ -42,6 +42,37 @@ class TestStartup : public QObject
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     }
 
+    // A start with the start-up probe: its lines, once the program has ended by itself.
+    QStringList probeRun(const QString& program, const QString& runtime)
+    {
+        QProcess p;
+        prepare(p, program, runtime);
+        QProcessEnvironment env = p.processEnvironment();
+        env.insert("KESTROLIN_STARTUP_PROBE", "start");
+        p.setProcessEnvironment(env);
+        p.start();
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished();
+            return {};
+        }
+        return QString::fromLocal8Bit(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+
+    static QString probeValue(const QStringList& lines, const QString& label)
+    {
+        for (const QString& line : lines)
+            if (line.startsWith(label + ' '))
+                return line.mid(label.size() + 1);
+        return QString();
+    }
+
+    static bool copyFile(const QString& from, const QString& to)
+    {
+        QDir().mkpath(QFileInfo(to).absolutePath());
+        return QFile::copy(from, to) && QFile::setPermissions(to, QFile::permissions(from));
+    }
+
     static bool waitFor(const std::function<bool()>& condition, int ms = 10000)
     {
         QDeadlineTimer deadline(ms);
@@ -176,6 +207,45 @@ private slots:
         QCOMPARE(Folders::skinsFolder(), perUser + "skins/");
         Folders::clear();
         qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    void copiesFindTheirShippedFiles()
+    {
+        const QString built = KESTROLIN_BINARY_DIR "/bin/";
+        const QByteArray chooseSkin = "[Skins]\r\nSelectedSkinFileName=Graphite.skn\r\n";
+
+        // Installed: the shipped files under share/kestrolin, the settings per user, nothing
+        // written beside the executable.
+        QTemporaryDir prefix, runtime;
+        const QString data = prefix.path() + "/share/kestrolin/";
+        QVERIFY(copyFile(m_program, prefix.filePath("bin/kestrolin")));
+        QVERIFY(copyFile(built + "kestrolin-icons.ico", data + "kestrolin-icons.ico"));
+        QVERIFY(copyFile(built + "skins/Graphite.skn", data + "skins/Graphite.skn"));
+        const QString perUser = runtime.path() + "/config/Kestrolin/";
+        QDir().mkpath(perUser);
+        writeAll(perUser + "Options.ini", chooseSkin);
+        QStringList lines = probeRun(prefix.filePath("bin/kestrolin"), runtime.path());
+        QVERIFY2(!probeValue(lines, "loaded-ms").isEmpty(), qPrintable(lines.join('\n')));
+        QCOMPARE(probeValue(lines, "settings-folder"), perUser);
+        QCOMPARE(probeValue(lines, "icon-library"), data + "kestrolin-icons.ico");
+        QCOMPARE(probeValue(lines, "skin"), data + "skins/Graphite.skn");
+        // The window's place is written at the exit.
+        QVERIFY(readAll(perUser + "Options.ini").contains("[MainForm]"));
+        QCOMPARE(entries(prefix.filePath("bin")), QStringList{"kestrolin"});
+
+        // Portable: everything side by side.
+        QTemporaryDir portable, runtime2;
+        const QString folder = portable.path() + '/';
+        installInto(portable);
+        QVERIFY(copyFile(built + "kestrolin-icons.ico", folder + "kestrolin-icons.ico"));
+        QVERIFY(copyFile(built + "skins/Graphite.skn", folder + "skins/Graphite.skn"));
+        writeAll(folder + "Options.ini", chooseSkin);
+        lines = probeRun(folder + "kestrolin", runtime2.path());
+        QVERIFY2(!probeValue(lines, "loaded-ms").isEmpty(), qPrintable(lines.join('\n')));
+        QCOMPARE(probeValue(lines, "settings-folder"), folder);
+        QCOMPARE(probeValue(lines, "icon-library"), folder + "kestrolin-icons.ico");
+        QCOMPARE(probeValue(lines, "skin"), folder + "skins/Graphite.skn");
+        QVERIFY(readAll(folder + "Options.ini").contains("[MainForm]"));
     }
 
     void copyWithoutMarkerWritesNothingBesideItself()
