@@ -17,7 +17,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 make_profile() { # folder
     mkdir -p "$1"
-    cp "$program" "$(dirname "$program")/kestrolin-icons.ico" "$1/"
+    cp "$program" "$(dirname "$program")"/{kestrolin-icons.ico,portable} "$1/"
 }
 
 # The big profile: every command a real file of its own type (programs, scripts, texts, pictures).

@@ -117,6 +117,15 @@ void TfmMain::FormCreate()
     const int skinEntries = m_skinsMenu->Build();
     if (skinEntries > 1)
         m_skinsMenu->ApplyChosenSkin();
+    // The start-up probe also names what the program found, so a check of an installed copy can
+    // tell that its settings, icon library and skin were looked for where they belong.
+    if (qEnvironmentVariableIsSet("KESTROLIN_STARTUP_PROBE")) {
+        PrintStartupProbeText("settings-folder", Folders::appFolder());
+        PrintStartupProbeText("icon-library", IconFileExists(Folders::shell32Path())
+                                                  ? Folders::shell32Path()
+                                                  : QStringLiteral("-"));
+        PrintStartupProbeText("skin", sd->Active() ? sd->LoadedFile() : QStringLiteral("-"));
+    }
 
     // 2-4. No taskbar entry (a tool window); only the gauge shows until the pages are loaded.
     m_statusHeight = StatusPanelLoadingHeight;

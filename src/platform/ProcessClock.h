@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // Milliseconds since the operating system started this process; -1 when it cannot be told.
@@ -13,3 +14,5 @@ double StartupProbeMilliseconds();
 // Prints "<label> <milliseconds>" for the start-up probe and flushes it at once: the probe's
 // reader may end the program right after.
 void PrintStartupProbe(const char* label);
+// Prints "<label> <text>" for the start-up probe, a path as the file system spells it.
+void PrintStartupProbeText(const char* label, const QString& text);

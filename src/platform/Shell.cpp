@@ -103,6 +103,15 @@ bool PathsIgnoreCase()
 #endif
 }
 
+bool ProgramFolderHoldsSettings()
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
 QString AsciiLowerCase(const QString& text)
 {
     QString result = text;

@@ -143,6 +143,9 @@ bool IconFileExists(const QString& path);
 QString AsciiLowerCase(const QString& text);
 // True where the file system ignores the letter case of paths (Windows).
 bool PathsIgnoreCase();
+// True where a program's own folder holds its settings without a portable marker (Windows, as the
+// program always did there); elsewhere only a portable folder does (settings/Folders.h).
+bool ProgramFolderHoldsSettings();
 // The file-name part: the text after the last separator.
 QString ExtractFileName(const QString& path);
 // The folder part with its trailing separator.

@@ -1,6 +1,7 @@
 #include "platform/ProcessClock.h"
 
 #include <QByteArray>
+#include <QFile>
 
 #include <chrono>
 #include <cstdio>
@@ -21,5 +22,11 @@ double StartupProbeMilliseconds()
 void PrintStartupProbe(const char* label)
 {
     std::printf("%s %.1f\n", label, StartupProbeMilliseconds());
+    std::fflush(stdout);
+}
+
+void PrintStartupProbeText(const char* label, const QString& text)
+{
+    std::printf("%s %s\n", label, QFile::encodeName(text).constData());
     std::fflush(stdout);
 }

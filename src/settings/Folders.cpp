@@ -1,16 +1,16 @@
 #include "settings/Folders.h"
 
+#include "settings/Constants.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace {
 struct FolderValues
 {
     QString app;
-    QString executable;
+    QString data;
     QString windows;
     QString system;
     QString shell32;
@@ -18,8 +18,13 @@ struct FolderValues
 };
 FolderValues values;
 
-// The default icon source: our own icon library beside the executable (index 3 is a folder).
+// The default icon source: our own icon library among the shipped files (index 3 is a folder).
 const QString IconLibraryName = QStringLiteral("kestrolin-icons.ico");
+
+QString absoluteFolder(const QString& folder)
+{
+    return Folders::withSeparator(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+}
 } // namespace
 
 namespace Folders {
@@ -46,34 +51,53 @@ QString perUserFolder()
     return withSeparator(base) + QStringLiteral("Kestrolin/");
 }
 
-void initializeWith(const QString& appFolder, const QString& executableFolder)
+bool isPortableFolder(const QString& folder)
 {
-    values.app = withSeparator(QDir::cleanPath(QFileInfo(appFolder).absoluteFilePath()));
-    values.executable =
-        executableFolder.isEmpty()
-            ? values.app
-            : withSeparator(QDir::cleanPath(QFileInfo(executableFolder).absoluteFilePath()));
+    const QString base = withSeparator(folder);
+    return QFileInfo::exists(base + Constants::OptionsFileName) ||
+           QFileInfo::exists(base + PortableMarkerName);
+}
+
+QString installedDataFolder(const QString& executableFolder)
+{
+    // Where the install keeps the shipped files beside the executable (Windows), there is no
+    // installed layout to tell apart.
+    if (InstalledDataPath.isEmpty())
+        return QString();
+    const QString data = absoluteFolder(withSeparator(executableFolder) + InstalledDataPath);
+    return QFileInfo(data).isDir() ? data : QString();
+}
+
+void initializeWith(const QString& appFolder, const QString& dataFolder)
+{
+    values.app = absoluteFolder(appFolder);
+    values.data = dataFolder.isEmpty() ? values.app : absoluteFolder(dataFolder);
     // There is no Windows folder here; paths that would be built from it stay unchanged.
     values.windows.clear();
     values.system.clear();
-    values.shell32 = values.executable + IconLibraryName;
+    values.shell32 = values.data + IconLibraryName;
     values.skins = values.app + QStringLiteral("skins/");
-    // An installed copy keeps its settings per user, but its skins stay beside the executable
-    // until the user makes a skins folder of his own.
-    const QString shipped = values.executable + QStringLiteral("skins/");
-    if (values.executable != values.app && !QFileInfo(values.skins).isDir() &&
-        QFileInfo(shipped).isDir())
+    // The shipped skins serve until the user makes a skins folder of his own beside his settings.
+    const QString shipped = values.data + QStringLiteral("skins/");
+    if (values.data != values.app && !QFileInfo(values.skins).isDir() && QFileInfo(shipped).isDir())
         values.skins = shipped;
 }
 
-void initialize(const QString& executableFolder)
+void initialize(const QString& executableFolder, bool portableByDefault)
 {
-    QString app = executableFolder;
-    if (!isWritableFolder(app)) {
+    const QString executable = absoluteFolder(executableFolder);
+    const QString installed = installedDataFolder(executable);
+    // An installed copy never counts as portable: an Options.ini that an older version left in
+    // /usr/bin must not make every user's settings land there again.
+    const bool portable = installed.isEmpty() &&
+                          (portableByDefault || isPortableFolder(executable)) &&
+                          isWritableFolder(executable);
+    QString app = executable;
+    if (!portable) {
         app = perUserFolder();
         QDir().mkpath(app);
     }
-    initializeWith(app, executableFolder);
+    initializeWith(app, installed.isEmpty() ? executable : installed);
 }
 
 void clear()
@@ -85,9 +109,9 @@ QString appFolder()
 {
     return values.app;
 }
-QString executableFolder()
+QString dataFolder()
 {
-    return values.executable;
+    return values.data;
 }
 QString windowsFolder()
 {

@@ -111,9 +111,10 @@ TProgram::TProgram(const TDisplay& display) : m_display(display)
     const QString copy = m_dir.filePath("kestrolin");
     QFile::copy(KESTROLIN_PROGRAM, copy);
     QFile::setPermissions(copy, QFile::permissions(KESTROLIN_PROGRAM));
-    // Files the program keeps beside itself come along.
+    // Files the program keeps beside itself come along, with the marker that makes the folder
+    // portable: the settings are written here, not into the per-user folder.
     const QDir source = QFileInfo(KESTROLIN_PROGRAM).dir();
-    for (const QString& name : source.entryList({"*.ico"}, QDir::Files))
+    for (const QString& name : source.entryList({"*.ico", "portable"}, QDir::Files))
         QFile::copy(source.filePath(name), m_dir.filePath(name));
     QDir(m_runtime.path()).mkpath("config");
     QDir(m_runtime.path()).mkpath("home");

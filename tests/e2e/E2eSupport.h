@@ -27,7 +27,7 @@ private:
     std::unique_ptr<QProcess> m_tray;
 };
 
-// The real program in a temporary folder of its own (portable mode).
+// The real program in a temporary folder of its own, made portable as the build folder is.
 class TProgram
 {
 public:
