@@ -124,14 +124,44 @@ private slots:
                  QStringList(
                      {"a", "b c", "d \"e\"", "f g", "h\"i", "", "", "$HOME", "*", "~", ";", "x"}));
         QCOMPARE(SplitShellWords(QStringLiteral("\"; rm -rf ~\"")), QStringList({"; rm -rf ~"}));
-        QCOMPARE(SplitShellWords(QStringLiteral("a\"b\"'c'd")), QStringList({"abcd"}));
-        QCOMPARE(SplitShellWords(QStringLiteral("\"unclosed quote")),
-                 QStringList({"unclosed quote"}));
+        QCOMPARE(SplitShellWords(QStringLiteral("a\"b\"'c d'")), QStringList({"abc d"}));
         QCOMPARE(SplitShellWords(QStringLiteral("   ")), QStringList());
 
-        const QStringList words{"plain", "with space",  "it's", "\"q\"", "",
-                                "$x",    "back\\slash", "Ж ж",  "50%"};
+        const QStringList words{"plain", "with space",  "it's",      "\"q\"",      "",
+                                "$x",    "back\\slash", "back\\\"q", "'",          "\"",
+                                "Ж ж",   "50%",         "'a b'",     "don't \"x\""};
         QCOMPARE(SplitShellWords(JoinShellWords(words)), words);
+        // What earlier versions wrote for a word with an apostrophe still reads as that word.
+        QCOMPARE(SplitShellWords(QStringLiteral("'it'\\''s'")), QStringList({"it's"}));
+    }
+
+    void parametersReachTheProgramAsTyped()
+    {
+        // Apostrophes inside words are letters; quotes without a partner stay as typed, and the
+        // words around them split at blanks as usual.
+        const QList<QPair<QString, QStringList>> cases = {
+            {"it's", {"it's"}},
+            {"don't 'stop me' now", {"don't", "stop me", "now"}},
+            {"'it's here' O'Brien's", {"it's here", "O'Brien's"}},
+            {"rock 'n' roll", {"rock", "n", "roll"}},
+            {"say \"hello world", {"say", "\"hello", "world"}},
+            {"say 'hello world", {"say", "'hello", "world"}},
+            {"5\" disk \"a b\"", {"5 disk a", "b\""}},
+            {"--title='My App' --x=\"a b\"", {"--title=My App", "--x=a b"}},
+            {"a\\ b \\\"q\\\" C:\\dir\\x \\\\ end\\",
+             {"a b", "\"q\"", "C:\\dir\\x", "\\", "end\\"}},
+            {"#chan a#b \"x#y\" 100%", {"#chan", "a#b", "x#y", "100%"}},
+        };
+        for (const auto& [typed, words] : cases)
+            QCOMPARE(SplitShellWords(typed), words);
+
+        // The same through a real program.
+        const QString out = m_dir.filePath(QStringLiteral("typed.txt"));
+        const QString script =
+            writeReportingScript(m_dir.filePath(QStringLiteral("typed.sh")), out);
+        TScriptedMessageBoxes boxes; // no box may appear
+        QVERIFY(LaunchCommand(script, QStringLiteral("it's \"a b\" 'c")));
+        QCOMPARE(waitForReport(out).mid(1), QStringList({"[it's]", "[a b]", "['c]"}));
     }
 
     void execLinesFollowTheEntryFormat()
