@@ -264,11 +264,15 @@ void ClearShellTexts()
 
 bool LaunchCommand(const QString& path, const QString& parameters)
 {
-    if (Shell().Execute(path, parameters, ExtractFilePath(path)))
+    IShell& shell = Shell();
+    if (shell.Execute(path, parameters, ExtractFilePath(path)))
         return true;
-    ShowMessage(QStringLiteral("Не удаётся запустить команду\r\"") + path + QStringLiteral("\" ") +
-                    parameters,
-                QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
+    QString text = QStringLiteral("Не удаётся запустить команду\r\"") + path +
+                   QStringLiteral("\" ") + parameters;
+    const QString reason = shell.ExecuteFailure();
+    if (!reason.isEmpty())
+        text += u'\r' + reason;
+    ShowMessage(text, QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
     return false;
 }
 

@@ -58,6 +58,9 @@ public:
     // Starts a file; false when it could not be started (the caller reports it).
     virtual bool Execute(const QString& path, const QString& parameters,
                          const QString& workingFolder) = 0;
+    // Why the last Execute that returned false failed, in the user's words; empty when there is
+    // nothing to add to the failure message.
+    virtual QString ExecuteFailure() const { return {}; }
     // Plays one of the program's sounds without waiting; silent on any failure.
     virtual void PlaySound(int kind) = 0;
     // Empty fields for anything that cannot be read.

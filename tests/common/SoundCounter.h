@@ -17,6 +17,7 @@ public:
         return m_real.Execute(p, a, w);
     }
     void PlaySound(int kind) override { sounds.append(kind); }
+    QString ExecuteFailure() const override { return m_real.ExecuteFailure(); }
     TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
     bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
     {
