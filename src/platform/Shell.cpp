@@ -310,6 +310,11 @@ TShortcutInfo ReadShortcut(const QString& shortcutFile)
     return Shell().ReadShortcut(shortcutFile);
 }
 
+bool CheckShortcut(const QString& shortcutFile, QString* reason)
+{
+    return Shell().CheckShortcut(shortcutFile, reason);
+}
+
 bool WriteShortcut(const QString& targetPath, const QString& arguments,
                    const QString& workingFolder, const QString& shortcutFile,
                    const QString& description, const QString& iconPath, int iconIndex, int showMode)

@@ -65,6 +65,14 @@ public:
     virtual void PlaySound(int kind) = 0;
     // Empty fields for anything that cannot be read.
     virtual TShortcutInfo ReadShortcut(const QString& shortcutFile) = 0;
+    // False, with the reason in the user's words, for a shortcut file that is damaged or can't
+    // start anything, so it never becomes a command that fails when run.
+    virtual bool CheckShortcut(const QString& shortcutFile, QString* reason)
+    {
+        Q_UNUSED(shortcutFile);
+        Q_UNUSED(reason);
+        return true;
+    }
     virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                                int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
@@ -101,6 +109,7 @@ void ClearShellTexts();
 bool LaunchCommand(const QString& path, const QString& parameters);
 void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
+bool CheckShortcut(const QString& shortcutFile, QString* reason);
 bool WriteShortcut(const QString& targetPath, const QString& arguments,
                    const QString& workingFolder, const QString& shortcutFile,
                    const QString& description, const QString& iconPath, int iconIndex,

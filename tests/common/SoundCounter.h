@@ -19,6 +19,10 @@ public:
     void PlaySound(int kind) override { sounds.append(kind); }
     QString ExecuteFailure() const override { return m_real.ExecuteFailure(); }
     TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
+    bool CheckShortcut(const QString& f, QString* reason) override
+    {
+        return m_real.CheckShortcut(f, reason);
+    }
     bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
     {
         return m_real.WriteShortcut(i, f, m);

@@ -307,6 +307,33 @@ TShortcutInfo TLinuxShell::ReadShortcut(const QString& shortcutFile)
     return info;
 }
 
+bool TLinuxShell::CheckShortcut(const QString& shortcutFile, QString* reason)
+{
+    const auto refuse = [reason](const QString& text) {
+        if (reason)
+            *reason = text;
+        return false;
+    };
+    const TDesktopEntry entry = TDesktopEntry::read(shortcutFile);
+    if (!entry.isValid())
+        return refuse(QStringLiteral("Файл повреждён или не является ярлыком рабочего стола."));
+    const QString type = entry.value(QStringLiteral("Type"));
+    if (type == u"Link") {
+        const QUrl url(entry.value(QStringLiteral("URL")));
+        if (!url.isValid() || url.isEmpty())
+            return refuse(QStringLiteral("В ярлыке нет адреса, который он открывает."));
+        return true;
+    }
+    if (!type.isEmpty() && type != u"Application")
+        return refuse(QStringLiteral("Ярлык этого вида (%1) ничего не запускает.").arg(type));
+    const QStringList exec = SplitExecLine(entry.value(QStringLiteral("Exec")));
+    if (exec.isEmpty())
+        return refuse(QStringLiteral("В ярлыке нет команды запуска."));
+    if (ResolveProgram(exec.first()).isEmpty())
+        return refuse(QStringLiteral("Программа ярлыка не найдена: %1").arg(exec.first()));
+    return true;
+}
+
 bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                                 int showMode)
 {

@@ -16,6 +16,7 @@ public:
     QString ExecuteFailure() const override;
     void PlaySound(int kind) override;
     TShortcutInfo ReadShortcut(const QString& shortcutFile) override;
+    bool CheckShortcut(const QString& shortcutFile, QString* reason) override;
     bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                        int showMode) override;
     QPixmap ExtractIcon(const QString& file, int index, int size) override;
