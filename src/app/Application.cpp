@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
 #include "platform/SingleInstance.h"
@@ -13,11 +14,13 @@
 #include "settings/SystemSettings.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSessionManager>
 #include <QTranslator>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -61,6 +64,15 @@ struct ProcessServices
     }
 };
 
+// Said both ways: the box for the user, the line for whoever started the program from a
+// terminal or a script.
+void ReportStartFailure(const QString& text)
+{
+    QString line = text;
+    fprintf(stderr, "kestrolin: %s\n", qUtf8Printable(line.replace(u'\r', u' ')));
+    ShowMessage(text, Constants::ProductName, MB::OK | MB::ICONERROR);
+}
+
 class THelpViewerSeam : public IHelpViewer
 {
 public:
@@ -95,9 +107,24 @@ int RunKestrolin(int argc, char** argv)
     CommandsFile = services.commands.get();
 
     TSingleInstance instance;
-    if (!instance.becomePrimary()) {
-        instance.sendToPrimary("activate");
-        return 0;
+    QString lockProblem;
+    switch (instance.becomePrimary(&lockProblem)) {
+    case TSingleInstance::TRole::Primary:
+        break;
+    case TSingleInstance::TRole::Secondary:
+        if (instance.sendToPrimary("activate"))
+            return 0;
+        // The lock is held, but nobody takes the request.
+        ReportStartFailure(QStringLiteral("Файл блокировки %1 занят, но запущенная копия "
+                                          "программы не отвечает.\rЕсли Kestrolin не запущен, "
+                                          "удалите этот файл.")
+                               .arg(QDir::toNativeSeparators(instance.lockPath())));
+        return 1;
+    case TSingleInstance::TRole::Failed:
+        ReportStartFailure(
+            QStringLiteral("Не удаётся проверить, не запущена ли уже другая копия программы.\r") +
+            lockProblem);
+        return 1;
     }
     // Thousands of commands are read while the window is being made.
     IniFile::preload(services.commands->fileName());

@@ -538,6 +538,13 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
     // 4. Only shell shortcuts.
     if (AsciiLowerCase(ExtractFileExt(file)) != Constants::ShortcutExtension)
         return;
+    // A shortcut that can't start anything would make a command that fails at every click.
+    QString damage;
+    if (!CheckShortcut(file, &damage)) {
+        ShowError(QStringLiteral("Ярлык не может стать командой:\r\"%1\"\r%2").arg(file, damage),
+                  QStringLiteral("Ошибка"));
+        return;
+    }
     // 5.
     const TShortcutInfo link = ReadShortcut(file);
     auto cut = [](const QString& text) {

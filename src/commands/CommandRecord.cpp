@@ -11,9 +11,28 @@ const QString KeyIconPath = QStringLiteral("IconPath");
 const QString KeyIconIndex = QStringLiteral("IconIndex");
 const QString KeyDescription = QStringLiteral("Description");
 const QString KeyParameters = QStringLiteral("Parameters");
-// Double quotes can't survive the profile functions' unquoting, so they are stored as this.
+// Double quotes can't survive the profile functions' unquoting, so Parameters stores them as
+// this, and reads every one back as a double quote, also those that were typed as "#".
 const QString StoredQuote = QStringLiteral("#");
 const QString Quote = QStringLiteral("\"");
+// Parameters that the key above can't give back as they were (a "#", blanks at either end, a
+// pair of enclosing apostrophes) are kept whole in this key too, enclosed in double quotes: the
+// reading drops that one pair, so nothing inside is trimmed or unquoted. Older copies of the
+// program ignore the key and erase it with the section when they save the command.
+const QString KeyExactParameters = QStringLiteral("ParametersExact");
+
+// What reading Parameters gives back for parameters stored in it: the profile functions keep
+// one line, trim it, drop a pair of enclosing quotes and cut it to their longest value.
+QString ParametersReadBack(const QString& parameters)
+{
+    QString stored = ReplaceAllText(parameters, Quote, StoredQuote);
+    stored.replace(u'\r', u' ').replace(u'\n', u' ');
+    stored = stored.trimmed();
+    if (stored.size() >= 2 && stored.front() == u'\'' && stored.back() == u'\'')
+        stored = stored.mid(1, stored.size() - 2);
+    stored.truncate(IniFile::MaxValueLength);
+    return ReplaceAllText(stored, StoredQuote, Quote);
+}
 
 bool isSeparator(QChar c)
 {
@@ -132,6 +151,13 @@ bool TCommandRecord::Load()
     m_IconPath = file->readString(section, KeyIconPath, QString());
     m_Parameters =
         ReplaceAllText(file->readString(section, KeyParameters, QString()), StoredQuote, Quote);
+    // The exact copy counts only while Parameters still holds what it was stored with: a
+    // Parameters changed by hand or by another program wins.
+    if (file->valueExists(section, KeyExactParameters)) {
+        const QString exact = file->readString(section, KeyExactParameters, QString());
+        if (ParametersReadBack(exact) == m_Parameters)
+            m_Parameters = exact;
+    }
     m_Description = file->readString(section, KeyDescription, QString());
     if (IsEmpty())
         return false;
@@ -157,10 +183,13 @@ bool TCommandRecord::Save()
     ok = file->writeInteger(section, KeyIconIndex, m_IconIndex) && ok;
     if (!m_Description.isEmpty())
         ok = file->writeString(section, KeyDescription, m_Description) && ok;
-    if (!m_Parameters.isEmpty())
+    if (!m_Parameters.isEmpty()) {
         ok = file->writeString(section, KeyParameters,
                                ReplaceAllText(m_Parameters, Quote, StoredQuote)) &&
              ok;
+        if (ParametersReadBack(m_Parameters) != m_Parameters)
+            ok = file->writeString(section, KeyExactParameters, Quote + m_Parameters + Quote) && ok;
+    }
     return batch.commit() && ok;
 }
 

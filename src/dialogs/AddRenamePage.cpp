@@ -1,6 +1,7 @@
 #include "dialogs/AddRenamePage.h"
 
 #include "dialogs/ClickImage.h"
+#include "platform/MessageBoxes.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -26,7 +27,6 @@ TfmAddRenamePage::TfmAddRenamePage(QWidget* owner, TMode mode, const QStringList
     Edit = new QLineEdit(sheet);
     Edit->setObjectName(QStringLiteral("Edit"));
     Edit->setGeometry(24, 42, 200, 21);
-    Edit->setMaxLength(MaxNameLength);
 
     Label4 = CreateHeading(sheet, QStringLiteral("Рисунок"), {22, 68}, 200, &line);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -38,6 +38,9 @@ TfmAddRenamePage::TfmAddRenamePage(QWidget* owner, TMode mode, const QStringList
     PagesImagesImageComboBox->view()->setMinimumWidth(203);
     setTabOrder(Edit, PagesImagesImageComboBox);
 
+    // The limit is for typing: a longer name stored earlier is shown and kept whole, and typing
+    // never makes it longer than it was.
+    Edit->setMaxLength(qMax(MaxNameLength, int(qMin<qsizetype>(initialName.size(), 32767))));
     Edit->setText(initialName);
     if (mode == RenamePage) {
         PagesImagesImageComboBox->setEnabled(false);
@@ -56,7 +59,19 @@ TfmAddRenamePage::TfmAddRenamePage(QWidget* owner, TMode mode, const QStringList
 
 QString TfmAddRenamePage::PageName() const
 {
-    return Edit->text();
+    // Pages.ini keeps captions trimmed; the page shows what the next start will read.
+    return Edit->text().trimmed();
+}
+
+void TfmAddRenamePage::OkButtonClick()
+{
+    // A page without a caption is not read back at the next start, and its commands with it.
+    if (Edit->isEnabled() && PageName().isEmpty()) {
+        ShowError(QStringLiteral("Введите название страницы!"), QStringLiteral("Ошибка"));
+        Edit->setFocus();
+        return;
+    }
+    TfmCustomOptions::OkButtonClick();
 }
 
 int TfmAddRenamePage::SelectedImageEntry() const

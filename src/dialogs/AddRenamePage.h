@@ -30,6 +30,7 @@ public:
                      const QList<QPixmap>& images, const QString& initialName);
 
     TMode Mode() const { return m_mode; }
+    // The name typed, without blanks at either end.
     QString PageName() const;
     // The selected entry: 0 "Нет", i + 1 the i-th picture, -1 none.
     int SelectedImageEntry() const;
@@ -42,6 +43,8 @@ public:
     QList<QPixmap> PagesImageList;
 
 protected:
+    // An empty or blank name is refused with a message; the dialog stays open.
+    void OkButtonClick() override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -62,13 +62,24 @@ QLabel* BoldLabel(QWidget* parent, const QString& text, int left, int top)
     return label;
 }
 
+// What may be typed into the path, parameters and description fields.
+constexpr int TypingLimit = 255;
+
 QLineEdit* Edit(QWidget* parent, const QString& name, const QRect& bounds)
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setGeometry(bounds);
-    edit->setMaxLength(255);
+    edit->setMaxLength(TypingLimit);
     return edit;
+}
+
+// Shows a value whole: the limit is for typing only, and a stored or chosen value may be longer
+// (up to what the commands file keeps). Typing never makes the field longer than that.
+void SetWholeText(QLineEdit* edit, const QString& text)
+{
+    edit->setMaxLength(qMax(TypingLimit, int(qMin<qsizetype>(text.size(), 32767))));
+    edit->setText(text);
 }
 
 QString OneLine(QString text)
@@ -134,6 +145,8 @@ TfmCommandOptions::TfmCommandOptions(QWidget* owner, TCommand* command, QObject*
     IconPreviewImage->setCursor(Qt::PointingHandCursor);
     IconPreviewImage->setToolTip(QStringLiteral("Изменить"));
     IconPathEdit = Edit(sheet, QStringLiteral("IconPathEdit"), {64, 224, 346, 21});
+    // Nothing is typed here: the field shows any icon path whole.
+    IconPathEdit->setMaxLength(32767);
     IconPathEdit->setReadOnly(true);
     IconPathEdit->setFocusPolicy(Qt::ClickFocus);
 
@@ -148,7 +161,12 @@ TfmCommandOptions::TfmCommandOptions(QWidget* owner, TCommand* command, QObject*
             [this] { PagesNamesComboBoxChange(); });
     connect(LaunchButtonsComboBox, &QComboBox::activated, this,
             [this] { LaunchButtonsComboBoxChange(); });
-    connect(ExePathEdit, &QLineEdit::textChanged, this, [this] { ExePathEditChange(ExePathEdit); });
+    connect(ExePathEdit, &QLineEdit::textChanged, this, [this] {
+        ExePathEditChange(ExePathEdit);
+        // With no icon chosen the command will show its own file's icon: the preview follows.
+        if (IconPathEdit->text().isEmpty())
+            RefreshPreview();
+    });
     connect(IconPathEdit, &QLineEdit::textChanged, this,
             [this] { ExePathEditChange(IconPathEdit); });
     connect(IconPreviewImage, &TClickImage::clicked, this, [this] { IconPreviewImageClick(); });
@@ -196,9 +214,9 @@ void TfmCommandOptions::Show(int page, int position)
 {
     m_command = m_pageControl ? m_pageControl->GetCommand(page, position) : nullptr;
     const TCommand* c = m_command;
-    ExePathEdit->setText(c ? c->ExePath() : QString());
-    ParametersEdit->setText(c ? c->Parameters() : QString());
-    DescriptionEdit->setText(c ? c->Description() : QString());
+    SetWholeText(ExePathEdit, c ? c->ExePath() : QString());
+    SetWholeText(ParametersEdit, c ? c->Parameters() : QString());
+    SetWholeText(DescriptionEdit, c ? c->Description() : QString());
     m_chosenIconIndex = c ? c->IconIndex() : 0;
     m_chosenIconFile = c ? c->IconPath() : QString();
     IconPathEdit->setText(m_chosenIconFile);
@@ -207,14 +225,35 @@ void TfmCommandOptions::Show(int page, int position)
     RefreshPreview();
 }
 
+void TfmCommandOptions::IconToSave(QString* path, int* index) const
+{
+    *path = IconPathEdit->text();
+    *index = m_chosenIconIndex;
+    const QString target = ExePathEdit->text();
+    if (!path->isEmpty() || target.isEmpty())
+        return;
+    // A typed path gets the icon the file and folder buttons would have given it; without one
+    // every click on the button would open this dialog again.
+    if (ExtractFileName(target).isEmpty()) {
+        *path = Folders::shell32Path();
+        *index = 3;
+    } else {
+        *path = target;
+        *index = 0;
+    }
+}
+
 void TfmCommandOptions::RefreshPreview()
 {
+    QString iconPath;
+    int iconIndex = 0;
+    IconToSave(&iconPath, &iconIndex);
     TCommandPicture picture;
     picture.size = 32;
-    DrawCommandIcon(IconPathEdit->text(), ExePathEdit->text(), m_chosenIconIndex, picture);
+    DrawCommandIcon(iconPath, ExePathEdit->text(), iconIndex, picture);
     // A missing target must not hide an icon file that is there.
-    if (IconFileExists(IconPathEdit->text()))
-        DrawCommandIcon(IconPathEdit->text(), IconPathEdit->text(), m_chosenIconIndex, picture);
+    if (IconFileExists(iconPath))
+        DrawCommandIcon(iconPath, iconPath, iconIndex, picture);
     IconPreviewImage->setPixmap(picture.pixmap);
     IconPreviewImage->setToolTip(QStringLiteral("Изменить"));
 }
@@ -249,6 +288,14 @@ void TfmCommandOptions::Save()
         return;
     TCommand* c = m_command;
     const bool wasEmpty = c->IsEmpty();
+    QString iconPath;
+    int iconIndex = 0;
+    IconToSave(&iconPath, &iconIndex);
+    if (iconPath != IconPathEdit->text()) {
+        IconPathEdit->setText(iconPath);
+        m_chosenIconFile = iconPath;
+        m_chosenIconIndex = iconIndex;
+    }
     c->SetExePath(ExePathEdit->text());
     c->SetParameters(ParametersEdit->text());
     c->SetDescription(DescriptionEdit->text());
@@ -334,17 +381,17 @@ void TfmCommandOptions::btnFileClick()
             info.targetPath = file;
         if (info.iconPath.isEmpty())
             info.iconPath = info.targetPath;
-        ExePathEdit->setText(info.targetPath);
-        ParametersEdit->setText(info.arguments);
-        DescriptionEdit->setText(info.description);
+        SetWholeText(ExePathEdit, info.targetPath);
+        SetWholeText(ParametersEdit, info.arguments);
+        SetWholeText(DescriptionEdit, info.description);
         IconPathEdit->setText(info.iconPath);
         m_chosenIconIndex = info.iconIndex;
         RefreshPreview();
         return;
     }
     // Any other file, and a shortcut the user keeps as it is: the file itself is the command.
-    ExePathEdit->setText(file);
-    DescriptionEdit->setText(CommandDisplayName(QString(), file));
+    SetWholeText(ExePathEdit, file);
+    SetWholeText(DescriptionEdit, CommandDisplayName(QString(), file));
     IconPathEdit->setText(file);
     m_chosenIconIndex = 0;
     RefreshPreview();
@@ -362,7 +409,7 @@ void TfmCommandOptions::btnFolderClick()
         return;
     if (!folder.endsWith(PathSeparator))
         folder += PathSeparator;
-    ExePathEdit->setText(folder);
+    SetWholeText(ExePathEdit, folder);
     if (IconPathEdit->text().isEmpty()) {
         IconPathEdit->setText(Folders::shell32Path());
         m_chosenIconIndex = 3;

@@ -58,6 +58,9 @@ private:
     void FillButtonsList(int page);
     void Show(int page, int position);
     void RefreshPreview();
+    // The icon a save stores: the chosen one, or for an empty icon field the one the file and
+    // folder buttons give the path in the command field.
+    void IconToSave(QString* path, int* index) const;
     void ExePathEditChange(QLineEdit* edit);
     void SelectSilently(QComboBox* box, int index);
 

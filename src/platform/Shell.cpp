@@ -273,11 +273,15 @@ void ClearShellTexts()
 
 bool LaunchCommand(const QString& path, const QString& parameters)
 {
-    if (Shell().Execute(path, parameters, ExtractFilePath(path)))
+    IShell& shell = Shell();
+    if (shell.Execute(path, parameters, ExtractFilePath(path)))
         return true;
-    ShowMessage(QStringLiteral("Не удаётся запустить команду\r\"") + path + QStringLiteral("\" ") +
-                    parameters,
-                QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
+    QString text = QStringLiteral("Не удаётся запустить команду\r\"") + path +
+                   QStringLiteral("\" ") + parameters;
+    const QString reason = shell.ExecuteFailure();
+    if (!reason.isEmpty())
+        text += u'\r' + reason;
+    ShowMessage(text, QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
     return false;
 }
 
@@ -313,6 +317,11 @@ void PlayEventSound(int kind)
 TShortcutInfo ReadShortcut(const QString& shortcutFile)
 {
     return Shell().ReadShortcut(shortcutFile);
+}
+
+bool CheckShortcut(const QString& shortcutFile, QString* reason)
+{
+    return Shell().CheckShortcut(shortcutFile, reason);
 }
 
 bool WriteShortcut(const QString& targetPath, const QString& arguments,

@@ -58,10 +58,21 @@ public:
     // Starts a file; false when it could not be started (the caller reports it).
     virtual bool Execute(const QString& path, const QString& parameters,
                          const QString& workingFolder) = 0;
+    // Why the last Execute that returned false failed, in the user's words; empty when there is
+    // nothing to add to the failure message.
+    virtual QString ExecuteFailure() const { return {}; }
     // Plays one of the program's sounds without waiting; silent on any failure.
     virtual void PlaySound(int kind) = 0;
     // Empty fields for anything that cannot be read.
     virtual TShortcutInfo ReadShortcut(const QString& shortcutFile) = 0;
+    // False, with the reason in the user's words, for a shortcut file that is damaged or can't
+    // start anything, so it never becomes a command that fails when run.
+    virtual bool CheckShortcut(const QString& shortcutFile, QString* reason)
+    {
+        Q_UNUSED(shortcutFile);
+        Q_UNUSED(reason);
+        return true;
+    }
     virtual bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                                int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
@@ -98,6 +109,7 @@ void ClearShellTexts();
 bool LaunchCommand(const QString& path, const QString& parameters);
 void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
+bool CheckShortcut(const QString& shortcutFile, QString* reason);
 bool WriteShortcut(const QString& targetPath, const QString& arguments,
                    const QString& workingFolder, const QString& shortcutFile,
                    const QString& description, const QString& iconPath, int iconIndex,

@@ -3,10 +3,18 @@
 #include <QAbstractNativeEventFilter>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #ifdef Q_OS_WIN
 #include "platform/win/WinSingleInstance.h"
@@ -51,13 +59,57 @@ private:
 } // namespace
 #endif
 
+#ifndef Q_OS_WIN
+namespace {
+
+// A folder only this user can enter: made with mode 0700 when missing, and taken only when it
+// is a real folder (not a link) that belongs to the user. Anyone can make a folder of that name
+// in the temporary folder first; such a folder is not used.
+bool OwnPrivateFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid())
+        return false;
+    if ((info.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+} // namespace
+#endif
+
+QString TSingleInstance::UserRuntimeFolder(const QString& runtimeLocation,
+                                           const QString& tempFolder, const QString& cacheLocation)
+{
+    if (!runtimeLocation.isEmpty())
+        return runtimeLocation;
+#ifndef Q_OS_WIN
+    // The shared temporary folder itself would let one user's lock keep every other user out.
+    if (!tempFolder.isEmpty()) {
+        const QString own =
+            tempFolder + QStringLiteral("/kestrolin-") + QString::number(::geteuid());
+        if (OwnPrivateFolder(own))
+            return own;
+    }
+#else
+    Q_UNUSED(tempFolder);
+#endif
+    const QString cache =
+        cacheLocation.isEmpty() ? QDir::homePath() + QStringLiteral("/.cache") : cacheLocation;
+    return cache + QStringLiteral("/kestrolin");
+}
+
 TSingleInstance::TSingleInstance(const QString& runtimeFolder, QObject* parent)
     : QObject(parent), m_folder(runtimeFolder)
 {
     if (m_folder.isEmpty())
-        m_folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (m_folder.isEmpty())
-        m_folder = QDir::tempPath();
+        m_folder = UserRuntimeFolder(
+            QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), QDir::tempPath(),
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
     QDir().mkpath(m_folder);
 }
 
@@ -73,29 +125,45 @@ QString TSingleInstance::socketPath() const
     return m_folder + QStringLiteral("/kestrolin.socket");
 }
 
-bool TSingleInstance::becomePrimary()
+TSingleInstance::TRole TSingleInstance::becomePrimary(QString* reason)
 {
 #ifdef Q_OS_WIN
+    Q_UNUSED(reason);
     const UINT message = winshell::RegisterActivationMessage();
     if (winshell::AnotherInstanceRuns())
-        return false;
+        return TRole::Secondary;
     m_windowsFilter = std::make_unique<TActivationFilter>(this, message);
     QCoreApplication::instance()->installNativeEventFilter(m_windowsFilter.get());
-    return true;
+    return TRole::Primary;
 #else
     m_lock = std::make_unique<QLockFile>(lockPath());
     // A lock left by a copy that crashed is taken over: QLockFile checks whether its owner lives.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
+        const QLockFile::LockError error = m_lock->error();
         m_lock.reset();
-        return false;
+        if (error == QLockFile::LockFailedError)
+            return TRole::Secondary;
+        if (reason) {
+            const QFileInfo folder(m_folder);
+            if (!folder.isDir())
+                *reason = QStringLiteral("Папки %1 нет, и создать её не удаётся.")
+                              .arg(QDir::toNativeSeparators(m_folder));
+            else if (error == QLockFile::PermissionError)
+                *reason = QStringLiteral("Нет прав на запись файла %1.")
+                              .arg(QDir::toNativeSeparators(lockPath()));
+            else
+                *reason = QStringLiteral("Не удаётся создать файл %1.")
+                              .arg(QDir::toNativeSeparators(lockPath()));
+        }
+        return TRole::Failed;
     }
     QLocalServer::removeServer(socketPath());
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::onNewConnection);
     m_server->listen(socketPath());
-    return true;
+    return TRole::Primary;
 #endif
 }
 

@@ -18,17 +18,30 @@ class TSingleInstance : public QObject
 {
     Q_OBJECT
 public:
-    // runtimeFolder: where the lock and the socket live; empty means the user's runtime folder.
+    // runtimeFolder: where the lock and the socket live; empty means the user's own folder for
+    // them (UserRuntimeFolder).
     explicit TSingleInstance(const QString& runtimeFolder = QString(), QObject* parent = nullptr);
     ~TSingleInstance() override;
 
-    // True when this copy holds the lock and now listens for requests.
-    bool becomePrimary();
+    enum class TRole
+    {
+        Primary,   // this copy holds the lock and now listens for requests
+        Secondary, // another copy of this user runs
+        Failed     // the lock could not be taken at all; the reason says why
+    };
+    TRole becomePrimary(QString* reason = nullptr);
     // Sends a request to the running copy, waiting at most timeoutMs; true when delivered.
     bool sendToPrimary(const QByteArray& request, int timeoutMs = 1000) const;
 
     QString lockPath() const;
     QString socketPath() const;
+
+    // The user's runtime folder when there is a usable one; otherwise a folder of the user's
+    // own in the temporary folder ("kestrolin-" and the user id, mode 0700, owned by the user),
+    // never the shared temporary folder itself; otherwise a folder in the user's cache folder.
+    // The arguments stand for the places the system names, for tests.
+    static QString UserRuntimeFolder(const QString& runtimeLocation, const QString& tempFolder,
+                                     const QString& cacheLocation);
 
 signals:
     void activationRequested();

@@ -79,11 +79,12 @@ void ExportSettings(const QString& appFolder, const QDate& today, QWidget* paren
         ArchiveExtension, false);
     if (path.isEmpty())
         return;
-    // Not every platform's chooser appends the default extension itself.
+    // Not every platform's chooser appends the default extension itself, and a name with a point
+    // in it ("06.12.2026 settings") has no extension of an archive either.
     const QString fileName = QFileInfo(path).fileName();
     if (fileName.endsWith(u'.'))
         path += ArchiveExtension;
-    else if (QFileInfo(path).suffix().isEmpty())
+    else if (!fileName.endsWith(u'.' + ArchiveExtension, Qt::CaseInsensitive))
         path += u'.' + ArchiveExtension;
 
     if (NamesSettingsFile(path, appFolder)) {
@@ -96,24 +97,42 @@ void ExportSettings(const QString& appFolder, const QDate& today, QWidget* paren
 
     QString error;
     bool done = false;
+    int packed = 0;
+    QStringList skipped;
     try {
         TZip zip;
         zip.SetOverwrite(true);
         for (const QString& name : SettingsFileNames())
             zip.Files().append(QDir(appFolder).filePath(name));
         zip.SetArcName(path);
-        // The writer's own reports keep its plain error box.
-        zip.OnError = [](TZip*, const QString&) {
-            ShowMessage(QStringLiteral("Error!"), QStringLiteral("Error!"), MB::OK | MB::ICONERROR);
-        };
+        // The export says at the end what went wrong, naming the files; the writer's reports
+        // would only be a bare box on the way.
+        zip.OnError = [](TZip*, const QString&) {};
         done = zip.Compress(&error);
+        packed = zip.PackedCount();
+        skipped = zip.SkippedFiles();
     } catch (const std::bad_alloc&) {
         error = QStringLiteral("Недостаточно памяти.");
     }
+    QString notPacked;
+    for (const QString& file : std::as_const(skipped))
+        notPacked += u'\r' + QDir::toNativeSeparators(file);
+    // Without a single file packed there is no archive to speak of.
+    if (done && packed == 0) {
+        done = false;
+        error = skipped.isEmpty()
+                    ? QStringLiteral("В папке программы нет ни одного файла настроек:\r%1")
+                          .arg(QDir::toNativeSeparators(appFolder))
+                    : QStringLiteral("Не удалось упаковать ни один файл настроек:") + notPacked;
+        notPacked.clear();
+    }
+    if (!notPacked.isEmpty())
+        notPacked.prepend(QStringLiteral("\rНе удалось упаковать, в архив не вошли:"));
     if (done)
-        ShowMessage(QStringLiteral("Экспорт произведён!\r") + QDir::toNativeSeparators(path),
-                    QStringLiteral("Экспорт"), MB::OK);
+        ShowMessage(
+            QStringLiteral("Экспорт произведён!\r") + QDir::toNativeSeparators(path) + notPacked,
+            QStringLiteral("Экспорт"), notPacked.isEmpty() ? MB::OK : MB::OK | MB::ICONWARNING);
     else
-        ShowMessage(QStringLiteral("Ошибка при Экспорте!\r") + error, QStringLiteral("Ошибка!"),
-                    MB::OK);
+        ShowMessage(QStringLiteral("Ошибка при Экспорте!\r") + error + notPacked,
+                    QStringLiteral("Ошибка!"), MB::OK);
 }

@@ -148,6 +148,8 @@ void TZip::Report(const QString& message)
 
 bool TZip::Compress(QString* error)
 {
+    m_packedCount = 0;
+    m_skippedFiles.clear();
     const auto fail = [error](const QString& message) {
         if (error)
             *error = message;
@@ -210,16 +212,19 @@ bool TZip::Compress(QString* error)
         QFile input(entry.path);
         // Checked again: the file may have been replaced since it was listed.
         if (!info.isFile() || !input.open(QIODevice::ReadOnly)) {
+            m_skippedFiles.append(entry.path);
             Report(QStringLiteral("Cannot open %1, go just next...").arg(entry.fileName));
             continue;
         }
         if (input.size() >= Max32) {
+            m_skippedFiles.append(entry.path);
             Report(QStringLiteral("File %1 is too large for the archive, go just next...")
                        .arg(entry.fileName));
             continue;
         }
         const QByteArray content = input.readAll();
         if (input.error() != QFileDevice::NoError || content.size() >= Max32) {
+            m_skippedFiles.append(entry.path);
             Report(QStringLiteral("Cannot read %1, go just next...").arg(entry.fileName));
             continue;
         }
@@ -260,6 +265,13 @@ bool TZip::Compress(QString* error)
         written.push_back(std::move(record));
     }
 
+    if (written.empty()) {
+        // Every file was skipped: an archive without entries would only replace an earlier one.
+        archive.cancelWriting();
+        Report(QStringLiteral("No files for compress!"));
+        return true;
+    }
+
     const qint64 directoryOffset = offset;
     QByteArray directory;
     for (const WrittenEntry& record : written) {
@@ -293,5 +305,6 @@ bool TZip::Compress(QString* error)
     if (!archive.commit())
         return fail(QStringLiteral("Не удалось записать архив %1: %2")
                         .arg(m_arcName, archive.errorString()));
+    m_packedCount = int(written.size());
     return true;
 }

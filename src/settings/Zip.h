@@ -46,10 +46,18 @@ public:
     // through OnError do not count as failures.
     bool Compress(QString* error = nullptr);
 
+    // What the last Compress packed: the number of files in the archive it wrote (0 when it
+    // wrote none, which it reports without failing), and the listed files that could not be
+    // read into it, with their paths as given.
+    int PackedCount() const { return m_packedCount; }
+    const QStringList& SkippedFiles() const { return m_skippedFiles; }
+
 private:
     void Report(const QString& message);
 
     QString m_arcName;
     QStringList m_files;
     bool m_overwrite = false;
+    int m_packedCount = 0;
+    QStringList m_skippedFiles;
 };

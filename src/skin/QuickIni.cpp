@@ -24,10 +24,12 @@ QString trimmed(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString decodeText(const QByteArray& bytes)
+} // namespace
+
+QString skinText(const QByteArray& bytes)
 {
-    // Descriptions are written in the single-byte code page of the skin's author; the program's
-    // own is Windows-1251. Most are plain ASCII, which needs no converter.
+    // Skins are written in the single-byte code page of the skin's author; the program's own is
+    // Windows-1251. Most are plain ASCII, which needs no converter.
     if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
     QStringDecoder cp1251("windows-1251");
@@ -36,7 +38,13 @@ QString decodeText(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-} // namespace
+QByteArray skinBytes(const QString& text)
+{
+    QStringEncoder cp1251("windows-1251");
+    if (cp1251.isValid())
+        return cp1251(text);
+    return text.toLatin1();
+}
 
 QString skinLowerCase(const QString& text)
 {
@@ -55,7 +63,7 @@ void TQuickIni::Load(const QByteArray& bytes)
     m_keys.clear();
 
     const qsizetype nul = bytes.indexOf('\0');
-    const QString text = decodeText(nul >= 0 ? bytes.left(nul) : bytes);
+    const QString text = skinText(nul >= 0 ? bytes.left(nul) : bytes);
     qsizetype start = 0;
     const qsizetype size = text.size();
     while (start <= size) {

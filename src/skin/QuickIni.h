@@ -36,3 +36,7 @@ private:
 
 // Changes only the ASCII letters A to Z, as names in skin files are compared.
 QString skinLowerCase(const QString& text);
+// The single-byte text of a skin (its description and its entry names, which must read alike so
+// that the names match) and back.
+QString skinText(const QByteArray& bytes);
+QByteArray skinBytes(const QString& text);

@@ -107,7 +107,8 @@ TSkinReader::Status TSkinReader::LoadArchive(const QByteArray& archive, QString*
             setError(error, damaged(QStringLiteral("в архиве больше %1 записей").arg(MaxEntries)));
             return Status::Damaged;
         }
-        names.append(skinLowerCase(QString::fromLatin1(nameText.mid(start, end - start))));
+        // Read as the description is, so a picture name with letters beyond ASCII matches it.
+        names.append(skinLowerCase(skinText(nameText.mid(start, end - start))));
         if (end < nameText.size() && nameText[end] == '\r' && end + 1 < nameText.size() &&
             nameText[end + 1] == '\n')
             ++end;
@@ -179,7 +180,7 @@ QByteArray TSkinReader::BuildArchive(const QList<QPair<QString, QByteArray>>& en
     QByteArray names;
     qint64 dataSize = 0;
     for (const auto& entry : entries) {
-        names.append(entry.first.toLatin1());
+        names.append(skinBytes(entry.first));
         names.append("\r\n");
         dataSize += entry.second.size();
     }

@@ -51,7 +51,7 @@ public:
     QByteArray FetchEntryContaining(const QString& text, QString* fullName = nullptr) const;
 
     // Builds the archive and the skin file from named entries, in the given order; the names
-    // must be single-byte text without line breaks. For the packer and the tests.
+    // must be single-byte text (Windows-1251) without line breaks. For the packer and the tests.
     static QByteArray BuildArchive(const QList<QPair<QString, QByteArray>>& entries,
                                    qint32 formatNumber = FormatNumber);
     static QByteArray BuildSkinFile(const QList<QPair<QString, QByteArray>>& entries);

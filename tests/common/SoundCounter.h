@@ -17,7 +17,12 @@ public:
         return m_real.Execute(p, a, w);
     }
     void PlaySound(int kind) override { sounds.append(kind); }
+    QString ExecuteFailure() const override { return m_real.ExecuteFailure(); }
     TShortcutInfo ReadShortcut(const QString& f) override { return m_real.ReadShortcut(f); }
+    bool CheckShortcut(const QString& f, QString* reason) override
+    {
+        return m_real.CheckShortcut(f, reason);
+    }
     bool WriteShortcut(const TShortcutInfo& i, const QString& f, int m) override
     {
         return m_real.WriteShortcut(i, f, m);

@@ -94,6 +94,72 @@ private slots:
         QCOMPARE(d.result(), int(QDialog::Accepted));
     }
 
+    void storedLongNameStaysWhole()
+    {
+        // A caption longer than can be typed, stored earlier: shown whole, given back whole.
+        const QString stored = QStringLiteral("Программы для работы");
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::RenamePage, {}, {}, stored);
+        QCOMPARE(d.Edit->text(), stored);
+        onModal([&d](QWidget*) {
+            d.Edit->end(false);
+            d.Edit->insert(QStringLiteral("абв")); // typed or pasted: no room for more
+            QTest::keyClick(d.Edit, Qt::Key_Return);
+        });
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(d.PageName(), stored);
+        // What was deleted can be typed again, no more.
+        onModal([&d](QWidget*) {
+            d.Edit->end(false);
+            QTest::keyClick(d.Edit, Qt::Key_Backspace);
+            d.Edit->insert(QStringLiteral("ыйй"));
+            QTest::keyClick(d.Edit, Qt::Key_Return);
+        });
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(d.PageName(), stored.chopped(1) + QStringLiteral("ы"));
+    }
+
+    void emptyNameIsRefused()
+    {
+        TScriptedMessageBoxes boxes;
+        TfmAddRenamePage d(nullptr, TfmAddRenamePage::AddPage, {}, {}, QStringLiteral("Новая"));
+        QList<bool> openAfterOk;
+        onModal([&d, &openAfterOk](QWidget*) {
+            for (const QString& name : {QString(), QStringLiteral("  \t ")}) {
+                d.Edit->setText(name);
+                d.OkButton->click();
+                openAfterOk.append(d.isVisible());
+            }
+            // Blanks around a name go, as they would at the next start.
+            d.Edit->setText(QStringLiteral("  Игры "));
+            QTest::keyClick(d.Edit, Qt::Key_Return);
+        });
+        boxes.expect(IDOK);
+        boxes.expect(IDOK);
+        QCOMPARE(d.exec(), int(QDialog::Accepted));
+        QCOMPARE(openAfterOk, QList<bool>({true, true}));
+        QCOMPARE(d.PageName(), QStringLiteral("Игры"));
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("Введите название страницы!"));
+        QCOMPARE(boxes.shown[0].caption, QStringLiteral("Ошибка"));
+        QCOMPARE(boxes.shown[0].flags, MB::OK | MB::ICONERROR);
+
+        // Rename mode too; a page whose name can't be edited asks nothing.
+        TfmAddRenamePage r(nullptr, TfmAddRenamePage::RenamePage, {}, {}, QStringLiteral("Игры"));
+        onModal([&r](QWidget*) {
+            r.Edit->clear();
+            r.OkButton->click();
+            r.CancelButton->click();
+        });
+        boxes.expect(IDOK);
+        QCOMPARE(r.exec(), int(QDialog::Rejected));
+        QCOMPARE(boxes.shown.size(), 3);
+        TfmAddRenamePage c(nullptr, TfmAddRenamePage::ChangeImage, {}, {}, QString());
+        onModal([&c](QWidget*) { c.OkButton->click(); });
+        QCOMPARE(c.exec(), int(QDialog::Accepted));
+        QCOMPARE(boxes.shown.size(), 3);
+        QVERIFY(!boxes.unexpected);
+    }
+
     void changeImageMode()
     {
         TfmAddRenamePage d(nullptr, TfmAddRenamePage::ChangeImage, {"Дом"}, {square(Qt::red)},

@@ -430,6 +430,91 @@ private slots:
         QVERIFY(!boxes.unexpected);
     }
 
+    void longValuesAreShownAndKeptWhole()
+    {
+        TProfile p;
+        TCommand* c = p.button(1, 0);
+        const QString path = "/opt/" + QString(400, u'p') + "/run";
+        const QString parameters = QString(300, u'a') + " --last";
+        const QString description = QString(1000, u'о');
+        const QString icon = "/icons/" + QString(600, u'i') + ".png";
+        c->SetExePath(path);
+        c->SetParameters(parameters);
+        c->SetDescription(description);
+        c->SetIconPath(icon);
+        c->SetIconIndex(2);
+        QVERIFY(c->Save());
+
+        // Nothing touched: nothing changed, nothing asked (the question is on), nothing cut.
+        TScriptedMessageBoxes boxes;
+        auto d = p.dialog(1, 0);
+        QCOMPARE(d->ExePathEdit->text(), path);
+        QCOMPARE(d->ParametersEdit->text(), parameters);
+        QCOMPARE(d->DescriptionEdit->text(), description);
+        QCOMPARE(d->IconPathEdit->text(), icon);
+        QVERIFY(!d->Changed());
+        d->OkButton->click();
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(p.commands->readString("1\\0", "Description", "-"), description);
+        QCOMPARE(p.commands->readString("1\\0", "Parameters", "-"), parameters);
+
+        // Typing never makes a long value longer than it was: a letter deleted can come back,
+        // no more.
+        auto e = p.dialog(1, 0);
+        e->ParametersEdit->end(false);
+        QTest::keyClicks(e->ParametersEdit, "zz");
+        QCOMPARE(e->ParametersEdit->text(), parameters);
+        QTest::keyClick(e->ParametersEdit, Qt::Key_Backspace);
+        QTest::keyClicks(e->ParametersEdit, "zz");
+        QCOMPARE(e->ParametersEdit->text(), parameters.chopped(1) + "z");
+        // A short value takes at most 255 typed characters, and the next button's long value
+        // is shown whole again.
+        e->LaunchButtonsComboBox->setCurrentIndex(1);
+        p.confirmationOff();
+        e->LaunchButtonsComboBoxChange();
+        QTest::keyClicks(e->DescriptionEdit, QString(300, u'x'));
+        QCOMPARE(e->DescriptionEdit->text(), QString(255, u'x'));
+        e->LaunchButtonsComboBox->setCurrentIndex(0);
+        e->LaunchButtonsComboBoxChange();
+        QCOMPARE(e->DescriptionEdit->text(), description);
+        QCOMPARE(e->ParametersEdit->text(), parameters.chopped(1) + "z");
+    }
+
+    void typedPathGetsTheIconOfItsFile()
+    {
+        TProfile p;
+        p.confirmationOff();
+        auto d = p.dialog(1, 1);
+        QTest::keyClicks(d->ExePathEdit, p.tool);
+        // The preview shows what the button will show: the file's own icon.
+        TCommandPicture expected;
+        DrawCommandIcon(p.tool, p.tool, 0, expected);
+        QCOMPARE(d->IconPreviewImage->pixmap().toImage(), expected.pixmap.toImage());
+        QVERIFY(d->IconPathEdit->text().isEmpty());
+        d->OkButton->click();
+        // Saved with the file as its icon, index 0, as the file button gives it: a click on
+        // the button runs it instead of opening the dialog for a missing icon.
+        TCommand* c = p.button(1, 1);
+        QCOMPARE(c->IconPath(), p.tool);
+        QCOMPARE(c->IconIndex(), 0);
+        QCOMPARE(p.commands->readString("1\\1", "IconPath", "-"), p.tool);
+        QVERIFY(TargetExists(c->ExePath()) && IconFileExists(c->IconPath()));
+        QVERIFY(!c->Hint().contains(QStringLiteral("Файл иконки не найден!")));
+
+        // A typed folder gets the folder picture, as the folder button gives it.
+        auto e = p.dialog(1, 2);
+        QTest::keyClicks(e->ExePathEdit, p.dir.path() + u'/');
+        e->OkButton->click();
+        QCOMPARE(p.button(1, 2)->IconPath(), Folders::shell32Path());
+        QCOMPARE(p.button(1, 2)->IconIndex(), 3);
+
+        // A chosen icon stays as it was chosen.
+        auto f = p.dialog(0, 0);
+        QTest::keyClicks(f->ExePathEdit, "x");
+        f->OkButton->click();
+        QCOMPARE(p.button(0, 0)->IconPath(), p.tool);
+    }
+
     void savedMissingProgramSendsNoNotice()
     {
         TProfile p;

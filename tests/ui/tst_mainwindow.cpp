@@ -130,11 +130,41 @@ private slots:
         QVERIFY(second->IsEmpty());
         QCOMPARE(shell.sounds, QList<int>({SoundDropShortCut, SoundDropShortCut}));
 
-        // A shortcut that cannot be read points at the shortcut file itself.
+        // A damaged shortcut, or one whose program is gone, is refused with the reason; the
+        // button keeps what it had, and nothing is asked before.
+        f.settings->Conformations()->Include(TSys_Conformations::ReplaceCommandOnDrop);
         const QString broken = f.file("broken.desktop");
         writeAll(broken, "\x01\x02 not an entry");
-        f.main->DropFiles({broken}, second);
-        QCOMPARE(second->ExePath(), broken);
+        const QString orphan = f.file("orphan.desktop");
+        writeAll(orphan, "[Desktop Entry]\nType=Application\nName=x\n"
+                         "Exec=kestrolin-no-such-program --x\n");
+        const QString folderEntry = f.file("folder.desktop");
+        writeAll(folderEntry, "[Desktop Entry]\nType=Directory\nName=x\n");
+        const QList<QPair<QString, QString>> refused = {
+            {broken, "Файл повреждён или не является ярлыком рабочего стола."},
+            {orphan, "Программа ярлыка не найдена: kestrolin-no-such-program"},
+            {folderEntry, "Ярлык этого вида (Directory) ничего не запускает."}};
+        for (const auto& [file, reason] : refused) {
+            for (TCommand* target : {second, first}) {
+                TScriptedMessageBoxes boxes;
+                boxes.expect(IDOK);
+                f.main->DropFiles({file}, target);
+                QCOMPARE(boxes.shown.size(), 1);
+                QCOMPARE(boxes.shown[0].text,
+                         "Ярлык не может стать командой:\r\"" + file + "\"\r" + reason);
+                QCOMPARE(boxes.shown[0].caption, QStringLiteral("Ошибка"));
+                QCOMPARE(boxes.shown[0].flags, MB::OK | MB::ICONERROR);
+            }
+            QVERIFY(second->IsEmpty());
+            QCOMPARE(first->Description(), QStringLiteral("Первый"));
+        }
+        QVERIFY(!f.commands->sectionExists("0\\1"));
+
+        // A link to a web page is whole: it is kept as the shortcut that opens it.
+        const QString web = f.file("web.desktop");
+        writeAll(web, "[Desktop Entry]\nType=Link\nName=Сайт\nURL=https://example.org/\n");
+        f.main->DropFiles({web}, second);
+        QCOMPARE(second->ExePath(), web);
     }
 
     void messages()

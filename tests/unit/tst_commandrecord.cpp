@@ -63,12 +63,12 @@ private slots:
         QCOMPARE(readAll(path),
                  QByteArray("[2\\14]\r\nExePath=/opt/My Tools/run.sh\r\nIconIndex=-1\r\n"));
 
-        // A number sign can't be kept: it comes back as a double quote.
+        // A number sign is kept.
         full.SetParameters("#1 \"two\"");
         QVERIFY(full.Save());
         TCommandRecord reread(2, 14, &file);
         QVERIFY(reread.Load());
-        QCOMPARE(reread.Parameters(), QString("\"1 \"two\""));
+        QCOMPARE(reread.Parameters(), QString("#1 \"two\""));
 
         // Other sections stay where they were when one is rewritten.
         TCommandRecord other(0, 1, &file);
@@ -77,13 +77,68 @@ private slots:
         full.SetDescription("Again");
         QVERIFY(full.Save());
         QCOMPARE(file.sections(), QStringList({"0\\1", "2\\14"}));
-        QCOMPARE(file.keys("2\\14"),
-                 QStringList({"ExePath", "IconIndex", "Description", "Parameters"}));
+        QCOMPARE(file.keys("2\\14"), QStringList({"ExePath", "IconIndex", "Description",
+                                                  "Parameters", "ParametersExact"}));
         // A command with only parameters is not empty: it is stored with an empty ExePath.
         QCOMPARE(file.keys("0\\1"), QStringList({"ExePath", "IconIndex", "Parameters"}));
 
         QVERIFY(other.EraseStored());
         QVERIFY(!readAll(path).contains("[0\\1]"));
+    }
+
+    void parametersReadBackExactly()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Commands.ini");
+        const QStringList samples = {
+            "#chan a#b \"x#y\" 100%",
+            "https://example.org/page#part",
+            "  two leading and one trailing ",
+            "'enclosed in apostrophes'",
+            "\"enclosed in quotes\"",
+            "#",
+            "\"",
+            QString(2047, u'#'),
+        };
+        for (int i = 0; i < samples.size(); ++i) {
+            IniFile file(path);
+            TCommandRecord command(0, i, &file);
+            command.SetExePath("/bin/echo");
+            command.SetParameters(samples[i]);
+            QVERIFY(command.Save());
+        }
+        const QByteArray stored = readAll(path);
+        // Readers that know only Parameters still find the old form there.
+        QVERIFY(stored.contains("\r\nParameters=#chan a#b #x#y# 100%\r\n"
+                                "ParametersExact=\"#chan a#b \"x#y\" 100%\"\r\n"));
+        {
+            // After a restart: a new file object, a new record.
+            IniFile file(path);
+            for (int i = 0; i < samples.size(); ++i) {
+                TCommandRecord loaded(0, i, &file);
+                QVERIFY(loaded.Load());
+                QCOMPARE(loaded.Parameters(), samples[i]);
+            }
+            // Parameters that the old form keeps get no second key.
+            QCOMPARE(file.keys("0\\4"), QStringList({"ExePath", "IconIndex", "Parameters"}));
+        }
+
+        // Files of older versions read as they always did, and a Parameters changed by someone
+        // who knows nothing of the exact copy wins over it.
+        writeAll(path, "[0\\0]\r\nExePath=/bin/echo\r\nParameters=#a b# c#d\r\n\r\n"
+                       "[0\\1]\r\nExePath=/bin/echo\r\nParameters=edited by hand\r\n"
+                       "ParametersExact=\"a#b\"\r\n");
+        IniFile file(path);
+        TCommandRecord old(0, 0, &file);
+        QVERIFY(old.Load());
+        QCOMPARE(old.Parameters(), QString("\"a b\" c\"d"));
+        TCommandRecord edited(0, 1, &file);
+        QVERIFY(edited.Load());
+        QCOMPARE(edited.Parameters(), QString("edited by hand"));
+        // Saved again without a number sign, the section loses the exact copy.
+        QVERIFY(edited.Save());
+        QCOMPARE(file.keys("0\\1"),
+                 QStringList({"ExePath", "IconIndex", "Description", "Parameters"}));
     }
 
     void loadRules()

@@ -121,6 +121,69 @@ private slots:
         QCOMPARE(boxes.shown.last().text, "Экспорт произведён!\r" + outFolder + "backup.zip");
         QVERIFY(!QFile::exists(outFolder + "backup"));
         QCOMPARE(runTool("unzip", {"-t", outFolder + "backup.zip"}).exitCode, 0);
+
+        // A point in the name is no extension of an archive; ".zip" in any case is.
+        for (const QString& typed : {QString("06.12.2026 settings"), QString("Backup.ZIP")}) {
+            dialogs.answer = outFolder + typed;
+            boxes.expect(IDOK);
+            ExportSettings(appFolder, SixthOfDecember);
+            const QString written =
+                typed.endsWith(".ZIP") ? outFolder + typed : outFolder + typed + ".zip";
+            QCOMPARE(boxes.shown.last().text, "Экспорт произведён!\r" + written);
+            QCOMPARE(runTool("unzip", {"-t", written}).exitCode, 0);
+        }
+        QVERIFY(!QFile::exists(outFolder + "06.12.2026 settings"));
+    }
+
+    void noArchiveIsNoSuccess()
+    {
+        // A settings file the writer has to leave out: bigger than a ZIP 2.0 entry can hold
+        // (a sparse file, it takes no room on the disk).
+        QTemporaryDir own;
+        const QString app = own.filePath("app") + u'/';
+        QDir().mkpath(app);
+        QFile huge(app + "PagesImages.dat");
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        if (!huge.resize(qint64(1) << 32))
+            QSKIP("no sparse files on this file system");
+        huge.close();
+        const QString archive = own.filePath("settings.zip");
+        writeAll(archive, "an earlier archive");
+
+        // Nothing else to pack: no success, and the earlier archive stays.
+        TScriptedFileDialogs dialogs;
+        TScriptedMessageBoxes boxes;
+        dialogs.answer = archive;
+        boxes.expect(IDOK);
+        ExportSettings(app, SixthOfDecember);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text, "Ошибка при Экспорте!\rНе удалось упаковать ни один файл "
+                                      "настроек:\r" +
+                                          app + "PagesImages.dat");
+        QCOMPARE(boxes.shown[0].caption, QString("Ошибка!"));
+        QCOMPARE(readAll(archive), QByteArray("an earlier archive"));
+
+        // With the others there: the archive, and the file left out named.
+        writeAll(app + "Options.ini", "[Options]\r\n");
+        boxes.expect(IDOK);
+        ExportSettings(app, SixthOfDecember);
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[1].text, "Экспорт произведён!\r" + archive +
+                                          "\rНе удалось упаковать, в архив не вошли:\r" + app +
+                                          "PagesImages.dat");
+        QCOMPARE(boxes.shown[1].caption, QString("Экспорт"));
+        QCOMPARE(boxes.shown[1].flags, MB::OK | MB::ICONWARNING);
+        QCOMPARE(entryNames(readWithPython(archive)), QStringList({"Options.ini"}));
+
+        // No settings file at all.
+        QVERIFY(QFile::remove(app + "Options.ini") && QFile::remove(app + "PagesImages.dat"));
+        QVERIFY(QFile::remove(archive));
+        boxes.expect(IDOK);
+        ExportSettings(app, SixthOfDecember);
+        QCOMPARE(boxes.shown[2].text,
+                 "Ошибка при Экспорте!\rВ папке программы нет ни одного файла настроек:\r" + app);
+        QVERIFY(!QFile::exists(archive));
+        QVERIFY(!boxes.unexpected);
     }
 
     void cancelWritesAndShowsNothing()
@@ -139,10 +202,8 @@ private slots:
         QVERIFY(QFile::link(appFolder + "Options.ini", outFolder + "options-link.zip"));
         QVERIFY(QFile::link(appFolder + "RunStat.ini", outFolder + "runstat-link.zip"));
         const QByteArray options = readAll(appFolder + "Options.ini");
-        const QStringList refused = {
-            appFolder + "Options.ini",      appFolder + "options.INI",
-            appFolder + "../app/Pages.ini", appFolder + "RunStat.ini",
-            outFolder + "options-link.zip", outFolder + "runstat-link.zip"};
+        const QStringList refused = {outFolder + "options-link.zip",
+                                     outFolder + "runstat-link.zip"};
         for (const QString& path : refused) {
             TScriptedFileDialogs dialogs;
             TScriptedMessageBoxes boxes;
@@ -159,16 +220,21 @@ private slots:
         QCOMPARE(readAll(appFolder + "Pages.ini"), QString("[0]\r\nCaption=Новая\r\n").toUtf8());
         QVERIFY(!QFile::exists(appFolder + "RunStat.ini"));
 
-        // Any other name in the settings folder is fine.
-        TScriptedFileDialogs dialogs;
-        TScriptedMessageBoxes boxes;
-        dialogs.answer = appFolder + "Options.ini.zip";
-        boxes.expect(IDOK);
-        ExportSettings(appFolder, SixthOfDecember);
-        QCOMPARE(boxes.shown[0].caption, QString("Экспорт"));
-        QCOMPARE(entryNames(readWithPython(appFolder + "Options.ini.zip")),
-                 QStringList({"Commands.ini", "Options.ini", "Pages.ini"}));
-        QFile::remove(appFolder + "Options.ini.zip");
+        // A settings file's name typed in the settings folder is no archive's name: it gets
+        // ".zip", and the settings file stays.
+        for (const QString& typed : {QString("Options.ini"), QString("../app/RunStat.ini")}) {
+            TScriptedFileDialogs dialogs;
+            TScriptedMessageBoxes boxes;
+            dialogs.answer = appFolder + typed;
+            boxes.expect(IDOK);
+            ExportSettings(appFolder, SixthOfDecember);
+            QCOMPARE(boxes.shown[0].text, "Экспорт произведён!\r" + appFolder + typed + ".zip");
+            QCOMPARE(entryNames(readWithPython(appFolder + typed + ".zip")),
+                     QStringList({"Commands.ini", "Options.ini", "Pages.ini"}));
+            QFile::remove(appFolder + typed + ".zip");
+        }
+        QCOMPARE(readAll(appFolder + "Options.ini"), options);
+        QVERIFY(!QFile::exists(appFolder + "RunStat.ini"));
     }
 
     void unwritableTargetReportsFailure()
@@ -177,18 +243,14 @@ private slots:
         TScriptedMessageBoxes boxes;
         const QString archive = outFolder + "missing folder/settings.zip";
         dialogs.answer = archive;
-        boxes.expect(IDOK); // the writer's own box
-        boxes.expect(IDOK); // the export's report
+        boxes.expect(IDOK); // one report, no bare "Error!" box before it
         ExportSettings(appFolder, SixthOfDecember);
-        QCOMPARE(boxes.shown.size(), 2);
-        QCOMPARE(boxes.shown[0].text, QString("Error!"));
-        QCOMPARE(boxes.shown[0].caption, QString("Error!"));
-        QCOMPARE(boxes.shown[0].flags, MB::OK | MB::ICONERROR);
-        QVERIFY2(boxes.shown[1].text.startsWith("Ошибка при Экспорте!\rНе удалось создать архив " +
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].text.startsWith("Ошибка при Экспорте!\rНе удалось создать архив " +
                                                 archive + ": "),
-                 qPrintable(boxes.shown[1].text));
-        QCOMPARE(boxes.shown[1].caption, QString("Ошибка!"));
-        QCOMPARE(boxes.shown[1].flags, MB::OK);
+                 qPrintable(boxes.shown[0].text));
+        QCOMPARE(boxes.shown[0].caption, QString("Ошибка!"));
+        QCOMPARE(boxes.shown[0].flags, MB::OK);
         QCOMPARE(readAll(appFolder + "Options.ini"), QByteArray("[Options]\r\nColCount=4\r\n"));
     }
 };

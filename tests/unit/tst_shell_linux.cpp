@@ -13,10 +13,13 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -124,14 +127,44 @@ private slots:
                  QStringList(
                      {"a", "b c", "d \"e\"", "f g", "h\"i", "", "", "$HOME", "*", "~", ";", "x"}));
         QCOMPARE(SplitShellWords(QStringLiteral("\"; rm -rf ~\"")), QStringList({"; rm -rf ~"}));
-        QCOMPARE(SplitShellWords(QStringLiteral("a\"b\"'c'd")), QStringList({"abcd"}));
-        QCOMPARE(SplitShellWords(QStringLiteral("\"unclosed quote")),
-                 QStringList({"unclosed quote"}));
+        QCOMPARE(SplitShellWords(QStringLiteral("a\"b\"'c d'")), QStringList({"abc d"}));
         QCOMPARE(SplitShellWords(QStringLiteral("   ")), QStringList());
 
-        const QStringList words{"plain", "with space",  "it's", "\"q\"", "",
-                                "$x",    "back\\slash", "Ж ж",  "50%"};
+        const QStringList words{"plain", "with space",  "it's",      "\"q\"",      "",
+                                "$x",    "back\\slash", "back\\\"q", "'",          "\"",
+                                "Ж ж",   "50%",         "'a b'",     "don't \"x\""};
         QCOMPARE(SplitShellWords(JoinShellWords(words)), words);
+        // What earlier versions wrote for a word with an apostrophe still reads as that word.
+        QCOMPARE(SplitShellWords(QStringLiteral("'it'\\''s'")), QStringList({"it's"}));
+    }
+
+    void parametersReachTheProgramAsTyped()
+    {
+        // Apostrophes inside words are letters; quotes without a partner stay as typed, and the
+        // words around them split at blanks as usual.
+        const QList<QPair<QString, QStringList>> cases = {
+            {"it's", {"it's"}},
+            {"don't 'stop me' now", {"don't", "stop me", "now"}},
+            {"'it's here' O'Brien's", {"it's here", "O'Brien's"}},
+            {"rock 'n' roll", {"rock", "n", "roll"}},
+            {"say \"hello world", {"say", "\"hello", "world"}},
+            {"say 'hello world", {"say", "'hello", "world"}},
+            {"5\" disk \"a b\"", {"5 disk a", "b\""}},
+            {"--title='My App' --x=\"a b\"", {"--title=My App", "--x=a b"}},
+            {"a\\ b \\\"q\\\" C:\\dir\\x \\\\ end\\",
+             {"a b", "\"q\"", "C:\\dir\\x", "\\", "end\\"}},
+            {"#chan a#b \"x#y\" 100%", {"#chan", "a#b", "x#y", "100%"}},
+        };
+        for (const auto& [typed, words] : cases)
+            QCOMPARE(SplitShellWords(typed), words);
+
+        // The same through a real program.
+        const QString out = m_dir.filePath(QStringLiteral("typed.txt"));
+        const QString script =
+            writeReportingScript(m_dir.filePath(QStringLiteral("typed.sh")), out);
+        TScriptedMessageBoxes boxes; // no box may appear
+        QVERIFY(LaunchCommand(script, QStringLiteral("it's \"a b\" 'c")));
+        QCOMPARE(waitForReport(out).mid(1), QStringList({"[it's]", "[a b]", "['c]"}));
     }
 
     void execLinesFollowTheEntryFormat()
@@ -535,6 +568,124 @@ private slots:
         }
         DrawCommandIconTo(shots, QStringLiteral("MY_WARNING_ICO"), text, QString());
         DrawCommandIconTo(shots, QStringLiteral("MY_ERROR_ICO"), missing, QString());
+    }
+
+    void documentsWithoutAnApplicationAreReported()
+    {
+        // A desktop of our own: its folders, its list of associations, and an opener that only
+        // writes down what it was asked to open.
+        const QString root = m_dir.filePath(QStringLiteral("desktop"));
+        const QString applications = root + QStringLiteral("/data/applications");
+        QVERIFY(QDir().mkpath(applications));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/sys/applications")));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/config")));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/bin")));
+        const QString opened = root + QStringLiteral("/opened.txt");
+        writeAll(root + QStringLiteral("/bin/xdg-open"),
+                 "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + opened.toUtf8() + ".tmp'\n" + "mv '" +
+                     opened.toUtf8() + ".tmp' '" + opened.toUtf8() + "'\n");
+        QFile::setPermissions(root + QStringLiteral("/bin/xdg-open"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString viewer = writeReportingScript(root + QStringLiteral("/bin/viewer"),
+                                                    root + QStringLiteral("/viewer.txt"));
+        // The type database stays in sight; nothing else of the system's data folders does.
+        const QString mime =
+            QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("mime"),
+                                   QStandardPaths::LocateDirectory);
+        if (!mime.isEmpty())
+            QVERIFY(QFile::link(mime, root + QStringLiteral("/sys/mime")));
+        const QList<QPair<const char*, QByteArray>> environment = {
+            {"XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8()},
+            {"XDG_DATA_DIRS", (root + QStringLiteral("/sys")).toUtf8()},
+            {"XDG_CONFIG_HOME", (root + QStringLiteral("/config")).toUtf8()},
+            {"XDG_CONFIG_DIRS", (root + QStringLiteral("/sysconfig")).toUtf8()},
+            {"XDG_CURRENT_DESKTOP", "Test"},
+            {"PATH", (root + QStringLiteral("/bin:")).toUtf8() + qgetenv("PATH")}};
+        QList<QByteArray> saved;
+        for (const auto& [name, value] : environment) {
+            saved.append(qgetenv(name));
+            qputenv(name, value);
+        }
+        const auto restore = qScopeGuard([&] {
+            for (qsizetype i = 0; i < environment.size(); ++i)
+                qputenv(environment[i].first, saved[i]);
+        });
+
+        const QString text = m_dir.filePath(QStringLiteral("read me.txt"));
+        writeAll(text, "hello");
+        const QString binary = m_dir.filePath(QStringLiteral("data.kestrolin-unknown"));
+        writeAll(binary, QByteArray("\x00\x01\x02\xff", 4));
+        const QString folder = m_dir.filePath(QStringLiteral("a folder")) + u'/';
+        QVERIFY(QDir().mkpath(folder));
+
+        // The message a failed run shows (empty when it ran), and whether a run reached the
+        // opener with the path.
+        const auto failure = [](const QString& path) {
+            TScriptedMessageBoxes boxes;
+            boxes.expect(IDOK);
+            if (LaunchCommand(path, QString()) || boxes.shown.size() != 1 ||
+                boxes.shown[0].caption != QStringLiteral("Ошибка запуска команды"))
+                return QString();
+            return boxes.shown[0].text;
+        };
+        const auto message = [](const QString& path, const QString& reason) {
+            return QStringLiteral("Не удаётся запустить команду\r\"") + path +
+                   QStringLiteral("\" \r") + reason;
+        };
+        const auto opens = [&opened](const QString& path) {
+            QFile::remove(opened);
+            TScriptedMessageBoxes boxes; // no box may appear
+            if (!LaunchCommand(path, QString()))
+                return false;
+            for (int i = 0; i < 400 && !QFile::exists(opened); ++i)
+                QTest::qWait(25);
+            const QUrl url = QUrl::fromEncoded(readAll(opened).trimmed());
+            return QFileInfo(url.toLocalFile()).canonicalFilePath() ==
+                   QFileInfo(path).canonicalFilePath();
+        };
+        const QString noTextViewer =
+            QStringLiteral("Нет программы, которая открывает файлы "
+                           "этого типа («%1», text/plain).")
+                .arg(QMimeDatabase().mimeTypeForName("text/plain").comment());
+        const QString noFolderViewer = QStringLiteral("Нет программы, которая открывает папки.");
+
+        // Nothing installed: documents and folders are refused, the opener is never asked.
+        QCOMPARE(failure(text), message(text, noTextViewer));
+        QCOMPARE(failure(folder), message(folder, noFolderViewer));
+        QVERIFY(!QFile::exists(opened));
+
+        // An entry that says it opens plain text: every text, but still not other files.
+        const QByteArray entry =
+            "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + viewer.toUtf8() +
+            " %f\nMimeType=text/plain;\n";
+        writeAll(applications + QStringLiteral("/viewer.desktop"), entry);
+        QVERIFY(opens(text));
+        QCOMPARE(
+            failure(binary),
+            message(
+                binary,
+                QStringLiteral("Нет программы, которая открывает файлы этого "
+                               "типа («%1», application/octet-stream).")
+                    .arg(QMimeDatabase().mimeTypeForName("application/octet-stream").comment())));
+
+        // The user's list removes it; a default that is not installed counts for nothing.
+        writeAll(
+            root + QStringLiteral("/config/mimeapps.list"),
+            "[Removed Associations]\ntext/plain=viewer.desktop;\n"
+            "[Default Applications]\ntext/plain=gone.desktop;\ninode/directory=gone.desktop\n");
+        QCOMPARE(failure(text), message(text, noTextViewer));
+        // The desktop's own list names an installed one, in a subfolder, for folders.
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/sys/applications/kde")));
+        writeAll(root + QStringLiteral("/sys/applications/kde/files.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Files\nExec=" + viewer.toUtf8() +
+                     " %U\n");
+        writeAll(root + QStringLiteral("/config/test-mimeapps.list"),
+                 "[Default Applications]\ninode/directory=kde-files.desktop;\n");
+        QVERIFY(opens(folder));
+        // An entry whose program is gone does not count.
+        writeAll(root + QStringLiteral("/sys/applications/kde/files.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Files\nExec=/no/such/files %U\n");
+        QCOMPARE(failure(folder), message(folder, noFolderViewer));
     }
 
 private:

@@ -214,6 +214,46 @@ private slots:
         QVERIFY(!skin.Part("Track").Image.isNull());
     }
 
+    void pictureNamesBeyondAscii()
+    {
+        // Names and description written in Windows-1251 by a Russian skin author: "Фон.bmp" and
+        // "Рамка.bmp", each named in the description as it is stored.
+        const QByteArray description = "[Personality]\r\nLeft=\xD4\xEE\xED.bmp\r\n"
+                                       "[Progress]\r\nBitmap=skins\\\xD0\xE0\xEC\xEA\xE0.bmp\r\n";
+        const QList<QPair<QByteArray, QByteArray>> entries = {
+            {"skin.ini", description},
+            {"\xD4\xEE\xED.bmp", bmp(3, 2, qRgb(255, 0, 0))},
+            {"\xD0\xE0\xEC\xEA\xE0.bmp", bmp(4, 4, qRgb(0, 0, 255))}};
+        QByteArray names;
+        QByteArray sizes;
+        QByteArray data;
+        for (const auto& [name, bytes] : entries) {
+            names += name + "\r\n";
+            QByteArray size(4, '\0');
+            qToLittleEndian<qint32>(qint32(bytes.size()), size.data());
+            sizes += size;
+            data += bytes;
+        }
+        QByteArray header(16, '\0');
+        qToLittleEndian<qint32>(20000, header.data());
+        qToLittleEndian<qint32>(qint32(names.size()), header.data() + 4);
+
+        TSkin skin;
+        QString error;
+        QCOMPARE(
+            TSkin::Load(TSkinReader::CompressArchive(header + names + sizes + data), &skin, &error),
+            TSkinReader::Status::Loaded);
+        QCOMPARE(skin.Left.Image.size(), QSize(3, 2));
+        QCOMPARE(skin.Part("Progress").Image.size(), QSize(4, 4));
+
+        // The packer's own archives spell such names the same way.
+        TSkinReader reader;
+        QCOMPARE(reader.LoadSkin(TSkinReader::BuildSkinFile({{"Фон.bmp", "x"}})),
+                 TSkinReader::Status::Loaded);
+        QCOMPARE(reader.Names(), QStringList({"Фон.bmp"}));
+        QCOMPARE(reader.FetchEntry("Фон.bmp"), QByteArray("x"));
+    }
+
     void skinWithoutDescriptionGetsDefaults()
     {
         TSkin skin;

@@ -50,13 +50,13 @@ private slots:
                                  {"Title.bmp", "title bytes"},
                                  {"EMPTY.bmp", ""},
                                  {"title.bmp", "second title"},
-                                 {QString::fromLatin1("Btn\xC0.bmp"), "latin"}};
+                                 {QStringLiteral("BtnА.bmp"), "latin"}};
         TSkinReader reader;
         QString error;
         QCOMPARE(reader.LoadSkin(TSkinReader::BuildSkinFile(entries), &error),
                  TSkinReader::Status::Loaded);
         QCOMPARE(reader.Names(), QStringList({"skin.ini", "title.bmp", "empty.bmp", "title.bmp",
-                                              QString::fromLatin1("btn\xC0.bmp")}));
+                                              QStringLiteral("btnА.bmp")}));
         QCOMPARE(reader.Sizes(), QList<qint32>({10, 11, 0, 12, 5}));
         QCOMPARE(reader.Header().size(), 16);
         for (int i = 0; i < entries.size(); ++i)

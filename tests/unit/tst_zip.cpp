@@ -272,11 +272,40 @@ private slots:
         QVERIFY(zip.Compress());
         QCOMPARE(errors, QStringList({"Cannot open Pages.ini, go just next...",
                                       "Cannot open RunStat.ini, go just next..."}));
+        QCOMPARE(zip.PackedCount(), 3);
+        QCOMPARE(zip.SkippedFiles(), QStringList({in + "Pages.ini", in + "RunStat.ini"}));
         const QJsonObject listing = readWithPython(path("vanish.zip"));
         QCOMPARE(entryNames(listing),
                  QStringList({"Commands.ini", "Options.ini", "PagesImages.dat"}));
         QCOMPARE(entryData(listing, "PagesImages.dat"), QByteArray("PagesImages.dat"));
         QCOMPARE(runTool("unzip", {"-t", path("vanish.zip")}).exitCode, 0);
+    }
+
+    void everyInputSkippedWritesNoArchive()
+    {
+        const QString in = folder("skipped");
+        // Too big for a ZIP 2.0 entry; sparse, so it takes no room on the disk.
+        QFile huge(in + "Huge.dat");
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        if (!huge.resize(qint64(1) << 32))
+            QSKIP("no sparse files on this file system");
+        huge.close();
+        writeAll(in + "old.zip", "an earlier archive");
+
+        TZip zip;
+        zip.Files() << in + "Huge.dat";
+        zip.SetArcName(in + "old.zip");
+        zip.SetOverwrite(true);
+        Events events;
+        events.attach(zip);
+        QVERIFY(zip.Compress());
+        QCOMPARE(events.errors, QStringList({"File Huge.dat is too large for the archive, go just "
+                                             "next...",
+                                             "No files for compress!"}));
+        QCOMPARE(zip.PackedCount(), 0);
+        QCOMPARE(zip.SkippedFiles(), QStringList({in + "Huge.dat"}));
+        QCOMPARE(readAll(in + "old.zip"), QByteArray("an earlier archive"));
+        QCOMPARE(QDir(in).entryList(QDir::Files | QDir::Hidden).size(), 2); // no temporary left
     }
 
     void failedWritesLeaveNoArchiveBehind()

@@ -1,64 +1,87 @@
 #include "platform/linux/CommandLine.h"
 
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+}
+
+bool isWordLetter(const QString& text, qsizetype i)
+{
+    return i >= 0 && i < text.size() && text.at(i).isLetterOrNumber();
+}
+
+// The double quote that closes one opened at `from`, skipping \" and \\; -1 when none does.
+qsizetype closingDoubleQuote(const QString& text, qsizetype from)
+{
+    for (qsizetype i = from + 1; i < text.size(); ++i) {
+        if (text.at(i) == u'\\' && i + 1 < text.size() &&
+            (text.at(i + 1) == u'"' || text.at(i + 1) == u'\\'))
+            ++i;
+        else if (text.at(i) == u'"')
+            return i;
+    }
+    return -1;
+}
+
+// The apostrophe that closes one opened at `from`: the first not followed by a letter or digit,
+// so that "'it's here'" keeps its inner apostrophe. -1 when none does.
+qsizetype closingApostrophe(const QString& text, qsizetype from)
+{
+    for (qsizetype i = from + 1; i < text.size(); ++i)
+        if (text.at(i) == u'\'' && !isWordLetter(text, i + 1))
+            return i;
+    return -1;
+}
+
+} // namespace
+
 QStringList SplitShellWords(const QString& text)
 {
     QStringList words;
     QString word;
     bool inWord = false;
-    enum
-    {
-        Plain,
-        Single,
-        Double
-    } quote = Plain;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
-        switch (quote) {
-        case Single:
-            if (c == u'\'')
-                quote = Plain;
-            else
+        if (isBlank(c)) {
+            if (inWord)
+                words.append(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == u'"') {
+            const qsizetype close = closingDoubleQuote(text, i);
+            if (close < 0) {
                 word += c;
-            break;
-        case Double:
-            if (c == u'"') {
-                quote = Plain;
-            } else if (c == u'\\' && i + 1 < n &&
-                       QStringView(u"\"\\$`\n").contains(text.at(i + 1))) {
-                if (text.at(i + 1) != u'\n')
-                    word += text.at(i + 1);
-                ++i;
-            } else {
-                word += c;
+                continue;
             }
-            break;
-        case Plain:
-            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-                if (inWord)
-                    words.append(word);
-                word.clear();
-                inWord = false;
-            } else if (c == u'\'') {
-                quote = Single;
-                inWord = true;
-            } else if (c == u'"') {
-                quote = Double;
-                inWord = true;
-            } else if (c == u'\\' && i + 1 < n) {
-                if (text.at(i + 1) != u'\n') {
-                    word += text.at(i + 1);
-                    inWord = true;
-                }
-                ++i;
-            } else {
-                word += c;
-                inWord = true;
+            for (qsizetype k = i + 1; k < close; ++k) {
+                if (text.at(k) == u'\\' && k + 1 < close &&
+                    (text.at(k + 1) == u'"' || text.at(k + 1) == u'\\'))
+                    ++k;
+                word += text.at(k);
             }
-            break;
+            i = close;
+        } else if (c == u'\'' && !isWordLetter(text, i - 1)) {
+            const qsizetype close = closingApostrophe(text, i);
+            if (close < 0) {
+                word += c;
+                continue;
+            }
+            word += QStringView(text).sliced(i + 1, close - i - 1);
+            i = close;
+        } else if (c == u'\\' && i + 1 < n &&
+                   (isBlank(text.at(i + 1)) || text.at(i + 1) == u'"' || text.at(i + 1) == u'\'' ||
+                    text.at(i + 1) == u'\\')) {
+            word += text.at(++i);
+        } else {
+            word += c;
         }
     }
-    // An unclosed quote runs to the end of the text, as far as it goes.
     if (inWord)
         words.append(word);
     return words;
@@ -80,9 +103,11 @@ QString QuoteShellWord(const QString& word)
     }
     if (plain)
         return word;
+    if (!word.contains(u'\''))
+        return u'\'' + word + u'\'';
     QString quoted = word;
-    quoted.replace(u'\'', QStringLiteral("'\\''"));
-    return u'\'' + quoted + u'\'';
+    quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return u'"' + quoted + u'"';
 }
 
 QString JoinShellWords(const QStringList& words)

@@ -4,6 +4,7 @@
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/IconTheme.h"
+#include "platform/linux/MimeApps.h"
 #include "settings/Folders.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,17 @@ bool startProgram(const QString& program, const QStringList& arguments,
 bool openWithDesktop(const QUrl& url)
 {
     return hasGui() && QDesktopServices::openUrl(url);
+}
+
+// Files and folders go to the desktop's opener, started as the window system's plugin would
+// start it; so they open also where a plugin offers no opener of its own.
+bool openFileWithDesktop(const QString& path)
+{
+    const QUrl url = QUrl::fromLocalFile(path);
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return QProcess::startDetached(opener, {QString::fromUtf8(url.toEncoded())});
+    return openWithDesktop(url);
 }
 
 // Runs a desktop entry the way the desktop would: its Exec line in its Path, or its URL.
@@ -204,14 +216,37 @@ QString XdgDesktopFolder(const QString& home, const QString& configHome,
     return withoutTrailingSeparator(home) + QStringLiteral("/Desktop");
 }
 
+bool TLinuxShell::OpenDocument(const QFileInfo& info)
+{
+    // The desktop's opener starts whatever the type asks for and fails where nobody sees it, so
+    // a type without an application is told before the opener is asked.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(info);
+    const QString name = type.isValid() ? type.name() : QStringLiteral("application/octet-stream");
+    if (!HasAssociatedApplication(MimeTypesToOpen(name))) {
+        if (info.isDir())
+            m_failure = QStringLiteral("Нет программы, которая открывает папки.");
+        else
+            m_failure = QStringLiteral("Нет программы, которая открывает файлы этого типа "
+                                       "(«%1», %2).")
+                            .arg(type.comment(), name);
+        return false;
+    }
+    if (openFileWithDesktop(info.absoluteFilePath()))
+        return true;
+    m_failure = QStringLiteral("Не удалось запустить программу рабочего стола, которая "
+                               "открывает файлы и папки (xdg-open).");
+    return false;
+}
+
 bool TLinuxShell::Execute(const QString& path, const QString& parameters,
                           const QString& workingFolder)
 {
+    m_failure.clear();
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
     if (info.isDir())
-        return openWithDesktop(QUrl::fromLocalFile(info.absoluteFilePath()));
+        return OpenDocument(info);
     if (!info.exists()) {
         // A bare program name is looked up on PATH, as the desktop's run dialog would.
         if (path.contains(u'/'))
@@ -224,7 +259,12 @@ bool TLinuxShell::Execute(const QString& path, const QString& parameters,
         return runDesktopEntry(TDesktopEntry::read(path), parameters, workingFolder);
     if (IsRunnableProgram(path))
         return startProgram(info.absoluteFilePath(), SplitShellWords(parameters), workingFolder);
-    return openWithDesktop(QUrl::fromLocalFile(info.absoluteFilePath()));
+    return OpenDocument(info);
+}
+
+QString TLinuxShell::ExecuteFailure() const
+{
+    return m_failure;
 }
 
 void TLinuxShell::PlaySound(int kind)
@@ -265,6 +305,33 @@ TShortcutInfo TLinuxShell::ReadShortcut(const QString& shortcutFile)
     const int index = entry.value(IconIndexKey).toInt(&ok);
     info.iconIndex = ok && index >= 0 && !info.iconPath.isEmpty() ? index : 0;
     return info;
+}
+
+bool TLinuxShell::CheckShortcut(const QString& shortcutFile, QString* reason)
+{
+    const auto refuse = [reason](const QString& text) {
+        if (reason)
+            *reason = text;
+        return false;
+    };
+    const TDesktopEntry entry = TDesktopEntry::read(shortcutFile);
+    if (!entry.isValid())
+        return refuse(QStringLiteral("Файл повреждён или не является ярлыком рабочего стола."));
+    const QString type = entry.value(QStringLiteral("Type"));
+    if (type == u"Link") {
+        const QUrl url(entry.value(QStringLiteral("URL")));
+        if (!url.isValid() || url.isEmpty())
+            return refuse(QStringLiteral("В ярлыке нет адреса, который он открывает."));
+        return true;
+    }
+    if (!type.isEmpty() && type != u"Application")
+        return refuse(QStringLiteral("Ярлык этого вида (%1) ничего не запускает.").arg(type));
+    const QStringList exec = SplitExecLine(entry.value(QStringLiteral("Exec")));
+    if (exec.isEmpty())
+        return refuse(QStringLiteral("В ярлыке нет команды запуска."));
+    if (ResolveProgram(exec.first()).isEmpty())
+        return refuse(QStringLiteral("Программа ярлыка не найдена: %1").arg(exec.first()));
+    return true;
 }
 
 bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,

@@ -3,6 +3,8 @@
 #include "platform/Shell.h"
 #include "platform/SoundPlayer.h"
 
+class QFileInfo;
+
 // The shell on a freedesktop desktop: desktop entries as shortcuts, XDG autostart and desktop
 // folders, programs started directly (never through a shell), everything else opened with the
 // desktop's default handler.
@@ -11,8 +13,10 @@ class TLinuxShell : public IShell
 public:
     bool Execute(const QString& path, const QString& parameters,
                  const QString& workingFolder) override;
+    QString ExecuteFailure() const override;
     void PlaySound(int kind) override;
     TShortcutInfo ReadShortcut(const QString& shortcutFile) override;
+    bool CheckShortcut(const QString& shortcutFile, QString* reason) override;
     bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                        int showMode) override;
     QPixmap ExtractIcon(const QString& file, int index, int size) override;
@@ -25,7 +29,11 @@ public:
     QDateTime ExecutableLastChange() override;
 
 private:
+    // Documents and folders go to the desktop's opener when their type has an application.
+    bool OpenDocument(const QFileInfo& info);
+
     TSoundPlayer m_sounds;
+    QString m_failure;
 };
 
 // The desktop folder as xdg-user-dirs defines it: $XDG_DESKTOP_DIR, else the XDG_DESKTOP_DIR line
