@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Shell.h"
-#include "platform/SoundPlayer.h"
+#include "platform/linux/SoundPlayer.h"
 
 class QFileInfo;
 
