@@ -1,19 +1,12 @@
 #include "settings/IniFile.h"
 
+#include "platform/FileReplace.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#endif
 
 #include <filesystem>
 #include <future>
@@ -72,54 +65,6 @@ DiskStamp stampOf(const QString& path)
     stamp.size = static_cast<qint64>(size);
     stamp.mtime = static_cast<qint64>(time.time_since_epoch().count());
     return stamp;
-}
-
-// Replaces the file's content at once: a new file beside it, synced, then renamed over the old
-// one, so a crash or a power cut leaves either the old or the new content. Compound edits batch
-// their writes, so the sync is paid once per user action.
-bool replaceFile(const QString& path, const QByteArray& bytes)
-{
-#ifdef Q_OS_WIN
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-#else
-    // A profile reached through a symbolic link is written where the link points.
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        target = info.canonicalFilePath();
-    const QByteArray finalName = QFile::encodeName(target);
-    QByteArray temporary = finalName + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    // The same permissions as the file it replaces; a new file gets what the umask allows.
-    struct stat old;
-    mode_t mode = 0;
-    if (::stat(finalName.constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = ::fchmod(fd, mode) == 0;
-    qsizetype written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            written += n;
-    }
-    ok = ok && ::fdatasync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.constData(), finalName.constData()) == 0;
-    if (!ok)
-        ::unlink(temporary.constData());
-    return ok;
-#endif
 }
 
 // Half of a UTF-16 surrogate pair, alone, cannot be written as UTF-8: it is read as U+FFFD, so
@@ -380,7 +325,7 @@ struct IniData
     {
         if (unreadable)
             return false;
-        const bool ok = replaceFile(path, serialize());
+        const bool ok = ReplaceFileContent(path, serialize());
         ++writes;
         stamp = stampOf(path);
         dirty = false;
