@@ -96,7 +96,8 @@ int RunKestrolin(int argc, char** argv)
     // Set before the shell texts are made: the last-change date is written in this locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
-    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings());
+    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
+                        Shell().WindowsFolder());
     services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
     SystemSettings = services.settings.get();
     InitializeShellTexts();

@@ -141,15 +141,25 @@ QString ExtractFileExt(const QString& path)
 
 bool TargetExists(const QString& path)
 {
+    return Shell().TargetExists(path);
+}
+
+bool IconFileExists(const QString& path)
+{
+    return Shell().FileExists(path);
+}
+
+bool IShell::TargetExists(const QString& path)
+{
     if (path.isEmpty())
         return false;
     if (ExtractFileName(path).isEmpty())
         return QFileInfo(path).isDir();
     // A folder named without its trailing separator does not count.
-    return IconFileExists(path);
+    return FileExists(path);
 }
 
-bool IconFileExists(const QString& path)
+bool IShell::FileExists(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -258,10 +268,24 @@ void InitializeShellTexts()
     IShell& shell = Shell();
     texts.startupFolder = shell.StartupFolder();
     texts.desktopFolder = shell.DesktopFolder();
-    texts.autorunShortcutPath =
-        texts.startupFolder + PathSeparator + Constants::ProductName + Constants::ShortcutExtension;
-    texts.versionText = FormatVersionText(shell.ExecutableVersion());
-    texts.lastChangeText = FormatLastChangeText(shell.ExecutableLastChange());
+    texts.autorunShortcutPath = shell.AutorunShortcutPath(texts.startupFolder);
+    texts.versionText = shell.VersionText();
+    texts.lastChangeText = shell.LastChangeText();
+}
+
+QString IShell::AutorunShortcutPath(const QString& startupFolder)
+{
+    return startupFolder + PathSeparator + Constants::ProductName + Constants::ShortcutExtension;
+}
+
+QString IShell::VersionText()
+{
+    return FormatVersionText(ExecutableVersion());
+}
+
+QString IShell::LastChangeText()
+{
+    return FormatLastChangeText(ExecutableLastChange());
 }
 
 void ClearShellTexts()
@@ -273,12 +297,16 @@ void ClearShellTexts()
 
 bool LaunchCommand(const QString& path, const QString& parameters)
 {
-    IShell& shell = Shell();
-    if (shell.Execute(path, parameters, ExtractFilePath(path)))
+    return Shell().LaunchCommand(path, parameters);
+}
+
+bool IShell::LaunchCommand(const QString& path, const QString& parameters)
+{
+    if (Execute(path, parameters, ExtractFilePath(path)))
         return true;
     QString text = QStringLiteral("Не удаётся запустить команду\r\"") + path +
                    QStringLiteral("\" ") + parameters;
-    const QString reason = shell.ExecuteFailure();
+    const QString reason = ExecuteFailure();
     if (!reason.isEmpty())
         text += u'\r' + reason;
     ShowMessage(text, QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
@@ -341,42 +369,73 @@ bool WriteShortcut(const QString& targetPath, const QString& arguments,
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
                            const QString& parameters, int iconIndex)
 {
+    Shell().CreateDesktopShortcut(DesktopFolder(), Folders::appFolder(), path, iconPath,
+                                  description, parameters, iconIndex);
+}
+
+void IShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
+                                   const QString& path, const QString& iconPath,
+                                   const QString& description, const QString& parameters,
+                                   int iconIndex)
+{
     // The description becomes the file name as it is; one that cannot be a file name (or that
     // would lead into another folder) gives no shortcut, silently.
     if (!IsValidFileName(description + Constants::ShortcutExtension) || description.isEmpty())
         return;
-    WriteShortcut(path, parameters, Folders::appFolder(),
-                  DesktopFolder() + PathSeparator + description + Constants::ShortcutExtension,
-                  description, iconPath, iconIndex, 1);
+    TShortcutInfo info;
+    info.targetPath = path;
+    info.arguments = parameters;
+    info.workingFolder = workingFolder;
+    info.description = description;
+    info.iconPath = iconPath;
+    info.iconIndex = iconIndex;
+    WriteShortcut(info, desktopFolder + PathSeparator + description + Constants::ShortcutExtension,
+                  1);
 }
 
 void RemoveAutorunShortcut()
 {
-    const QString path = AutorunShortcutPath();
-    if (QFileInfo(path).isFile())
-        QFile::remove(path);
+    Shell().RemoveAutorunShortcut(AutorunShortcutPath());
 }
 
 void CreateAutorunShortcut()
 {
-    RemoveAutorunShortcut();
-    // A fresh desktop may not have its autostart folder yet.
-    if (!StartupFolder().isEmpty())
-        QDir().mkpath(StartupFolder());
-    IShell& shell = Shell();
-    WriteShortcut(shell.ExecutablePath(), QString(), Folders::appFolder(), AutorunShortcutPath(),
-                  Constants::ProductName + QStringLiteral(" v.") + VersionText() +
-                      QStringLiteral(" от ") + LastChangeText(),
-                  shell.ProgramIconPath(), 0, 1);
+    Shell().CreateAutorunShortcut(AutorunShortcutPath(),
+                                  Constants::ProductName + QStringLiteral(" v.") + VersionText() +
+                                      QStringLiteral(" от ") + LastChangeText());
 }
 
 bool AutorunShortcutIsOurs()
 {
-    const QString path = AutorunShortcutPath();
-    if (!QFileInfo(path).isFile())
+    return Shell().AutorunShortcutIsOurs(AutorunShortcutPath());
+}
+
+void IShell::RemoveAutorunShortcut(const QString& shortcutFile)
+{
+    if (QFileInfo(shortcutFile).isFile())
+        QFile::remove(shortcutFile);
+}
+
+void IShell::CreateAutorunShortcut(const QString& shortcutFile, const QString& description)
+{
+    RemoveAutorunShortcut(shortcutFile);
+    // A fresh desktop may not have its autostart folder yet.
+    if (!::StartupFolder().isEmpty())
+        QDir().mkpath(::StartupFolder());
+    TShortcutInfo info;
+    info.targetPath = ExecutablePath();
+    info.workingFolder = Folders::appFolder();
+    info.description = description;
+    info.iconPath = ProgramIconPath();
+    WriteShortcut(info, shortcutFile, 1);
+}
+
+bool IShell::AutorunShortcutIsOurs(const QString& shortcutFile)
+{
+    if (!QFileInfo(shortcutFile).isFile())
         return false;
-    const QString target = ReadShortcut(path).targetPath;
-    return !target.isEmpty() && AsciiLowerCase(target) == AsciiLowerCase(Shell().ExecutablePath());
+    const QString target = ReadShortcut(shortcutFile).targetPath;
+    return !target.isEmpty() && AsciiLowerCase(target) == AsciiLowerCase(ExecutablePath());
 }
 
 // ---- Icons -----------------------------------------------------------------------------------
@@ -476,12 +535,17 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
 
 QString ExpandSystemRoot(const QString& path)
 {
+    return Shell().ExpandSystemRoot(path, Folders::windowsFolder());
+}
+
+QString IShell::ExpandSystemRoot(const QString& path, const QString& windowsFolder)
+{
     static const QString pattern = QStringLiteral("%systemroot%");
     const QString lowered = AsciiLowerCase(path);
     // Without a Windows folder there is nothing to expand to; the path stays as it was.
-    if (!lowered.contains(pattern) || Folders::windowsFolder().isEmpty())
+    if (!lowered.contains(pattern) || windowsFolder.isEmpty())
         return path;
-    return ReplaceAll(lowered, pattern, Folders::windowsFolder());
+    return ReplaceAll(lowered, pattern, windowsFolder);
 }
 
 // ---- Links -----------------------------------------------------------------------------------

@@ -90,6 +90,40 @@ public:
     virtual TVersionNumbers ExecutableVersion() { return {}; }
     // The executable's last-write time in local time; invalid when it cannot be read.
     virtual QDateTime ExecutableLastChange() { return {}; }
+    // The Windows folder, without a trailing separator; empty where there is none.
+    virtual QString WindowsFolder() { return {}; }
+
+    // What the program does through the shell. The defaults are the rules built on the calls
+    // above; a platform whose shell layer carries its own, separately tested rules (Windows:
+    // WinShellCore) answers with those, so the program runs the code its tests check.
+
+    // A path whose file-name part is empty names a folder, any other path a file.
+    virtual bool TargetExists(const QString& path);
+    // True for an existing file that is not a folder.
+    virtual bool FileExists(const QString& path);
+    // Runs a command in its own folder; a failure is shown to the user. False when it did not
+    // start.
+    virtual bool LaunchCommand(const QString& path, const QString& parameters);
+    // A command's shortcut in desktopFolder, named after its description; nothing for a
+    // description that cannot be a file name.
+    virtual void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
+                                       const QString& path, const QString& iconPath,
+                                       const QString& description, const QString& parameters,
+                                       int iconIndex);
+    // The program's autorun shortcut in the given startup folder.
+    virtual QString AutorunShortcutPath(const QString& startupFolder);
+    // Replaces any autorun shortcut with one to the executable.
+    virtual void CreateAutorunShortcut(const QString& shortcutFile, const QString& description);
+    virtual void RemoveAutorunShortcut(const QString& shortcutFile);
+    // True when the shortcut exists and leads to the executable, ignoring the case of A to Z.
+    virtual bool AutorunShortcutIsOurs(const QString& shortcutFile);
+    // "%systemroot%" replaced by windowsFolder in the path with A to Z lowered; paths without
+    // it, and every path while windowsFolder is empty, unchanged.
+    virtual QString ExpandSystemRoot(const QString& path, const QString& windowsFolder);
+    // "a.b.c сборка d" of ExecutableVersion.
+    virtual QString VersionText();
+    // ExecutableLastChange as FormatLastChangeText writes it.
+    virtual QString LastChangeText();
 };
 
 // The shell in use: the platform's own unless a test has set its own.

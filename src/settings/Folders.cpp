@@ -83,7 +83,8 @@ void initializeWith(const QString& appFolder, const QString& dataFolder)
         values.skins = shipped;
 }
 
-void initialize(const QString& executableFolder, bool portableByDefault)
+void initialize(const QString& executableFolder, bool portableByDefault,
+                const QString& windowsFolder)
 {
     const QString executable = absoluteFolder(executableFolder);
     const QString installed = installedDataFolder(executable);
@@ -98,6 +99,7 @@ void initialize(const QString& executableFolder, bool portableByDefault)
         QDir().mkpath(app);
     }
     initializeWith(app, installed.isEmpty() ? executable : installed);
+    values.windows = windowsFolder;
 }
 
 void clear()

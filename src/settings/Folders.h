@@ -23,8 +23,10 @@ inline const QString InstalledDataPath = QStringLiteral(KESTROLIN_INSTALLED_DATA
 
 // Sets every folder from the folder of the executable by the rules above. portableByDefault:
 // the executable's folder holds the settings without a marker (the platform's custom). A
-// portable folder that cannot be written gives way to the per-user folder too.
-void initialize(const QString& executableFolder, bool portableByDefault = false);
+// portable folder that cannot be written gives way to the per-user folder too. windowsFolder:
+// the system's Windows folder as the platform reports it (empty where there is none).
+void initialize(const QString& executableFolder, bool portableByDefault = false,
+                const QString& windowsFolder = QString());
 // Sets the folders for tests and tools: the settings live in appFolder itself, the shipped files
 // in dataFolder (appFolder when empty).
 void initializeWith(const QString& appFolder, const QString& dataFolder = QString());
@@ -33,6 +35,7 @@ void clear();
 QString appFolder();
 // The folder of the shipped files.
 QString dataFolder();
+// Kept as the system wrote it, without a trailing separator: "%systemroot%" expands to it.
 QString windowsFolder();
 QString systemFolder();
 QString shell32Path();

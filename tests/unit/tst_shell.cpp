@@ -63,6 +63,62 @@ public:
     QDateTime lastChange = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
 };
 
+// A shell whose rules are its own, as the Windows one's are: each operation answers with what
+// the test set and records what it was given.
+class TOwnRulesShell : public TRecordingShell
+{
+public:
+    bool TargetExists(const QString& path) override
+    {
+        asked.append(QStringLiteral("target ") + path);
+        return true;
+    }
+    bool FileExists(const QString& path) override
+    {
+        asked.append(QStringLiteral("file ") + path);
+        return false;
+    }
+    bool LaunchCommand(const QString& path, const QString& parameters) override
+    {
+        asked.append(QStringLiteral("launch ") + path + u' ' + parameters);
+        return false;
+    }
+    void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
+                               const QString& path, const QString& iconPath,
+                               const QString& description, const QString& parameters,
+                               int iconIndex) override
+    {
+        asked.append(QStringList({QStringLiteral("desktop"), desktopFolder, workingFolder, path,
+                                  iconPath, description, parameters, QString::number(iconIndex)})
+                         .join(u'|'));
+    }
+    QString AutorunShortcutPath(const QString& startupFolder) override
+    {
+        return startupFolder + QStringLiteral("\\Kestrolin.lnk");
+    }
+    void CreateAutorunShortcut(const QString& shortcutFile, const QString& description) override
+    {
+        asked.append(QStringLiteral("autorun ") + shortcutFile + u'|' + description);
+    }
+    void RemoveAutorunShortcut(const QString& shortcutFile) override
+    {
+        asked.append(QStringLiteral("remove ") + shortcutFile);
+    }
+    bool AutorunShortcutIsOurs(const QString& shortcutFile) override
+    {
+        asked.append(QStringLiteral("ours ") + shortcutFile);
+        return true;
+    }
+    QString ExpandSystemRoot(const QString& path, const QString& windowsFolder) override
+    {
+        return path + u'@' + windowsFolder;
+    }
+    QString VersionText() override { return QStringLiteral("2.0.0 сборка 7"); }
+    QString LastChangeText() override { return QStringLiteral("01.02.2025"); }
+
+    QStringList asked;
+};
+
 QColor buttonFace()
 {
     return QGuiApplication::palette().color(QPalette::Button);
@@ -177,6 +233,63 @@ private slots:
         ClearShellTexts();
         QVERIFY(VersionText().isEmpty() && AutorunShortcutPath().isEmpty() &&
                 StartupFolder().isEmpty());
+    }
+
+    void systemRootNeedsTheWindowsFolder()
+    {
+        // The platform's Windows folder is kept as the system writes it and fills the placeholder
+        // of a path lowered in A to Z only.
+        Folders::initialize(m_dir.filePath(QStringLiteral("app")), true,
+                            QStringLiteral("C:\\WINDOWS"));
+        QCOMPARE(Folders::windowsFolder(), QStringLiteral("C:\\WINDOWS"));
+        QCOMPARE(ExpandSystemRoot(QStringLiteral("%SystemRoot%\\System32\\SHELL32.dll")),
+                 QStringLiteral("C:\\WINDOWS\\system32\\shell32.dll"));
+        QCOMPARE(ExpandSystemRoot(QStringLiteral("%SYSTEMROOT%\\Папка\\Икона.ICO")),
+                 QStringLiteral("C:\\WINDOWS\\Папка\\Икона.ico"));
+        QCOMPARE(ExpandSystemRoot(QStringLiteral("D:\\Icons\\App.ICO")),
+                 QStringLiteral("D:\\Icons\\App.ICO"));
+        // Tests and tools have none.
+        Folders::initializeWith(m_dir.filePath(QStringLiteral("app")));
+        QVERIFY(Folders::windowsFolder().isEmpty());
+    }
+
+    void shellWithRulesOfItsOwnAnswersForThem()
+    {
+        // The program's calls reach the shell's own rules, with the folders and texts they need,
+        // and never the shared ones built on its simple calls.
+        TOwnRulesShell own;
+        own.startup = QStringLiteral("C:\\Startup");
+        own.desktop = QStringLiteral("C:\\Desktop");
+        SetShell(&own);
+        Folders::initialize(m_dir.filePath(QStringLiteral("app")), true, QStringLiteral("C:\\W"));
+        InitializeShellTexts();
+        QCOMPARE(AutorunShortcutPath(), QStringLiteral("C:\\Startup\\Kestrolin.lnk"));
+        QCOMPARE(VersionText(), QStringLiteral("2.0.0 сборка 7"));
+        QCOMPARE(LastChangeText(), QStringLiteral("01.02.2025"));
+
+        TScriptedMessageBoxes boxes; // the shell reports its own failures
+        QVERIFY(TargetExists(QStringLiteral("C:\\x.exe")));
+        QVERIFY(!IconFileExists(QStringLiteral("C:\\x.ico")));
+        QVERIFY(!LaunchCommand(QStringLiteral("C:\\x.exe"), QStringLiteral("-a")));
+        CreateDesktopShortcut(QStringLiteral("C:\\x.exe"), QStringLiteral("C:\\x.ico"),
+                              QStringLiteral("Икс"), QStringLiteral("-b"), 4);
+        CreateAutorunShortcut();
+        QVERIFY(AutorunShortcutIsOurs());
+        RemoveAutorunShortcut();
+        QCOMPARE(ExpandSystemRoot(QStringLiteral("%SystemRoot%\\a.ico")),
+                 QStringLiteral("%SystemRoot%\\a.ico@C:\\W"));
+        QCOMPARE(own.asked,
+                 QStringList({QStringLiteral("target C:\\x.exe"), QStringLiteral("file C:\\x.ico"),
+                              QStringLiteral("launch C:\\x.exe -a"),
+                              QStringLiteral("desktop|C:\\Desktop|") + Folders::appFolder() +
+                                  QStringLiteral("|C:\\x.exe|C:\\x.ico|Икс|-b|4"),
+                              QStringLiteral("autorun C:\\Startup\\Kestrolin.lnk|Kestrolin v.2.0.0 "
+                                             "сборка 7 от 01.02.2025"),
+                              QStringLiteral("ours C:\\Startup\\Kestrolin.lnk"),
+                              QStringLiteral("remove C:\\Startup\\Kestrolin.lnk")}));
+        QVERIFY(own.executed.isEmpty() && own.written.isEmpty());
+        QVERIFY(boxes.shown.isEmpty());
+        SetShell(&m_shell);
     }
 
     void mailLinkIsExact()

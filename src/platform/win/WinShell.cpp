@@ -1,5 +1,6 @@
 #include "platform/win/WinShell.h"
 
+#include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
 #include "platform/win/WinShellCore.h"
 
@@ -21,6 +22,18 @@ QString fromWide(const std::wstring& text)
     return QString::fromStdWString(text);
 }
 
+// Paths go to the shell with backslashes, whatever Qt handed over.
+std::wstring nativePath(const QString& path)
+{
+    return wide(QDir::toNativeSeparators(path));
+}
+
+// Launch failures are shown in the program's own message box, which tests can answer.
+void reportLaunchFailure(HWND, const std::wstring& text, const std::wstring& caption)
+{
+    ShowMessage(fromWide(text), fromWide(caption), MB::OK | MB::ICONERROR);
+}
+
 // The shell's owner window: the program's active window when there is one.
 HWND ownerWindow()
 {
@@ -33,8 +46,8 @@ HWND ownerWindow()
 bool TWinShell::Execute(const QString& path, const QString& parameters,
                         const QString& workingFolder)
 {
-    return winshell::Execute(ownerWindow(), wide(QDir::toNativeSeparators(path)), wide(parameters),
-                             wide(QDir::toNativeSeparators(workingFolder)), SW_SHOWNORMAL);
+    return winshell::Execute(ownerWindow(), nativePath(path), wide(parameters),
+                             nativePath(workingFolder), SW_SHOWNORMAL);
 }
 
 void TWinShell::PlaySound(int kind)
@@ -47,7 +60,7 @@ void TWinShell::PlaySound(int kind)
 TShortcutInfo TWinShell::ReadShortcut(const QString& shortcutFile)
 {
     winshell::ShortcutFields fields;
-    winshell::ReadShortcut(wide(QDir::toNativeSeparators(shortcutFile)), fields);
+    winshell::ReadShortcut(nativePath(shortcutFile), fields);
     TShortcutInfo info;
     info.targetPath = fromWide(fields.target);
     info.arguments = fromWide(fields.arguments);
@@ -61,20 +74,20 @@ TShortcutInfo TWinShell::ReadShortcut(const QString& shortcutFile)
 bool TWinShell::WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile, int showMode)
 {
     winshell::ShortcutFields fields;
-    fields.target = wide(QDir::toNativeSeparators(info.targetPath));
+    fields.target = nativePath(info.targetPath);
     fields.arguments = wide(info.arguments);
-    fields.workingFolder = wide(QDir::toNativeSeparators(info.workingFolder));
+    fields.workingFolder = nativePath(info.workingFolder);
     fields.description = wide(info.description);
-    fields.iconPath = wide(QDir::toNativeSeparators(info.iconPath));
+    fields.iconPath = nativePath(info.iconPath);
     fields.iconIndex = info.iconIndex;
-    return winshell::WriteShortcut(fields, wide(QDir::toNativeSeparators(shortcutFile)), showMode);
+    return winshell::WriteShortcut(fields, nativePath(shortcutFile), showMode);
 }
 
 QPixmap TWinShell::ExtractIcon(const QString& file, int index, int size)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0)
         return {};
-    const HICON icon = winshell::ExtractIconAt(wide(QDir::toNativeSeparators(file)), index);
+    const HICON icon = winshell::ExtractIconAt(nativePath(file), index);
     if (!icon)
         return {};
     const QImage image = QImage::fromHICON(icon);
@@ -104,23 +117,71 @@ QString TWinShell::ExecutablePath()
     return fromWide(winshell::ModulePath());
 }
 
-QString TWinShell::ProgramIconPath()
+QString TWinShell::WindowsFolder()
 {
-    return ExecutablePath();
+    return fromWide(winshell::WindowsFolder());
 }
 
-TVersionNumbers TWinShell::ExecutableVersion()
+bool TWinShell::TargetExists(const QString& path)
 {
-    const winshell::VersionNumbers v = winshell::FileVersion(winshell::ModulePath());
-    return {v.major, v.minor, v.release, v.build};
+    return winshell::TargetExists(nativePath(path));
 }
 
-QDateTime TWinShell::ExecutableLastChange()
+bool TWinShell::FileExists(const QString& path)
 {
-    const winshell::LocalTime t = winshell::LastWriteTime(winshell::ModulePath());
-    if (!t.valid)
-        return {};
-    return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    return winshell::FileExists(nativePath(path));
+}
+
+bool TWinShell::LaunchCommand(const QString& path, const QString& parameters)
+{
+    return winshell::LaunchCommand(ownerWindow(), nativePath(path), wide(parameters),
+                                   reportLaunchFailure);
+}
+
+void TWinShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
+                                      const QString& path, const QString& iconPath,
+                                      const QString& description, const QString& parameters,
+                                      int iconIndex)
+{
+    winshell::CreateDesktopShortcut(nativePath(desktopFolder), nativePath(workingFolder),
+                                    nativePath(path), nativePath(iconPath), wide(description),
+                                    wide(parameters), iconIndex);
+}
+
+QString TWinShell::AutorunShortcutPath(const QString& startupFolder)
+{
+    return fromWide(winshell::AutorunShortcutPath(nativePath(startupFolder)));
+}
+
+void TWinShell::CreateAutorunShortcut(const QString& shortcutFile, const QString& description)
+{
+    winshell::CreateAutorunShortcut(nativePath(shortcutFile), winshell::ModulePath(),
+                                    wide(description));
+}
+
+void TWinShell::RemoveAutorunShortcut(const QString& shortcutFile)
+{
+    winshell::RemoveAutorunShortcut(nativePath(shortcutFile));
+}
+
+bool TWinShell::AutorunShortcutIsOurs(const QString& shortcutFile)
+{
+    return winshell::AutorunShortcutIsOurs(nativePath(shortcutFile), winshell::ModulePath());
+}
+
+QString TWinShell::ExpandSystemRoot(const QString& path, const QString& windowsFolder)
+{
+    return fromWide(winshell::ExpandSystemRoot(wide(path), wide(windowsFolder)));
+}
+
+QString TWinShell::VersionText()
+{
+    return fromWide(winshell::VersionText(winshell::FileVersion(winshell::ModulePath())));
+}
+
+QString TWinShell::LastChangeText()
+{
+    return fromWide(winshell::LastChangeText(winshell::LastWriteTime(winshell::ModulePath())));
 }
 
 std::unique_ptr<IShell> CreatePlatformShell()

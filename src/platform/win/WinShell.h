@@ -3,7 +3,8 @@
 #include "platform/Shell.h"
 
 // The Windows shell: ShellExecuteW, shell links, the registry's Shell Folders, WAVE resources,
-// the version resource and the executable's file time. A thin Qt adapter over WinShellCore.
+// the version resource and the executable's file time. A thin Qt adapter over WinShellCore: every
+// operation, rules included, is WinShellCore's, which tst_winshell checks under Wine.
 class TWinShell : public IShell
 {
 public:
@@ -18,7 +19,20 @@ public:
     QString StartupFolder() override;
     QString DesktopFolder() override;
     QString ExecutablePath() override;
-    QString ProgramIconPath() override;
-    TVersionNumbers ExecutableVersion() override;
-    QDateTime ExecutableLastChange() override;
+    QString WindowsFolder() override;
+
+    bool TargetExists(const QString& path) override;
+    bool FileExists(const QString& path) override;
+    bool LaunchCommand(const QString& path, const QString& parameters) override;
+    void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
+                               const QString& path, const QString& iconPath,
+                               const QString& description, const QString& parameters,
+                               int iconIndex) override;
+    QString AutorunShortcutPath(const QString& startupFolder) override;
+    void CreateAutorunShortcut(const QString& shortcutFile, const QString& description) override;
+    void RemoveAutorunShortcut(const QString& shortcutFile) override;
+    bool AutorunShortcutIsOurs(const QString& shortcutFile) override;
+    QString ExpandSystemRoot(const QString& path, const QString& windowsFolder) override;
+    QString VersionText() override;
+    QString LastChangeText() override;
 };
