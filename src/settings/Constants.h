@@ -10,8 +10,8 @@ inline const QString PagesFileName = QStringLiteral("Pages.ini");
 inline const QString CommandsFileName = QStringLiteral("Commands.ini");
 inline const QString RunStatFileName = QStringLiteral("RunStat.ini");
 inline const QString PagesImagesFileName = QStringLiteral("PagesImages.dat");
-// On this desktop a shell shortcut is a freedesktop desktop entry.
-inline const QString ShortcutExtension = QStringLiteral(".desktop");
+// A shell shortcut: a freedesktop desktop entry, on Windows a shell link (chosen by CMake).
+inline const QString ShortcutExtension = QStringLiteral(KESTROLIN_SHORTCUT_EXTENSION);
 inline const QString MailSpace = QStringLiteral("%20");
 inline const QString HelpFileName = QStringLiteral("Kestrolin.hlp");
 inline const QString DefaultPageCaption = QStringLiteral("Новая");
