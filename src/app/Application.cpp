@@ -85,6 +85,9 @@ int RunKestrolin(int argc, char** argv)
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     Folders::initialize(QCoreApplication::applicationDirPath());
+    // A crash in the middle of a write that spans several settings files is finished or undone
+    // before any of them is read, so they never disagree with each other.
+    IniFile::recoverInterrupted(Folders::appFolder());
     services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
     SystemSettings = services.settings.get();
     InitializeShellTexts();
