@@ -32,7 +32,6 @@
 #include <QTimer>
 #include <QWindow>
 
-
 namespace {
 
 TSystemSettings& Settings()
@@ -89,6 +88,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
 
     QuickLaunchArrowButton =
         new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
+    // Run counts move with their commands whenever pages or buttons are renumbered.
+    MainMyPageControl->SetRunStatFile(Folders::appFolder() + Constants::RunStatFileName);
     QuickLaunchArrowButton->setObjectName(QStringLiteral("QuickLaunchArrowButton"));
     QuickLaunchArrowButton->hide();
 

@@ -50,11 +50,15 @@ private slots:
         QCOMPARE(f.main->width(), 3 * 43 + 28 + 3);
     }
 
-    void noPagesEndsTheProgram()
+    void noPagesStartsWithTheFirstRunsPage()
     {
+        // A stored count of 0 used to end the program at once, at every start, without a word.
         TMainFixture f("[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n");
         f.main->FormActivate();
-        QVERIFY(f.terminated);
+        QVERIFY(!f.terminated);
+        QCOMPARE(f.pc()->PageCount(), 1);
+        QCOMPARE(f.pc()->Page(0)->Caption(), QStringLiteral("Новая"));
+        QCOMPARE(f.settings->PagesCount(), 1);
     }
 
     void closingHidesToTheTray()
