@@ -548,8 +548,11 @@ struct IniData : std::enable_shared_from_this<IniData>
         index.clear();
         lastFound = -1;
         erasedCount = 0;
-        if (!stamp.exists)
+        if (!stamp.exists) {
+            // A folder in the file's place can be neither read nor replaced.
+            unreadable = QFileInfo(path).isDir();
             return;
+        }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             unreadable = true;
@@ -562,7 +565,8 @@ struct IniData : std::enable_shared_from_this<IniData>
     {
         if (batchDepth > 0 && loaded)
             return; // a batch sees its own state; the disk is checked when it starts
-        if (!loaded || (!dirty && stampOf(path) != stamp))
+        // A file that could not be read is looked at again: it may have been mended.
+        if (!loaded || (!dirty && (unreadable || stampOf(path) != stamp)))
             load();
     }
 

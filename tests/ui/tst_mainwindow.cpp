@@ -116,6 +116,10 @@ private slots:
             boxes.expect(IDOK);
             f.main->DropFiles({b}, first);
             QCOMPARE(first->Description(), QStringLiteral("Второй"));
+            // The new command is known to the history at once: its runs count from now on.
+            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first) >= 0);
+            SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first));
+            QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(first), 1);
         }
         // With the switch off nothing is asked (a box would fail the test).
         f.settings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);

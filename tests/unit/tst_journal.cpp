@@ -146,8 +146,8 @@ private slots:
         QVERIFY(pages.writeString("0", "Caption", "A"));
         QVERIFY(commands.writeString("0\\0", "ExePath", "/a"));
         const QByteArray pagesBefore = readAll(dir.filePath("Pages.ini"));
-        // Options.ini cannot be replaced: a folder stands in its place.
-        QVERIFY(QDir(dir.path()).mkdir("Options.ini"));
+        // The new version of Options.ini cannot be written: a folder stands in its place.
+        QVERIFY(QDir(dir.path()).mkdir("Options.ini.journal-new"));
         IniFile options(dir.filePath("Options.ini"));
         QStringList failed;
         const IniFile::WriteObserver previous =
@@ -167,6 +167,11 @@ private slots:
         QVERIFY(readAll(dir.filePath("Commands.ini")).contains("[0\\0]"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  QStringList({"Commands.ini", "Pages.ini"}));
+
+        // A folder in a file's place fails that file at once, before anything is held back.
+        QVERIFY(QDir(dir.path()).mkdir("RunStat.ini"));
+        IniFile::Transaction second;
+        QVERIFY(!IniFile(dir.filePath("RunStat.ini")).writeInteger("0\\0", "RunCount", 1));
     }
 
     void recoveryFinishesOrUndoes()
