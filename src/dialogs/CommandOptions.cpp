@@ -280,7 +280,11 @@ bool TfmCommandOptions::Save()
         c->AssignFields(previous);
         c->RefreshHint();
         c->RefreshIcon();
-        if (!previous.IsEmpty()) {
+        // The file object may still hold the failed change: the button's own section is put
+        // back, so that a later write of the file does not store it after all.
+        if (previous.IsEmpty()) {
+            c->EraseStored();
+        } else {
             c->Save();
             if (emptied && QFileInfo(c->ExePath()).isFile())
                 SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(c), 0);

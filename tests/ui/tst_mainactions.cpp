@@ -195,6 +195,21 @@ private slots:
         f.main->Pages_DelActionExecute();
     }
 
+    void deletingBothOfTwoPages()
+    {
+        // Renumbering once left a copy of B's section behind, so that after deleting A and then
+        // B a page seemed left, PagesCount stayed 0 and every later start ended at once.
+        TActionsFixture f("[PageControl]\r\nPagesCount=2\r\n[Conformations]\r\nDelPage=0\r\n",
+                          "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n");
+        f.pc()->SetActivePageIndex(0);
+        f.main->Pages_DelActionExecute();
+        f.main->Pages_DelActionExecute();
+        QCOMPARE(f.pc()->PageCount(), 0);
+        QCOMPARE(IniFile(f.file("Pages.ini")).sections(), QStringList({"0"}));
+        QCOMPARE(f.pages->readString("0", "Caption", ""), QStringLiteral("Новая"));
+        QCOMPARE(f.settings->optionsFile()->readInteger("PageControl", "PagesCount", 0), 1);
+    }
+
     void clearingFromTheQuickLaunchMenuDoesNothing()
     {
         TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n[Conformations]\r\nClearCommand=0\r\n",
