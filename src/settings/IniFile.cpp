@@ -147,7 +147,6 @@ bool replaceFile(const QString& path, const QByteArray& bytes)
 // found at start-up therefore names a complete set of new files, and without one every new file
 // is a leftover.
 const QString JournalName = QStringLiteral("Kestrolin.journal");
-const QString JournalPartName = QStringLiteral("Kestrolin.journal.part");
 const QString NewSuffix = QStringLiteral(".journal-new");
 const QByteArray JournalHeader = "Kestrolin journal 1\n";
 
@@ -157,21 +156,61 @@ quint32 checksum(const QByteArray& bytes)
                            reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
 }
 
-bool writeWholeFile(const QString& path, const QByteArray& bytes, const QString& likeFile)
+// New files written one after another and synced only once all are written, so that the file
+// system can put them on the disk together rather than one flush each.
+class TFreshFiles
 {
+public:
+    TFreshFiles() = default;
+    TFreshFiles(const TFreshFiles&) = delete;
+    TFreshFiles& operator=(const TFreshFiles&) = delete;
+    ~TFreshFiles() { syncAndClose(); }
+
+    // likeFile: the file whose permissions the new one takes.
+    bool write(const QString& path, const QByteArray& bytes, const QString& likeFile)
+    {
 #ifdef Q_OS_WIN
-    Q_UNUSED(likeFile);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size() && file.flush();
+        Q_UNUSED(likeFile);
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size() && file.flush();
 #else
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    return writeSyncedAndClose(fd, bytes, modeFor(QFile::encodeName(likeFile)));
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        m_fds.push_back(fd);
+        bool ok = ::fchmod(fd, modeFor(QFile::encodeName(likeFile))) == 0;
+        qsizetype written = 0;
+        while (ok && written < bytes.size()) {
+            const ssize_t n =
+                ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            ok = n > 0;
+            if (ok)
+                written += n;
+        }
+        return ok;
 #endif
-}
+    }
+
+    bool syncAndClose()
+    {
+        bool ok = true;
+#ifndef Q_OS_WIN
+        for (int fd : m_fds)
+            ok = ::fdatasync(fd) == 0 && ok;
+        for (int fd : m_fds)
+            ok = ::close(fd) == 0 && ok;
+#endif
+        m_fds.clear();
+        return ok;
+    }
+
+private:
+    std::vector<int> m_fds;
+};
 
 bool renameOver(const QString& from, const QString& to)
 {
@@ -961,12 +1000,15 @@ bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniD
 
     FolderLock lock(folder, true);
     const QString journal = folder + u'/' + JournalName;
-    const QString journalPart = folder + u'/' + JournalPartName;
-    for (const Pending& p : pending)
-        ok = ok && writeWholeFile(p.fresh, p.bytes, p.target);
-    // The journal appears whole or not at all; once it is there, the new files stand.
-    ok = ok && writeWholeFile(journalPart, journalText(entries), journalPart) &&
-         renameOver(journalPart, journal);
+    {
+        // A journal cut short by a crash fails its checksum and finishes nothing; once it is
+        // whole on the disk, the new files stand.
+        TFreshFiles fresh;
+        for (const Pending& p : pending)
+            ok = ok && fresh.write(p.fresh, p.bytes, p.target);
+        ok = ok && fresh.write(journal, journalText(entries), journal);
+        ok = fresh.syncAndClose() && ok;
+    }
     if (ok) {
         syncFolder(folder);
         for (const Pending& p : pending)
@@ -976,7 +1018,6 @@ bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniD
     // Done, or nothing of it can be finished: no journal may outlive this write, or a later
     // start would bring back what it names over newer writes.
     QFile::remove(journal);
-    QFile::remove(journalPart);
     for (const Pending& p : pending)
         QFile::remove(p.fresh);
 
@@ -1067,8 +1108,8 @@ IniFile::Recovery IniFile::recoverInterrupted(const QString& folder)
         QFile::remove(journal);
     }
     // What is left of a write that never reached its journal.
-    const QStringList leftovers = dir.entryList({QStringLiteral("*") + NewSuffix, JournalPartName},
-                                                QDir::Files | QDir::Hidden);
+    const QStringList leftovers =
+        dir.entryList({QStringLiteral("*") + NewSuffix}, QDir::Files | QDir::Hidden);
     for (const QString& name : leftovers) {
         QFile::remove(dir.filePath(name));
         if (result == Recovery::Nothing)

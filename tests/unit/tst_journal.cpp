@@ -20,6 +20,7 @@
 
 namespace {
 
+// The files and sections journal_writer writes.
 const QStringList BatchFiles = {"Options.ini", "Pages.ini", "Commands.ini", "RunStat.ini"};
 constexpr int SectionsPerFile = 200;
 
@@ -40,7 +41,8 @@ QByteArray journalFor(const QString& folder, const QStringList& names)
     return text + "end " + QByteArray::number(crc(text), 16) + '\n';
 }
 
-// One batch of the helper: every file gets the generation in every section.
+// One batch as the child (journal_writer) writes it: every file gets the generation in every
+// section.
 void writeGeneration(std::vector<std::unique_ptr<IniFile>>& files, int generation)
 {
     IniFile::Transaction transaction;
@@ -216,7 +218,6 @@ private slots:
             // Killed before the journal: the old files stay, the new ones go.
             QTemporaryDir dir;
             prepare(dir);
-            writeAll(dir.filePath("Kestrolin.journal.part"), "Kestrolin journal 1\n");
             QCOMPARE(IniFile::recoverInterrupted(dir.path()), IniFile::Recovery::RolledBack);
             QCOMPARE(generation(dir, "Pages.ini"), 1);
             QCOMPARE(generation(dir, "Commands.ini"), 1);
@@ -271,8 +272,8 @@ private slots:
         elapsed.start();
         for (int trial = 0; trial < 500; ++trial) {
             QProcess child;
-            child.setProgram(QCoreApplication::applicationFilePath());
-            child.setArguments({"--batch-writer", dir.path()});
+            child.setProgram(QStringLiteral(KESTROLIN_JOURNAL_WRITER));
+            child.setArguments({dir.path()});
             child.start();
             QVERIFY(child.waitForStarted());
             QVERIFY(child.waitForReadyRead(10000));
@@ -310,26 +311,5 @@ private slots:
     }
 };
 
-// The child of killedMultiFileWritesLeaveAllOldOrAllNew.
-static int runBatchWriter(const QString& folder)
-{
-    std::vector<std::unique_ptr<IniFile>> files;
-    for (const QString& name : BatchFiles)
-        files.push_back(std::make_unique<IniFile>(folder + '/' + name));
-    int generation = files.front()->readInteger("Meta", "Generation", 0);
-    fputs("ready\n", stdout);
-    fflush(stdout);
-    for (;;)
-        writeGeneration(files, ++generation);
-}
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], "--batch-writer") == 0)
-        return runBatchWriter(QString::fromLocal8Bit(argv[2]));
-    TestJournal test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestJournal)
 #include "tst_journal.moc"
