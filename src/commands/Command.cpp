@@ -553,6 +553,11 @@ void TCommand::DragDrop(TCommand* source, bool copy)
     }
 }
 
+bool IsInputHeld()
+{
+    return holdingInput;
+}
+
 bool IsMouseInputEvent(QEvent::Type type)
 {
     switch (type) {

@@ -1,5 +1,6 @@
 #include "dialogs/WriteFailures.h"
 
+#include "commands/Command.h"
 #include "platform/MessageBoxes.h"
 #include "settings/IniFile.h"
 
@@ -20,6 +21,11 @@ bool installed = false;
 
 void tellPending()
 {
+    if (IsInputHeld()) {
+        // A click holds the interface: the box comes once it is free again.
+        QTimer::singleShot(TCommand::PressedTime, QCoreApplication::instance(), tellPending);
+        return;
+    }
     const QStringList files = std::exchange(pending, {});
     if (files.isEmpty())
         return;

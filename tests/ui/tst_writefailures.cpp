@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTest>
 
 // With the settings folder gone bad while the program runs, every kind of write that fails is
@@ -83,6 +84,43 @@ private slots:
         QCOMPARE(boxes.shown.size(), 4);
         QVERIFY(boxes.shown[3].text.contains("Pages.ini"));
         QVERIFY(!boxes.unexpected);
+    }
+
+    void noBoxWhileAClickHoldsTheInterface()
+    {
+        // Input is swallowed while a click shows its pressed frame: a box up then could not be
+        // answered, and the hold would not end while it is up.
+        TMainFixture f("[PageControl]\r\nPagesCount=1\r\n", "[0]\r\nCaption=A\r\n");
+        const QString script = f.file("run.sh");
+        writeAll(script, "#!/bin/sh\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString icon = f.file("icon.png");
+        QImage image(32, 32, QImage::Format_RGB32);
+        image.fill(Qt::darkGreen);
+        QVERIFY(image.save(icon));
+        f.main->FormActivate();
+        TCommand* button = f.pc()->GetCommand(0, 0);
+        button->SetExePath(script);
+        button->SetIconPath(icon);
+        QVERIFY(button->Save());
+
+        struct TWatch : IMessageBoxes
+        {
+            TWatch() { previous = SetMessageBoxes(this); }
+            ~TWatch() override { SetMessageBoxes(previous); }
+            int Show(const QString&, const QString&, int) override
+            {
+                heldAtShow.append(IsInputHeld());
+                return IDOK;
+            }
+            QList<bool> heldAtShow;
+            IMessageBoxes* previous;
+        } watch;
+        breakFile(f, "Options.ini");
+        f.settings->SetAlphaBlendValue(150); // the box waits for the end of this
+        button->Click();                     // which comes while the click holds the interface
+        QTRY_COMPARE(watch.heldAtShow.size(), 1);
+        QCOMPARE(watch.heldAtShow, QList<bool>({false}));
     }
 
     void filesFailingTogetherShareOneBox()
