@@ -156,8 +156,8 @@ quint32 checksum(const QByteArray& bytes)
                            reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
 }
 
-// New files written one after another and synced only once all are written, so that the file
-// system can put them on the disk together rather than one flush each.
+// New files written one after another and synced once all are written, so that the file system
+// may put them on the disk together.
 class TFreshFiles
 {
 public:
@@ -1001,12 +1001,18 @@ bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniD
     FolderLock lock(folder, true);
     const QString journal = folder + u'/' + JournalName;
     {
-        // A journal cut short by a crash fails its checksum and finishes nothing; once it is
-        // whole on the disk, the new files stand.
         TFreshFiles fresh;
         for (const Pending& p : pending)
             ok = ok && fresh.write(p.fresh, p.bytes, p.target);
-        ok = ok && fresh.write(journal, journalText(entries), journal);
+        ok = fresh.syncAndClose() && ok;
+    }
+    if (ok) {
+        // The new files are on the disk before the journal names them. A journal cut short by
+        // a crash fails its checksum and finishes nothing; once it is whole on the disk, the
+        // new files stand.
+        syncFolder(folder);
+        TFreshFiles fresh;
+        ok = fresh.write(journal, journalText(entries), journal);
         ok = fresh.syncAndClose() && ok;
     }
     if (ok) {
