@@ -1,17 +1,20 @@
 // The child of tst_journal's kill test: writes the four files of a folder together, generation
-// after generation, until it is killed. Only the core library, so that it starts fast.
+// after generation, until it is killed, or as many generations as its second argument says.
+// Only the core library, so that it starts fast.
 #include "settings/IniFile.h"
 
 #include <QString>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
+    const int count = argc == 3 ? std::atoi(argv[2]) : -1;
     const QString folder = QString::fromLocal8Bit(argv[1]);
     // The same files and sections as tst_journal checks.
     const char* names[] = {"Options.ini", "Pages.ini", "Commands.ini", "RunStat.ini"};
@@ -22,7 +25,7 @@ int main(int argc, char** argv)
     int generation = files.front()->readInteger("Meta", "Generation", 0);
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    for (;;) {
+    for (int written = 0; count < 0 || written < count; ++written) {
         ++generation;
         IniFile::Transaction transaction;
         for (auto& file : files) {
@@ -31,4 +34,5 @@ int main(int argc, char** argv)
                 file->writeInteger(QString::number(i), "Value", generation);
         }
     }
+    return 0;
 }

@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -266,6 +267,22 @@ private slots:
                 files.push_back(std::make_unique<IniFile>(dir.filePath(name)));
             writeGeneration(files, 0);
         }
+        // The kills must land in the middle of writes however fast this machine and this build
+        // are: the moments are drawn from a few times what one write of the four files takes.
+        qint64 window = 0;
+        {
+            constexpr int Generations = 5;
+            QProcess child;
+            child.start(QStringLiteral(KESTROLIN_JOURNAL_WRITER),
+                        {dir.path(), QString::number(Generations)});
+            QVERIFY(child.waitForStarted());
+            QVERIFY(child.waitForReadyRead(10000));
+            QElapsedTimer writing;
+            writing.start();
+            QVERIFY(child.waitForFinished(60000));
+            QCOMPARE(child.exitCode(), 0);
+            window = std::max<qint64>(12000, 3 * writing.nsecsElapsed() / 1000 / Generations);
+        }
         QRandomGenerator random(20260612);
         int completed = 0, rolledBack = 0, lastGeneration = 0;
         QElapsedTimer elapsed;
@@ -280,7 +297,7 @@ private slots:
             // Busy-wait the delay: a timer's granularity would bunch the moments together.
             QElapsedTimer delay;
             delay.start();
-            const qint64 wait = random.bounded(12000); // microseconds
+            const qint64 wait = random.bounded(window); // microseconds
             while (delay.nsecsElapsed() / 1000 < wait) {
             }
             child.kill();
