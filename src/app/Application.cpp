@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
+#include "dialogs/WriteFailures.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SessionEnd.h"
 #include "platform/Shell.h"
@@ -92,12 +93,21 @@ int RunKestrolin(int argc, char** argv)
     QApplication app(argc, argv);
     // Hidden to the tray the program has no window shown, and must go on running.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every settings write that fails is told, from the first one on.
+    WriteFailures::Install();
+    struct TWriteFailuresOff
+    {
+        ~TWriteFailuresOff() { WriteFailures::Uninstall(); }
+    } writeFailuresOff;
     ProcessServices services;
     // Set before the shell texts are made: the last-change date is written in this locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
                         Shell().WindowsFolder());
+    // A crash in the middle of a write that spans several settings files is finished or undone
+    // before any of them is read, so they never disagree with each other.
+    IniFile::recoverInterrupted(Folders::appFolder());
     services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
     SystemSettings = services.settings.get();
     InitializeShellTexts();

@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
+#include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
 
@@ -92,6 +93,8 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
 
     QuickLaunchArrowButton =
         new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
+    // Run counts move with their commands whenever pages or buttons are renumbered.
+    MainMyPageControl->SetRunStatFile(Folders::appFolder() + Constants::RunStatFileName);
     QuickLaunchArrowButton->setObjectName(QStringLiteral("QuickLaunchArrowButton"));
     QuickLaunchArrowButton->hide();
 
@@ -558,6 +561,8 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
         !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
                  QStringLiteral("Замена содержимого кнопки")))
         return;
+    // The command replaced, the new one and the run count go to the files together.
+    IniFile::Transaction transaction;
     // 7.
     target->Clear();
     // 8-10.
@@ -579,8 +584,9 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
     target->RefreshHint();
     target->RefreshIcon();
     target->Save();
-    // 12.
-    if (wasEmpty && QFileInfo(exePath).isFile())
+    // 12. Also onto a filled button: clearing it took its command out of the history, and
+    // the new one must be counted from its first run on.
+    if (QFileInfo(exePath).isFile())
         SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(target));
 }
 

@@ -231,9 +231,13 @@ void TfmMain::Options_PagesImagesRepositoryActionExecute()
     PagesImagesDialog = dialog;
     PlaceBesideMainWindow(this, dialog);
     const bool ok = dialog->exec() == QDialog::Accepted;
+    // Pages name their pictures by place: those after a deleted picture move up with it.
+    const QList<int> newPlaces = ok ? dialog->Repository().NewPlacesOfLoaded() : QList<int>();
     delete dialog;
-    if (ok)
+    if (ok) {
+        MainMyPageControl->RemapImageIndexes(newPlaces);
         ReloadPageImages();
+    }
 }
 
 void TfmMain::ExportParamsActionExecute()

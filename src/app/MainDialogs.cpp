@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
+#include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
 
 #include <QCheckBox>
@@ -170,14 +171,26 @@ void TfmMain::Options_MainOptionsActionExecute()
 
     if (dialog->exec() == QDialog::Accepted) {
         bool layoutChanged = false;
-        // 1-3. The grid and circular scrolling.
-        if (dialog->ColCountSpinEdit->value() != colCount) {
-            MainMyPageControl->SetColCount(dialog->ColCountSpinEdit->value());
-            layoutChanged = true;
-        }
-        if (dialog->CommandsCountSpinEdit->value() != commandsCount) {
-            MainMyPageControl->SetCommandsCount(dialog->CommandsCountSpinEdit->value());
-            layoutChanged = true;
+        // 1-3. The grid and circular scrolling. A smaller grid takes the commands off the
+        // buttons it no longer has: the user is told how many and may keep the old grid.
+        const int newColCount = dialog->ColCountSpinEdit->value();
+        const int newCommandsCount = dialog->CommandsCountSpinEdit->value();
+        if (newColCount != colCount || newCommandsCount != commandsCount) {
+            const int lost = MainMyPageControl->FilledButtonsOutside(newColCount, newCommandsCount);
+            if (lost == 0 ||
+                Confirm(QStringLiteral("Кнопок с командами за пределами новой сетки: %1.\r"
+                                       "Их команды будут удалены!\rИзменить сетку ?")
+                            .arg(lost),
+                        QStringLiteral("Подтвердите изменение сетки"))) {
+                // The renumbered commands and the new counts reach the files together.
+                IniFile::Transaction transaction;
+                if (newColCount != colCount)
+                    MainMyPageControl->SetColCount(newColCount);
+                if (newCommandsCount != commandsCount)
+                    MainMyPageControl->SetCommandsCount(newCommandsCount);
+                MainMyPageControl->SaveCounts();
+                layoutChanged = true;
+            }
         }
         if (dialog->CircleScrollCheckBox->isChecked() != circle) {
             s.SetUseCircleScroll(dialog->CircleScrollCheckBox->isChecked());

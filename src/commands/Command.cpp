@@ -536,6 +536,9 @@ void TCommand::DragDrop(TCommand* source, bool copy)
 
     TCommandRecord previous;
     previous.AssignFields(*this);
+    const bool wasEmpty = IsEmpty();
+    // Both buttons' commands and their run counts reach the files together, or none of them.
+    IniFile::Transaction transaction;
     AssignFields(*source);
     // The target is written first: a move clears its source only once the command is safe
     // in the file, so a failing write never loses it.
@@ -548,6 +551,7 @@ void TCommand::DragDrop(TCommand* source, bool copy)
         else
             Save();
         IniFile* file = CommandsIniFile();
+        transaction.commit();
         ShowError(QStringLiteral("Не удалось записать команду в файл\r\"%1\"\r%2")
                       .arg(file ? file->fileName() : QString(),
                            copy ? QStringLiteral("Команда не скопирована.")
@@ -558,12 +562,21 @@ void TCommand::DragDrop(TCommand* source, bool copy)
     RefreshHint();
     RefreshIcon();
     if (copy) {
+        // The command the copy replaced is gone, and its run count with it: the copy starts
+        // afresh.
+        if (!wasEmpty)
+            SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));
         SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(this));
     } else {
         SendMessage(m_historyWindow, UM_COMMAND_MOVED, toParam(source), toParam(this));
         if (from)
             from->Clear();
     }
+}
+
+bool IsInputHeld()
+{
+    return holdingInput;
 }
 
 bool IsMouseInputEvent(QEvent::Type type)

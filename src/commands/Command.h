@@ -18,6 +18,9 @@ class TCommand;
 // parameters dialog for the sender).
 // Mouse buttons, moves and the wheel: what must not reach a window while input is held.
 bool IsMouseInputEvent(QEvent::Type type);
+// True while a click holds the interface to show its pressed frame: no box may come up then, as
+// it could take no input until the hold ends, and the hold would not end while it is up.
+bool IsInputHeld();
 
 using TEditCallback = std::function<void(TCommand* sender)>;
 

@@ -210,6 +210,12 @@ void TCommandRecord::SetPageNumber(int pageNumber)
     m_PageNumber = pageNumber;
 }
 
+void TCommandRecord::TakeNumbers(int pageNumber, int buttonNumber)
+{
+    m_PageNumber = pageNumber;
+    m_ButtonNumber = buttonNumber;
+}
+
 void TCommandRecord::ResetFields()
 {
     m_ExePath.clear();

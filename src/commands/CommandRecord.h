@@ -54,6 +54,8 @@ public:
     bool EraseStored();
     // Erases the section under the old number when the number changes; does not save.
     void SetPageNumber(int pageNumber);
+    // Takes new numbers without touching the file: the caller stores the commands anew.
+    void TakeNumbers(int pageNumber, int buttonNumber);
 
     // Empties all fields (IconIndex -1) without touching the file.
     void ResetFields();

@@ -4,6 +4,7 @@
 #include "commands/Messages.h"
 #include "dialogs/ClickImage.h"
 #include "dialogs/IconChooser.h"
+#include "dialogs/WriteFailures.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
 #include "platform/FileDialogs.h"
@@ -11,6 +12,7 @@
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
+#include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
 
 #include <QComboBox>
@@ -275,48 +277,85 @@ bool TfmCommandOptions::Changed() const
            m_chosenIconFile != c->IconPath();
 }
 
-void TfmCommandOptions::Save()
+bool TfmCommandOptions::Save()
 {
     if (!Changed())
-        return;
+        return true;
     const TSystemSettings* settings = m_pageControl ? m_pageControl->Settings() : nullptr;
     if (settings &&
         settings->Conformations()->Contains(TSys_Conformations::ChangeCommandProperties) &&
         ShowMessage(QStringLiteral("Параметры кнопки были изменены!\rСохранить ?"),
                     QStringLiteral("Подтвердите сохранение!"),
                     MB::OKCANCEL | MB::ICONQUESTION | MB::DEFBUTTON2) == IDCANCEL)
-        return;
+        return true;
     TCommand* c = m_command;
     const bool wasEmpty = c->IsEmpty();
-    QString iconPath;
-    int iconIndex = 0;
-    IconToSave(&iconPath, &iconIndex);
-    if (iconPath != IconPathEdit->text()) {
-        IconPathEdit->setText(iconPath);
-        m_chosenIconFile = iconPath;
-        m_chosenIconIndex = iconIndex;
+    TCommandRecord previous;
+    previous.AssignFields(*c);
+    // Every field emptied: the command goes, as the clear action takes it, with its section
+    // and its place in the run history; saved empty, the old section would bring it back.
+    const bool emptied = ExePathEdit->text().isEmpty() && ParametersEdit->text().isEmpty() &&
+                         DescriptionEdit->text().isEmpty() && IconPathEdit->text().isEmpty();
+    if (!emptied) {
+        QString iconPath;
+        int iconIndex = 0;
+        IconToSave(&iconPath, &iconIndex);
+        if (iconPath != IconPathEdit->text()) {
+            IconPathEdit->setText(iconPath);
+            m_chosenIconFile = iconPath;
+            m_chosenIconIndex = iconIndex;
+        }
     }
-    c->SetExePath(ExePathEdit->text());
-    c->SetParameters(ParametersEdit->text());
-    c->SetDescription(DescriptionEdit->text());
-    c->SetIconIndex(m_chosenIconIndex);
-    c->SetIconPath(IconPathEdit->text());
-    c->RefreshHint();
-    c->RefreshIcon();
-    if (!c->Save())
+    bool saved = false;
+    {
+        // The command and its run count reach the files together, or neither does.
+        IniFile::Transaction transaction;
+        if (emptied) {
+            saved = c->Clear();
+        } else {
+            c->SetExePath(ExePathEdit->text());
+            c->SetParameters(ParametersEdit->text());
+            c->SetDescription(DescriptionEdit->text());
+            c->SetIconIndex(m_chosenIconIndex);
+            c->SetIconPath(IconPathEdit->text());
+            c->RefreshHint();
+            c->RefreshIcon();
+            saved = c->Save();
+        }
+        saved = transaction.commit() && saved;
+    }
+    if (!saved) {
+        // The button goes back to what the file holds; the dialog stays with what was typed.
+        c->AssignFields(previous);
+        c->RefreshHint();
+        c->RefreshIcon();
+        // The file object may still hold the failed change: the button's own section is put
+        // back, so that a later write of the file does not store it after all.
+        if (previous.IsEmpty()) {
+            c->EraseStored();
+        } else {
+            c->Save();
+            if (emptied && QFileInfo(c->ExePath()).isFile())
+                SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(c), 0);
+        }
+        WriteFailures::MarkPendingReported();
         ShowError(QStringLiteral("Не удалось записать команду в файл команд!\r"
                                  "Проверьте, что папка программы доступна для записи."),
                   QStringLiteral("Ошибка"));
+        return false;
+    }
     const QFileInfo target(ExePathEdit->text());
-    if (!ExePathEdit->text().isEmpty() && target.isFile())
+    if (!emptied && !ExePathEdit->text().isEmpty() && target.isFile())
         SendMessage(m_historyWindow, wasEmpty ? UM_COMMAND_FILLED : UM_COMMAND_CHANGED, toParam(c),
                     0);
+    return true;
 }
 
 void TfmCommandOptions::OkButtonClick()
 {
-    Save();
-    TfmCustomOptions::OkButtonClick();
+    // A failed save keeps the dialog open, so nothing typed is lost.
+    if (Save())
+        TfmCustomOptions::OkButtonClick();
 }
 
 void TfmCommandOptions::showEvent(QShowEvent* event)
@@ -328,17 +367,32 @@ void TfmCommandOptions::showEvent(QShowEvent* event)
 
 void TfmCommandOptions::PagesNamesComboBoxChange()
 {
-    Save();
+    LeaveForSelection();
+}
+
+bool TfmCommandOptions::LeaveForSelection()
+{
+    if (!Save()) {
+        // The command being left could not be saved: it stays on show, with what was typed.
+        if (TCommand* c = m_command) {
+            SelectSilently(PagesNamesComboBox, c->PageNumber());
+            FillButtonsList(c->PageNumber());
+            SelectSilently(LaunchButtonsComboBox, c->ButtonNumber());
+        }
+        return false;
+    }
     const int position = LaunchButtonsComboBox->currentIndex();
     FillButtonsList(PagesNamesComboBox->currentIndex());
     SelectSilently(LaunchButtonsComboBox, position);
     Show(PagesNamesComboBox->currentIndex(), LaunchButtonsComboBox->currentIndex());
+    return true;
 }
 
 void TfmCommandOptions::LaunchButtonsComboBoxChange()
 {
     const int position = LaunchButtonsComboBox->currentIndex();
-    PagesNamesComboBoxChange();
+    if (!LeaveForSelection())
+        return;
     SelectSilently(LaunchButtonsComboBox, position);
     Show(PagesNamesComboBox->currentIndex(), LaunchButtonsComboBox->currentIndex());
 }

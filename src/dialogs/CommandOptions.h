@@ -31,8 +31,10 @@ public:
     int ChosenIconIndex() const { return m_chosenIconIndex; }
     // True when the fields differ from the command.
     bool Changed() const;
-    // Stores the fields in the command, after the confirmation when that switch is on.
-    void Save();
+    // Stores the fields in the command, after the confirmation when that switch is on; fields
+    // emptied all together clear it. False when the file could not be written: the user has
+    // been told, the command keeps what the file holds and the fields keep what was typed.
+    bool Save();
 
     void PagesNamesComboBoxChange();
     void LaunchButtonsComboBoxChange();
@@ -55,6 +57,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Saves the command being left and shows the selected one; false, with the command being
+    // left still on show, when it could not be saved.
+    bool LeaveForSelection();
     void FillButtonsList(int page);
     void Show(int page, int position);
     void RefreshPreview();

@@ -411,10 +411,9 @@ void TArrowButton::SetHistoryCount(int n)
     if (n == m_maxCount)
         return;
     m_maxCount = n;
-    if (m_history->Count() > 0) {
-        m_history->SetMaxCount(n);
-        SyncMenu();
-    }
+    // Also while the history is empty: the commands that join it later see the new size.
+    m_history->SetMaxCount(n);
+    SyncMenu();
 }
 
 void TArrowButton::SetDescending(bool descending)
@@ -633,30 +632,39 @@ void TArrowButton::CommandMoved(TCommand* oldCommand, TCommand* newCommand)
 {
     if (!oldCommand || !newCommand || oldCommand == newCommand)
         return;
-    const bool merge =
-        m_history->IndexOfCommand(oldCommand) >= 0 && m_history->IndexOfCommand(newCommand) >= 0;
+    const bool targetKnown = m_history->IndexOfCommand(newCommand) >= 0;
+    const bool targetShown = newCommand == m_shownCommand;
     if (oldCommand == m_shownCommand) {
         m_shownCommand = newCommand;
         m_firstClickAction = newCommand->ClickAction();
     }
-    if (merge) {
-        // The target button had a history entry of its own; the history keeps one entry for
-        // it, so its menu item is rebuilt from what the history selected.
+    if (targetKnown) {
+        // The target button had a history entry of its own, for the command the move replaced;
+        // the history keeps at most the moved one, so the menu item is rebuilt from what the
+        // history selected.
         RemoveMenuItem(oldCommand);
         RemoveMenuItem(newCommand);
         m_history->MoveCommand(oldCommand, newCommand);
         AddMenuItem(newCommand);
         PlaceMenuItem(newCommand);
         SyncMenu();
-        return;
+    } else {
+        const int index = IndexOfKey(oldCommand);
+        if (index >= 0) {
+            m_menuIndex[index].key = newCommand;
+            if (auto* item = qobject_cast<THistoryMenuItem*>(m_menuIndex[index].item))
+                item->SetCommand(newCommand);
+        }
+        m_history->MoveCommand(oldCommand, newCommand);
     }
-    const int index = IndexOfKey(oldCommand);
-    if (index >= 0) {
-        m_menuIndex[index].key = newCommand;
-        if (auto* item = qobject_cast<THistoryMenuItem*>(m_menuIndex[index].item))
-            item->SetCommand(newCommand);
+    // The first part showed the command the move replaced: it shows what the button holds now,
+    // when the history knows it.
+    if (targetShown) {
+        if (m_history->IndexOfCommand(newCommand) >= 0)
+            SetCurrent(newCommand);
+        else
+            ClearCurrent();
     }
-    m_history->MoveCommand(oldCommand, newCommand);
 }
 
 void TArrowButton::HistoryClear()

@@ -114,10 +114,17 @@ void TRepositoryCommands::AddIfFileExists(THistoryCommand command)
 
 void TRepositoryCommands::RemoveCommand(THistoryCommand command)
 {
+    if (IsNone(command))
+        return;
+    // The command is gone, and its count with it, also when the history did not know it (its
+    // program was missing): the next command put on that button starts afresh, and the last run
+    // command names it no more.
+    const TStatPlace at = placeOf(command);
+    if (!at.IsNone())
+        MoveStatistics(*m_statFile, {{at, TStatPlace()}});
     TRepositoryCommand* entry = FindEntry(command);
     if (!entry)
         return;
-    entry->EraseStat();
     m_entries.removeAll(entry);
     m_byCommand.remove(command);
     m_topEntries.removeAll(entry);
@@ -129,35 +136,31 @@ void TRepositoryCommands::MoveCommand(THistoryCommand oldCommand, THistoryComman
 {
     if (IsNone(oldCommand) || IsNone(newCommand) || oldCommand == newCommand)
         return;
+    // The count goes with the contents. The target's own command is replaced, and its count goes
+    // with it; a move is no run, so the last run command only follows the command it names.
+    const TStatPlace from = placeOf(oldCommand);
+    const TStatPlace to = placeOf(newCommand);
+    if (!from.IsNone() && !to.IsNone())
+        MoveStatistics(*m_statFile, {{from, to}, {to, TStatPlace()}});
     TRepositoryCommand* entry = FindEntry(oldCommand);
-    if (!entry)
-        return;
     TRepositoryCommand* target = FindEntry(newCommand);
-    const int count = entry->RunCount();
-    entry->EraseStat();
-    entry->SetCommand(newCommand);
     m_byCommand.remove(oldCommand);
-    m_byCommand.insert(newCommand, entry);
-    entry->AddRunCount(count);
-    if (!target)
+    m_byCommand.remove(newCommand);
+    if (entry) {
+        entry->SetCommand(newCommand);
+        m_byCommand.insert(newCommand, entry);
+    }
+    if (!target || target == entry)
         return;
 
     // The target button was known already. Two entries for one button would outlive it: when
     // the button is emptied only one of them goes, and the other keeps the address of a
-    // destroyed button. Keep the moved entry, which carries the moved contents, and drop the
-    // target's own, letting the moved entry take its place in the menu.
-    const qsizetype targetTop = m_topEntries.indexOf(target);
-    const bool entryInTop = m_topEntries.contains(entry);
+    // destroyed button. The target's entry goes, and the menu is filled again from the counts.
+    const bool targetInTop = m_topEntries.removeAll(target) > 0;
     m_entries.removeAll(target);
     delete target;
-    if (targetTop < 0)
-        return;
-    if (entryInTop) {
-        m_topEntries.removeAt(targetTop);
+    if (targetInTop)
         SetMaxCount(m_maxCount);
-    } else {
-        m_topEntries[targetTop] = entry;
-    }
 }
 
 void TRepositoryCommands::RecordRun(THistoryCommand command)
@@ -298,6 +301,122 @@ TRepositoryCommand* TRepositoryCommands::findAt(int pageIndex, int commandIndex)
         if (entry->PageIndex() == pageIndex && entry->CommandIndex() == commandIndex)
             return entry;
     return nullptr;
+}
+
+TStatPlace TRepositoryCommands::placeOf(THistoryCommand command) const
+{
+    return TStatPlace{m_info->PageIndex(command), m_info->CommandIndex(command)};
+}
+
+TStatPlace TRepositoryCommands::PlaceOfSection(const QString& section)
+{
+    const qsizetype slash = section.indexOf(u'\\');
+    if (slash < 0)
+        return {};
+    bool pageOk = false, commandOk = false;
+    const int page = section.left(slash).toInt(&pageOk);
+    const int command = section.mid(slash + 1).toInt(&commandOk);
+    // Only the names the history writes: no signs, spaces or leading zeros.
+    if (!pageOk || !commandOk || page < 0 || command < 0 ||
+        section != QString::number(page) + u'\\' + QString::number(command))
+        return {};
+    return {page, command};
+}
+
+namespace {
+
+QString sectionOf(const TStatPlace& place)
+{
+    return QString::number(place.page) + u'\\' + QString::number(place.command);
+}
+
+struct TMovedSection
+{
+    QString section;
+    QList<QPair<QString, QString>> values;
+};
+
+// Takes a position's section out of the file, keeping what it held for its new place.
+void takeSection(IniFile& statFile, const QString& section, const TStatPlace& to,
+                 std::vector<TMovedSection>& moved)
+{
+    if (!to.IsNone()) {
+        TMovedSection m{sectionOf(to), {}};
+        for (const QString& key : statFile.keys(section))
+            m.values.append({key, statFile.readString(section, key, QString())});
+        moved.push_back(std::move(m));
+    }
+    statFile.eraseSection(section);
+}
+
+// Written once every old place is cleared: positions may trade places.
+void putSections(IniFile& statFile, const std::vector<TMovedSection>& moved)
+{
+    for (const TMovedSection& m : moved) {
+        statFile.eraseSection(m.section);
+        for (const auto& [key, value] : m.values)
+            statFile.writeString(m.section, key, value);
+    }
+}
+
+// The last run command and the saved menu order name positions too.
+void movePointers(IniFile& statFile, const QStringList& sections,
+                  const std::function<TStatPlace(const TStatPlace&)>& where)
+{
+    for (const QString& section : sections) {
+        if (section.compare(TRepositoryCommands::LastRunSection, Qt::CaseInsensitive) != 0 &&
+            !section.startsWith(TRepositoryCommands::LastStateSection, Qt::CaseInsensitive))
+            continue;
+        const TStatPlace named{
+            statFile.readInteger(section, TRepositoryCommands::PageIndexKey, -1),
+            statFile.readInteger(section, TRepositoryCommands::CommandIndexKey, -1)};
+        if (named.IsNone())
+            continue;
+        const TStatPlace to = where(named);
+        if (to == named)
+            continue;
+        statFile.writeInteger(section, TRepositoryCommands::PageIndexKey,
+                              to.IsNone() ? -1 : to.page);
+        statFile.writeInteger(section, TRepositoryCommands::CommandIndexKey,
+                              to.IsNone() ? -1 : to.command);
+    }
+}
+
+} // namespace
+
+void TRepositoryCommands::MoveStatistics(IniFile& statFile,
+                                         const std::function<TStatPlace(const TStatPlace&)>& where)
+{
+    IniFile::Batch batch(statFile);
+    std::vector<TMovedSection> moved;
+    const QStringList sections = statFile.sections();
+    for (const QString& section : sections) {
+        const TStatPlace place = PlaceOfSection(section);
+        if (place.IsNone())
+            continue;
+        const TStatPlace to = where(place);
+        if (to != place)
+            takeSection(statFile, section, to, moved);
+    }
+    putSections(statFile, moved);
+    movePointers(statFile, sections, where);
+}
+
+void TRepositoryCommands::MoveStatistics(IniFile& statFile,
+                                         const QList<QPair<TStatPlace, TStatPlace>>& moves)
+{
+    IniFile::Batch batch(statFile);
+    std::vector<TMovedSection> moved;
+    for (const auto& [from, to] : moves)
+        if (from != to && statFile.sectionExists(sectionOf(from)))
+            takeSection(statFile, sectionOf(from), to, moved);
+    putSections(statFile, moved);
+    movePointers(statFile, statFile.sections(), [&moves](const TStatPlace& p) {
+        for (const auto& [from, to] : moves)
+            if (p == from)
+                return to;
+        return p;
+    });
 }
 
 void TRepositoryCommands::StoreMaxCount(int count)

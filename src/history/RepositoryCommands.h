@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,15 @@ public:
     virtual int PageIndex(THistoryCommand command) const = 0;
     virtual int CommandIndex(THistoryCommand command) const = 0;
     virtual QString ProgramPath(THistoryCommand command) const = 0;
+};
+
+// A position whose run statistics RunStat.ini keeps: page index and command index.
+struct TStatPlace
+{
+    int page = -1;
+    int command = -1;
+    bool IsNone() const { return page < 0 || command < 0; }
+    bool operator==(const TStatPlace&) const = default;
 };
 
 // One command the history knows. It keeps no count of its own: the count lives in the stat
@@ -106,6 +116,18 @@ public:
     void StoreMaxCount(int count);
     void ClearTop();
 
+    // Moves the statistics of positions: where() gives each position's new place, the position
+    // itself to leave it, or none when its command is gone. The counts move, and the last run
+    // command and the saved menu order follow them (naming no command once theirs is gone).
+    static void MoveStatistics(IniFile& statFile,
+                               const std::function<TStatPlace(const TStatPlace&)>& where);
+    // The same for a few positions: each pair is a position and its new place (none: gone);
+    // every other position stays.
+    static void MoveStatistics(IniFile& statFile,
+                               const QList<QPair<TStatPlace, TStatPlace>>& moves);
+    // The position a "page\command" section names, or none.
+    static TStatPlace PlaceOfSection(const QString& section);
+
     // Deletes the stat file and nothing else; every count then reads 0.
     bool ClearStatFile(QString* error = nullptr);
     IniFile* StatFile() const { return m_statFile.get(); }
@@ -121,6 +143,7 @@ private:
     // Appends the highest-count entries that are not shown yet until the menu holds n.
     void fillTop(int n);
     TRepositoryCommand* findAt(int pageIndex, int commandIndex) const;
+    TStatPlace placeOf(THistoryCommand command) const;
 
     std::unique_ptr<IniFile> m_statFile;
     const IHistoryCommandInfo* m_info;

@@ -175,7 +175,8 @@ bool TRepository::LoadFromContent(const QByteArray& content, QString* error)
             return fail(error, QStringLiteral("Запись %1: %2").arg(record).arg(bmpError));
         }
         pos += used;
-        AddImage(name, bitmap);
+        if (TRepositoryItem* item = AddImage(name, bitmap))
+            item->LoadedIndex = m_loadedCount++;
     }
     return true;
 }
@@ -300,4 +301,14 @@ void TRepository::Clear()
 {
     m_items.clear();
     m_byName.clear();
+    m_loadedCount = 0;
+}
+
+QList<int> TRepository::NewPlacesOfLoaded() const
+{
+    QList<int> places(m_loadedCount, -1);
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (const int loaded = m_items[i]->LoadedIndex; loaded >= 0 && loaded < m_loadedCount)
+            places[loaded] = int(i);
+    return places;
 }

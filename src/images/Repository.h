@@ -3,6 +3,7 @@
 #include "images/Bmp.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -14,6 +15,8 @@ class TRepositoryItem
 public:
     TBitmap Bitmap;
     QString Name;
+    // The item's place when the file was read; -1 for an item added since.
+    int LoadedIndex = -1;
 };
 
 // The named page pictures of PagesImages.dat, in the order they were added. The file is one
@@ -50,6 +53,9 @@ public:
     TRepositoryItem* Images(int index) const;
     int Count() const { return int(m_items.size()); }
     void Clear();
+    // Where the pictures read from the file stand now: entry i is the place of the picture read
+    // at place i, -1 when it has been deleted. Pages refer to pictures by place.
+    QList<int> NewPlacesOfLoaded() const;
 
     QString FileName() const { return m_fileName; }
     int ImageWidth() const { return m_imageWidth; }
@@ -75,6 +81,7 @@ private:
     int m_imageWidth;
     int m_imageHeight;
     bool m_damaged = false;
+    int m_loadedCount = 0;
     std::vector<std::unique_ptr<TRepositoryItem>> m_items;
     QHash<QString, TRepositoryItem*> m_byName;
 };

@@ -199,6 +199,13 @@ void TCommandsPage::SetPageNumber(int n)
     SaveAllCommands();
 }
 
+void TCommandsPage::TakePageNumber(int n)
+{
+    m_pageNumber = n;
+    for (TCommand* button : std::as_const(m_buttons))
+        button->TakeNumbers(n, button->ButtonNumber());
+}
+
 void TCommandsPage::SaveAllCommands()
 {
     IniFile::Batch batch(*m_control->CommandsIniFile());

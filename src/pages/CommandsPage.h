@@ -48,6 +48,9 @@ public:
     void RenamePage(const QString& caption);
     void EraseStoredPage();
     void SetPageNumber(int n);
+    // Takes a new number, for the page and its buttons, without touching the files: the page
+    // control stores every page anew afterwards.
+    void TakePageNumber(int n);
     void SaveAllCommands();
     void ClearAllCommands();
 

@@ -1,6 +1,7 @@
 #include "pages/MyPageControl.h"
 
 #include "commands/Messages.h"
+#include "history/RepositoryCommands.h"
 #include "pages/CommandsPage.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
@@ -28,6 +29,20 @@
 namespace {
 const QString PageMimeType = QStringLiteral("application/x-kestrolin-page");
 const QString CaptionKey = QStringLiteral("Caption");
+const QString ImageIndexKey = QStringLiteral("ImageIndex");
+
+quint64 placeKey(int page, int button)
+{
+    return (quint64(quint32(page)) << 32) | quint32(button);
+}
+
+// The names of page sections: a page number in decimal, nothing else.
+bool isPageSection(const QString& name)
+{
+    bool ok = false;
+    const int number = name.toInt(&ok);
+    return ok && number >= 0 && QString::number(number) == name;
+}
 } // namespace
 
 TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFile* pagesFile,
@@ -65,6 +80,11 @@ IniFile* TMyPageControl::PagesIniFile() const
 IniFile* TMyPageControl::CommandsIniFile() const
 {
     return m_commandsFile ? m_commandsFile : CommandsFile;
+}
+
+void TMyPageControl::SetRunStatFile(const QString& fileName)
+{
+    m_runStatFile = fileName.isEmpty() ? nullptr : std::make_unique<IniFile>(fileName);
 }
 
 TCommandsPage* TMyPageControl::Page(int position) const
@@ -132,23 +152,108 @@ TCommand* TMyPageControl::CurrentCommand() const
 void TMyPageControl::SetColCount(int n)
 {
     m_ColCount = n;
-    IniFile::Batch batch(*CommandsIniFile());
-    for (TCommandsPage* page : std::as_const(m_pages))
-        page->SetColCount(n);
+    IniFile::Transaction transaction;
+    {
+        IniFile::Batch batch(*CommandsIniFile());
+        for (TCommandsPage* page : std::as_const(m_pages))
+            page->SetColCount(n);
+    }
+    NumberButtonsByPosition();
 }
 
 void TMyPageControl::SetCommandsCount(int n)
 {
     m_CommandsCount = n;
-    IniFile::Batch batch(*CommandsIniFile());
-    for (TCommandsPage* page : std::as_const(m_pages))
-        page->SetCommandsCount(n);
+    IniFile::Transaction transaction;
+    {
+        IniFile::Batch batch(*CommandsIniFile());
+        for (TCommandsPage* page : std::as_const(m_pages))
+            page->SetCommandsCount(n);
+    }
+    NumberButtonsByPosition();
+}
+
+void TMyPageControl::NumberButtonsByPosition()
+{
+    // Removing rows leaves gaps in the numbers, and growing again would give new buttons the
+    // numbers of old ones: two buttons would share one section.
+    const QHash<quint64, TCommand*> before = ButtonPlaces();
+    bool renumbered = false;
+    for (TCommandsPage* page : std::as_const(m_pages)) {
+        for (int i = 0; i < page->ButtonCount(); ++i) {
+            TCommand* button = page->Button(i);
+            if (button->ButtonNumber() != i) {
+                button->TakeNumbers(page->PageNumber(), i);
+                renumbered = true;
+            }
+        }
+    }
+    if (renumbered)
+        StoreAll(before, false);
+}
+
+QHash<quint64, TCommand*> TMyPageControl::ButtonPlaces() const
+{
+    QHash<quint64, TCommand*> places;
+    for (const TCommandsPage* page : m_pages)
+        for (TCommand* button : page->Buttons())
+            places.insert(placeKey(button->PageNumber(), button->ButtonNumber()), button);
+    return places;
+}
+
+void TMyPageControl::StoreAll(const QHash<quint64, TCommand*>& before, bool withPages)
+{
+    IniFile::Transaction transaction;
+    {
+        IniFile::Batch pagesBatch(*PagesIniFile());
+        IniFile::Batch commandsBatch(*CommandsIniFile());
+        if (withPages) {
+            const QStringList sections = PagesIniFile()->sections();
+            for (const QString& section : sections)
+                if (isPageSection(section))
+                    PagesIniFile()->eraseSection(section);
+        }
+        const QStringList sections = CommandsIniFile()->sections();
+        for (const QString& section : sections)
+            if (!TRepositoryCommands::PlaceOfSection(section).IsNone())
+                CommandsIniFile()->eraseSection(section);
+        for (TCommandsPage* page : std::as_const(m_pages)) {
+            if (withPages)
+                page->SavePage();
+            page->SaveAllCommands();
+        }
+    }
+    if (IniFile* stat = RunStatIniFile()) {
+        // A count belongs to the command on its button: it goes where the button went, and
+        // with the command when the button was emptied or is gone.
+        TRepositoryCommands::MoveStatistics(*stat, [&before](const TStatPlace& place) {
+            const TCommand* button = before.value(placeKey(place.page, place.command));
+            if (!button || !TCommand::IsCommandButton(button) || button->IsEmpty())
+                return TStatPlace();
+            return TStatPlace{button->PageNumber(), button->ButtonNumber()};
+        });
+    }
 }
 
 TCommandsPage* TMyPageControl::AddPage(QMenu* popupMenu, QObject* historyWindow,
                                        QObject* mainWindow, TEditCallback editCallback,
                                        int pageNumber)
 {
+    {
+        // A new page holds nothing: commands and counts stored under its number long ago (by a
+        // program that left them behind) must not turn up on it at the next start.
+        IniFile::Transaction transaction;
+        IniFile* commands = CommandsIniFile();
+        IniFile::Batch batch(*commands);
+        const QStringList sections = commands->sections();
+        for (const QString& section : sections)
+            if (TRepositoryCommands::PlaceOfSection(section).page == pageNumber)
+                commands->eraseSection(section);
+        if (IniFile* stat = RunStatIniFile())
+            TRepositoryCommands::MoveStatistics(*stat, [pageNumber](const TStatPlace& place) {
+                return place.page == pageNumber ? TStatPlace() : place;
+            });
+    }
     auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount, m_ColCount,
                                    pageNumber, std::move(editCallback), mainWindow);
     SetActivePageIndex(int(m_pages.size()) - 1);
@@ -163,11 +268,11 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
                                TEditCallback editCallback, QObject* mainWindow,
                                const std::function<void()>& firstPageShown)
 {
+    // Every write of the loading, repairs included, reaches the files together.
+    IniFile::Transaction transaction;
     ApplyStoredCounts();
     TSystemSettings* settings = Settings();
-    const int n = settings ? settings->PagesCount() : 0;
-    if (n <= 0)
-        return false;
+    const int n = settings ? std::max(settings->PagesCount(), 0) : 0;
 
     // A stored count far beyond the sections present must not keep us reading nothing for ever:
     // no page can live past the highest numbered section.
@@ -210,6 +315,20 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
             }
         }
     }
+    const bool firstRunPage = m_pages.isEmpty();
+    if (firstRunPage) {
+        // Nothing to show would end every start at once, without a word. The program starts
+        // with the page a first run has instead; every other file stays as it is.
+        IniFile* pages = PagesIniFile();
+        IniFile::Batch batch(*pages);
+        pages->eraseSection(QStringLiteral("0"));
+        pages->writeString(QStringLiteral("0"), CaptionKey, Constants::DefaultPageCaption);
+        pages->writeInteger(QStringLiteral("0"), ImageIndexKey, -1);
+        auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount, m_ColCount,
+                                       0, editCallback, mainWindow);
+        page->LoadPage();
+        page->LoadCommands();
+    }
     if (gauge)
         gauge->hide();
     SetActivePageIndex(0);
@@ -226,10 +345,11 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     // Every page and button just made asked to be polished; each is polished when it first
     // shows, and thousands of requests on their way through the event queue cost more.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
-    if (m_pages.size() != n) {
+    if (firstRunPage) {
+        SaveCounts();
+    } else if (m_pages.size() != n) {
         RenumberPages();
         SaveCounts();
-        SaveAllPagesCommands();
     }
     return true;
 }
@@ -263,15 +383,13 @@ void TMyPageControl::ApplyStoredCounts()
 
 void TMyPageControl::RenumberPages()
 {
-    IniFile::Batch pagesBatch(*PagesIniFile());
-    IniFile::Batch commandsBatch(*CommandsIniFile());
-    // A copy: renumbering moves pages within the list.
-    const QList<TCommandsPage*> pages = m_pages;
-    for (int i = 0; i < pages.size(); ++i) {
-        TCommandsPage* page = m_pages[i];
-        page->SetPageNumber(i);
-        page->SavePage();
-    }
+    // Pages and commands are stored anew under the tab positions, and what was left under
+    // other numbers goes: sections of pages that were skipped or deleted would otherwise come
+    // back on the renumbered pages at the next start.
+    const QHash<quint64, TCommand*> before = ButtonPlaces();
+    for (int i = 0; i < m_pages.size(); ++i)
+        m_pages[i]->TakePageNumber(i);
+    StoreAll(before, true);
 }
 
 void TMyPageControl::SaveAllPagesCommands()
@@ -293,6 +411,8 @@ void TMyPageControl::DeleteActivePage()
     TCommandsPage* page = ActivePage();
     if (!page)
         return;
+    // The files of the settings folder change together, also across a crash.
+    IniFile::Transaction transaction;
     IniFile::Batch pagesBatch(*PagesIniFile());
     IniFile::Batch commandsBatch(*CommandsIniFile());
     const int position = m_active;
@@ -331,6 +451,38 @@ TCommand* TMyPageControl::GetCommand(int page, int button) const
 {
     TCommandsPage* p = Page(page);
     return p ? p->Button(button) : nullptr;
+}
+
+int TMyPageControl::FilledButtonsOutside(int colCount, int commandsCount) const
+{
+    int count = 0;
+    for (const TCommandsPage* page : m_pages) {
+        const int rows = page->CommandsCount();
+        for (int i = 0; i < page->ButtonCount(); ++i) {
+            const bool outside = rows <= 0 || i / rows >= colCount || i % rows >= commandsCount;
+            if (outside && !page->Button(i)->IsEmpty())
+                ++count;
+        }
+    }
+    return count;
+}
+
+void TMyPageControl::RemapImageIndexes(const QList<int>& newIndexOf)
+{
+    auto remap = [&newIndexOf](int index) {
+        return index >= 0 && index < newIndexOf.size() ? newIndexOf[index] : index;
+    };
+    IniFile* file = PagesIniFile();
+    IniFile::Batch batch(*file);
+    for (TCommandsPage* page : std::as_const(m_pages)) {
+        const QString section = QString::number(page->PageNumber());
+        // The stored index too: a page loaded without pictures shows none but keeps its own.
+        const int stored = file->readInteger(section, ImageIndexKey, -1);
+        if (remap(stored) != stored)
+            file->writeInteger(section, ImageIndexKey, remap(stored));
+        if (remap(page->ImageIndex()) != page->ImageIndex())
+            page->SetImageIndex(remap(page->ImageIndex()));
+    }
 }
 
 void TMyPageControl::SetImages(const QList<QPixmap>& images)
@@ -379,25 +531,10 @@ void TMyPageControl::DropPage(const QPoint& point)
     TCommandsPage* active = ActivePage();
     if (target < 0 || !active || target == m_active)
         return;
-    const int m = std::max(target, m_active);
-
-    IniFile::Batch pagesBatch(*PagesIniFile());
-    IniFile::Batch commandsBatch(*CommandsIniFile());
-    QList<TCommandsPage*> remembered;
-    active->SetPageNumber(target);
-    active->SavePage();
-    remembered.append(active);
-    for (int position = 0; position < m_pages.size(); ++position) {
-        TCommandsPage* page = m_pages[position];
-        if (page->PageNumber() <= m && page->PageNumber() != position) {
-            page->SetPageNumber(position);
-            page->SavePage();
-            remembered.append(page);
-        }
-    }
-    // A later renumbering may have erased sections an earlier one had written.
-    for (TCommandsPage* page : std::as_const(remembered))
-        page->SaveAllCommands();
+    // The page takes the tab it was dropped on, the pages in between move up one place, and
+    // every page's commands and run counts go with it.
+    MovePage(active, target);
+    RenumberPages();
     SetActivePageIndex(int(m_pages.indexOf(active)));
 }
 

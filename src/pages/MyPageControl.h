@@ -2,12 +2,14 @@
 
 #include "commands/Command.h"
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QFileSystemWatcher;
 class QMimeData;
@@ -43,10 +45,13 @@ public:
     void SetColCount(int n);
     void SetCommandsCount(int n);
 
+    // Adds an empty page; what an earlier page of that number left in the files goes.
     TCommandsPage* AddPage(QMenu* popupMenu, QObject* historyWindow, QObject* mainWindow,
                            TEditCallback editCallback, int pageNumber);
-    // False when no page is stored or the pages could not be read. firstPageShown is called
-    // once the first page shows with its commands, before the other pages' buttons are made.
+    // Loads the stored pages. When none can be read (a count of 0, no Pages.ini, no section with
+    // a caption) the first run's page "Новая" is stored and loaded instead. firstPageShown is
+    // called once the first page shows with its commands, before the other pages' buttons are
+    // made.
     bool LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
                    TEditCallback editCallback, QObject* mainWindow,
                    const std::function<void()>& firstPageShown = {});
@@ -61,6 +66,11 @@ public:
     void DeleteActivePage();
     bool NameExists(const QString& caption) const;
     TCommand* GetCommand(int page, int button) const;
+    // How many filled buttons a grid of that size would no longer hold.
+    int FilledButtonsOutside(int colCount, int commandsCount) const;
+    // After page pictures were deleted: newIndexOf[i] is the new place of picture i, -1 when it
+    // is gone. Every page follows, in memory and in Pages.ini.
+    void RemapImageIndexes(const QList<int>& newIndexOf);
 
     int PageCount() const { return int(m_pages.size()); }
     TCommandsPage* Page(int position) const;
@@ -110,6 +120,10 @@ public:
     TSystemSettings* Settings() const;
     IniFile* PagesIniFile() const;
     IniFile* CommandsIniFile() const;
+    // The run statistics, which move with the commands whenever they change places; none when
+    // not set.
+    void SetRunStatFile(const QString& fileName);
+    IniFile* RunStatIniFile() const { return m_runStatFile.get(); }
 
     // Used by pages: a page joins as the last one, leaves, or moves to another position.
     void InsertPage(TCommandsPage* page);
@@ -140,6 +154,14 @@ private:
     void ActivateByClick(int position);
     void StartPageDrag();
     bool AcceptsPageDrag(const QMimeData* data) const;
+    // Every button by its page and button number, taken before a renumbering.
+    QHash<quint64, TCommand*> ButtonPlaces() const;
+    // Stores every page (withPages) and every command under its present numbers, each file in
+    // one write, and moves the run statistics of the buttons placed as before says; whatever
+    // the files held under numbers no button has now goes.
+    void StoreAll(const QHash<quint64, TCommand*>& before, bool withPages);
+    // After a grid change: buttons numbered by position, their sections moving along.
+    void NumberButtonsByPosition();
 
     QList<TCommandsPage*> m_pages;
     int m_active = -1;
@@ -163,4 +185,5 @@ private:
     TSystemSettings* m_settings;
     IniFile* m_pagesFile;
     IniFile* m_commandsFile;
+    std::unique_ptr<IniFile> m_runStatFile;
 };

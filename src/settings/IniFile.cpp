@@ -1,13 +1,27 @@
 #include "settings/IniFile.h"
 
-#include "platform/FileReplace.h"
-
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 #include <QStringDecoder>
+#include <QUrl>
 
+#include <zlib.h>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
+#include <algorithm>
 #include <filesystem>
 #include <future>
 #include <iterator>
@@ -67,6 +81,257 @@ DiskStamp stampOf(const QString& path)
     return stamp;
 }
 
+// A profile reached through a symbolic link is written where the link points.
+QString writeTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() && info.exists())
+        return info.canonicalFilePath();
+    return path;
+}
+
+#ifndef Q_OS_WIN
+// The same permissions as the file it replaces; a new file gets what the umask allows.
+mode_t modeFor(const QByteArray& finalName)
+{
+    struct stat old;
+    if (::stat(finalName.constData(), &old) == 0)
+        return old.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Writes all bytes to fd and syncs them; closes fd.
+bool writeSyncedAndClose(int fd, const QByteArray& bytes, mode_t mode)
+{
+    bool ok = ::fchmod(fd, mode) == 0;
+    qsizetype written = 0;
+    while (ok && written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            written += n;
+    }
+    ok = ok && ::fdatasync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+#endif
+
+// Replaces the file's content at once: a new file beside it, synced, then renamed over the old
+// one, so a crash or a power cut leaves either the old or the new content. Compound edits batch
+// their writes, so the sync is paid once per user action.
+bool replaceFile(const QString& path, const QByteArray& bytes)
+{
+#ifdef Q_OS_WIN
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+#else
+    const QByteArray finalName = QFile::encodeName(writeTarget(path));
+    QByteArray temporary = finalName + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    bool ok = writeSyncedAndClose(fd, bytes, modeFor(finalName));
+    ok = ok && ::rename(temporary.constData(), finalName.constData()) == 0;
+    if (!ok)
+        ::unlink(temporary.constData());
+    return ok;
+#endif
+}
+
+// Multi-file writes. The new version of each file is written beside it under this suffix, then
+// the journal names them all; only then do they take the places of the old files. A journal
+// found at start-up therefore names a complete set of new files, and without one every new file
+// is a leftover.
+const QString JournalName = QStringLiteral("Kestrolin.journal");
+const QString NewSuffix = QStringLiteral(".journal-new");
+const QByteArray JournalHeader = "Kestrolin journal 1\n";
+
+quint32 checksum(const QByteArray& bytes)
+{
+    return quint32(::crc32(::crc32(0L, Z_NULL, 0),
+                           reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+}
+
+// New files written one after another and synced once all are written, so that the file system
+// may put them on the disk together.
+class TFreshFiles
+{
+public:
+    TFreshFiles() = default;
+    TFreshFiles(const TFreshFiles&) = delete;
+    TFreshFiles& operator=(const TFreshFiles&) = delete;
+    ~TFreshFiles() { syncAndClose(); }
+
+    // likeFile: the file whose permissions the new one takes.
+    bool write(const QString& path, const QByteArray& bytes, const QString& likeFile)
+    {
+#ifdef Q_OS_WIN
+        Q_UNUSED(likeFile);
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size() && file.flush();
+#else
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return false;
+        m_fds.push_back(fd);
+        bool ok = ::fchmod(fd, modeFor(QFile::encodeName(likeFile))) == 0;
+        qsizetype written = 0;
+        while (ok && written < bytes.size()) {
+            const ssize_t n =
+                ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+            if (n < 0 && errno == EINTR)
+                continue;
+            ok = n > 0;
+            if (ok)
+                written += n;
+        }
+        return ok;
+#endif
+    }
+
+    bool syncAndClose()
+    {
+        bool ok = true;
+#ifndef Q_OS_WIN
+        for (int fd : m_fds)
+            ok = ::fdatasync(fd) == 0 && ok;
+        for (int fd : m_fds)
+            ok = ::close(fd) == 0 && ok;
+#endif
+        m_fds.clear();
+        return ok;
+    }
+
+private:
+    std::vector<int> m_fds;
+};
+
+bool renameOver(const QString& from, const QString& to)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
+                            std::filesystem::path(to.toStdU16String()), ec);
+    return !ec;
+}
+
+// Makes the renames and removals in a folder durable.
+void syncFolder(const QString& folder)
+{
+#ifndef Q_OS_WIN
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+// Keeps a second copy of the program from finishing or undoing a multi-file write in the folder
+// while this one is making it.
+class FolderLock
+{
+public:
+    FolderLock(const QString& folder, bool wait)
+    {
+#ifndef Q_OS_WIN
+        m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_fd < 0)
+            return; // nothing to lock: the writes fail on their own
+        int result;
+        do
+            result = ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB));
+        while (result != 0 && errno == EINTR);
+        m_held = result == 0;
+#else
+        Q_UNUSED(folder);
+        Q_UNUSED(wait);
+        m_held = true;
+#endif
+    }
+    ~FolderLock()
+    {
+#ifndef Q_OS_WIN
+        if (m_fd >= 0)
+            ::close(m_fd);
+#endif
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    bool busy() const
+    {
+        return m_fd >= 0 && !m_held;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};
+
+struct JournalEntry
+{
+    QString name; // relative to the journal's folder
+    qint64 size = 0;
+    quint32 crc = 0;
+};
+
+QByteArray journalText(const std::vector<JournalEntry>& entries)
+{
+    QByteArray text = JournalHeader;
+    for (const JournalEntry& e : entries)
+        text += QByteArray::number(e.crc, 16) + ' ' + QByteArray::number(e.size) + ' ' +
+                QUrl::toPercentEncoding(e.name) + '\n';
+    text += "end " + QByteArray::number(checksum(text), 16) + '\n';
+    return text;
+}
+
+// False for anything but a whole journal as journalText writes it.
+bool parseJournal(const QByteArray& text, std::vector<JournalEntry>* entries)
+{
+    const qsizetype endLine = text.lastIndexOf("end ");
+    if (!text.startsWith(JournalHeader) || endLine < 0 || !text.endsWith('\n'))
+        return false;
+    bool ok = false;
+    const quint32 stored = text.mid(endLine + 4).trimmed().toUInt(&ok, 16);
+    if (!ok || stored != checksum(text.left(endLine)))
+        return false;
+    const QList<QByteArray> lines =
+        text.mid(JournalHeader.size(), endLine - JournalHeader.size()).split('\n');
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() != 3)
+            return false;
+        JournalEntry e;
+        bool crcOk = false, sizeOk = false;
+        e.crc = parts[0].toUInt(&crcOk, 16);
+        e.size = parts[1].toLongLong(&sizeOk);
+        e.name = QUrl::fromPercentEncoding(parts[2]);
+        if (!crcOk || !sizeOk || e.name.isEmpty() || e.name.contains(u'/') ||
+            e.name.contains(u'\\'))
+            return false;
+        entries->push_back(e);
+    }
+    return true;
+}
+
+bool holdsWhole(const QString& path, const JournalEntry& entry)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != entry.size)
+        return false;
+    return checksum(file.readAll()) == entry.crc;
+}
+
 // Half of a UTF-16 surrogate pair, alone, cannot be written as UTF-8: it is read as U+FFFD, so
 // that what is read is what the file holds once rewritten.
 QString withoutLoneSurrogates(QString text)
@@ -114,9 +379,28 @@ QString oneLine(QString value)
     return value;
 }
 
+IniFile::WriteObserver& writeObserver()
+{
+    static IniFile::WriteObserver observer;
+    return observer;
+}
+
+// The files written while a transaction is open, kept alive until it ends.
+struct OpenTransaction
+{
+    int depth = 0;
+    std::vector<std::shared_ptr<IniData>> files;
+};
+
+OpenTransaction& openTransaction()
+{
+    static OpenTransaction state;
+    return state;
+}
+
 } // namespace
 
-struct IniData
+struct IniData : std::enable_shared_from_this<IniData>
 {
     QString path;
     std::vector<IniSection> sections;
@@ -303,8 +587,11 @@ struct IniData
         index.clear();
         lastFound = -1;
         erasedCount = 0;
-        if (!stamp.exists)
+        if (!stamp.exists) {
+            // A folder in the file's place can be neither read nor replaced.
+            unreadable = QFileInfo(path).isDir();
             return;
+        }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             unreadable = true;
@@ -317,19 +604,44 @@ struct IniData
     {
         if (batchDepth > 0 && loaded)
             return; // a batch sees its own state; the disk is checked when it starts
-        if (!loaded || (!dirty && stampOf(path) != stamp))
+        // A file that could not be read is looked at again: it may have been mended.
+        if (!loaded || (!dirty && (unreadable || stampOf(path) != stamp)))
             load();
     }
 
     bool writeNow()
     {
-        if (unreadable)
+        if (unreadable) {
+            written(false);
             return false;
-        const bool ok = ReplaceFileContent(path, serialize());
+        }
+        const bool ok = replaceFile(path, serialize());
         ++writes;
         stamp = stampOf(path);
-        dirty = false;
+        written(ok);
         return ok;
+    }
+
+    // After an attempt to put the file on disk.
+    void written(bool ok)
+    {
+        dirty = false;
+        lastWriteFailed = !ok;
+        if (const IniFile::WriteObserver& observer = writeObserver())
+            observer(path, ok);
+    }
+
+    // The changes wait for the open transaction, if there is one.
+    bool deferToTransaction()
+    {
+        OpenTransaction& t = openTransaction();
+        if (t.depth == 0)
+            return false;
+        dirty = true;
+        const auto self = shared_from_this();
+        if (std::find(t.files.begin(), t.files.end(), self) == t.files.end())
+            t.files.push_back(self);
+        return true;
     }
 
     bool changed()
@@ -338,6 +650,8 @@ struct IniData
             dirty = true;
             return true;
         }
+        if (deferToTransaction())
+            return true;
         return writeNow();
     }
 
@@ -504,8 +818,10 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     refresh();
-    if (m_data->unreadable)
+    if (m_data->unreadable) {
+        m_data->written(false);
         return false;
+    }
     const QString clean = oneLine(value);
     IniSection* s = m_data->findSection(section);
     if (!s) {
@@ -613,15 +929,13 @@ QStringList IniFile::keys(const QString& section) const
 
 bool IniFile::store()
 {
-    const bool ok = m_data->changed();
-    m_data->lastWriteFailed = !ok;
-    return ok;
+    return m_data->changed();
 }
 
 bool IniFile::flush()
 {
-    // Inside a batch the one write at its end does it.
-    if (!m_data->dirty || m_data->batchDepth > 0)
+    // Inside a batch or a transaction the one write at its end does it.
+    if (!m_data->dirty || m_data->batchDepth > 0 || m_data->deferToTransaction())
         return true;
     return m_data->writeNow();
 }
@@ -650,9 +964,171 @@ bool IniFile::Batch::commit()
     m_open = false;
     if (--m_data->batchDepth > 0)
         return true;
-    if (!m_data->dirty)
+    if (!m_data->dirty || m_data->deferToTransaction())
         return true;
-    const bool ok = m_data->writeNow();
-    m_data->lastWriteFailed = !ok;
+    return m_data->writeNow();
+}
+
+namespace {
+
+// Puts the new versions of several files of one folder in place all together: see
+// IniFile::Transaction.
+bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniData>>& files)
+{
+    struct Pending
+    {
+        IniData* data;
+        QString target;
+        QString fresh;
+        QByteArray bytes;
+    };
+    std::vector<Pending> pending;
+    std::vector<JournalEntry> entries;
+    bool ok = true;
+    for (const auto& data : files) {
+        Pending p{data.get(), writeTarget(data->path), QString(), {}};
+        p.fresh = p.target + NewSuffix;
+        // A file that could not be read is never replaced, and a folder in a file's place can
+        // never be: then none of the files is written.
+        ok = ok && !data->unreadable && !QFileInfo(p.target).isDir();
+        if (ok) {
+            p.bytes = data->serialize();
+            entries.push_back({QFileInfo(p.target).fileName(), p.bytes.size(), checksum(p.bytes)});
+        }
+        pending.push_back(std::move(p));
+    }
+
+    FolderLock lock(folder, true);
+    const QString journal = folder + u'/' + JournalName;
+    {
+        TFreshFiles fresh;
+        for (const Pending& p : pending)
+            ok = ok && fresh.write(p.fresh, p.bytes, p.target);
+        ok = fresh.syncAndClose() && ok;
+    }
+    if (ok) {
+        // The new files are on the disk before the journal names them. A journal cut short by
+        // a crash fails its checksum and finishes nothing; once it is whole on the disk, the
+        // new files stand.
+        syncFolder(folder);
+        TFreshFiles fresh;
+        ok = fresh.write(journal, journalText(entries), journal);
+        ok = fresh.syncAndClose() && ok;
+    }
+    if (ok) {
+        syncFolder(folder);
+        for (const Pending& p : pending)
+            ok = renameOver(p.fresh, p.target) && ok;
+        syncFolder(folder);
+    }
+    // Done, or nothing of it can be finished: no journal may outlive this write, or a later
+    // start would bring back what it names over newer writes.
+    QFile::remove(journal);
+    for (const Pending& p : pending)
+        QFile::remove(p.fresh);
+
+    for (const Pending& p : pending) {
+        ++p.data->writes;
+        p.data->stamp = stampOf(p.data->path);
+        p.data->written(ok);
+    }
     return ok;
+}
+
+} // namespace
+
+IniFile::Transaction::Transaction()
+{
+    ++openTransaction().depth;
+}
+
+IniFile::Transaction::~Transaction()
+{
+    commit();
+}
+
+bool IniFile::Transaction::commit()
+{
+    if (!m_open)
+        return m_ok;
+    m_open = false;
+    OpenTransaction& t = openTransaction();
+    if (--t.depth > 0)
+        return true;
+    std::vector<std::shared_ptr<IniData>> files = std::move(t.files);
+    t.files.clear();
+    // Files still inside a batch of their own are written when it ends.
+    std::map<QString, std::vector<std::shared_ptr<IniData>>> byFolder;
+    for (auto& data : files)
+        if (data->dirty && data->batchDepth == 0)
+            byFolder[QFileInfo(writeTarget(data->path)).absolutePath()].push_back(data);
+    for (const auto& [folder, group] : byFolder)
+        m_ok =
+            (group.size() == 1 ? group.front()->writeNow() : writeTogether(folder, group)) && m_ok;
+    return m_ok;
+}
+
+QString IniFile::journalName()
+{
+    return JournalName;
+}
+
+IniFile::Recovery IniFile::recoverInterrupted(const QString& folder)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        return Recovery::Nothing;
+    FolderLock lock(dir.absolutePath(), false);
+    if (lock.busy())
+        return Recovery::Busy;
+    Recovery result = Recovery::Nothing;
+    const QString journal = dir.filePath(JournalName);
+    if (QFileInfo::exists(journal)) {
+        QFile file(journal);
+        std::vector<JournalEntry> entries;
+        const bool valid = file.open(QIODevice::ReadOnly) && parseJournal(file.readAll(), &entries);
+        file.close();
+        result = Recovery::RolledBack;
+        if (valid) {
+            // Every new file the journal names is whole: the write is finished. One that is not
+            // could only be undone while none had taken its place yet.
+            bool whole = true;
+            bool begun = false;
+            for (const JournalEntry& e : entries) {
+                const QString fresh = dir.filePath(e.name + NewSuffix);
+                if (!QFileInfo::exists(fresh))
+                    begun = true;
+                else if (!holdsWhole(fresh, e))
+                    whole = false;
+            }
+            if (whole || begun) {
+                for (const JournalEntry& e : entries) {
+                    const QString fresh = dir.filePath(e.name + NewSuffix);
+                    if (QFileInfo::exists(fresh) && holdsWhole(fresh, e))
+                        renameOver(fresh, dir.filePath(e.name));
+                }
+                result = Recovery::Completed;
+            }
+        }
+        syncFolder(dir.absolutePath());
+        QFile::remove(journal);
+    }
+    // What is left of a write that never reached its journal.
+    const QStringList leftovers =
+        dir.entryList({QStringLiteral("*") + NewSuffix}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) {
+        QFile::remove(dir.filePath(name));
+        if (result == Recovery::Nothing)
+            result = Recovery::RolledBack;
+    }
+    if (result != Recovery::Nothing)
+        syncFolder(dir.absolutePath());
+    return result;
+}
+
+IniFile::WriteObserver IniFile::setWriteObserver(WriteObserver observer)
+{
+    WriteObserver previous = std::move(writeObserver());
+    writeObserver() = std::move(observer);
+    return previous;
 }

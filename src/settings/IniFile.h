@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 struct IniData;
@@ -70,6 +71,43 @@ public:
         std::shared_ptr<IniData> m_data;
         bool m_open = true;
     };
+
+    // Holds back every profile write made while it lives, on any file, until the outermost one
+    // ends. Then each file is replaced at once, and the files of one folder all together: their
+    // new versions are written beside them and listed in a journal before any of them takes the
+    // place of the old one, so a crash leaves either every file old or, once the start-up has
+    // completed the journal (recoverInterrupted), every file new.
+    class Transaction
+    {
+    public:
+        Transaction();
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        // Ends the transaction early and reports whether every file was written.
+        bool commit();
+
+    private:
+        bool m_open = true;
+        bool m_ok = true;
+    };
+
+    enum class Recovery
+    {
+        Nothing,    // no multi-file write was left unfinished
+        Completed,  // the new versions of an interrupted write took their places
+        RolledBack, // an interrupted write had not reached its journal: the old files stay
+        Busy        // another copy of the program is writing there now
+    };
+    // Finishes or undoes a multi-file write that a crash interrupted in this folder. Run before
+    // anything in the folder is read.
+    static Recovery recoverInterrupted(const QString& folder);
+    // The journal of multi-file writes in a folder.
+    static QString journalName();
+
+    // Told of every attempt to write a file to disk, with its result.
+    using WriteObserver = std::function<void(const QString& fileName, bool ok)>;
+    static WriteObserver setWriteObserver(WriteObserver observer);
 
     // The integer rule of the profile files: optional sign, decimal digits, or "0x"/"$" hex;
     // anything else (or out of the 32-bit range) is not an integer.

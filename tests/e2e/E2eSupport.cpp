@@ -106,6 +106,25 @@ QImage TDisplay::screenshot() const
     return QImage::fromData(p.readAllStandardOutput(), "PNG");
 }
 
+void TDisplay::click(const QPoint& point) const
+{
+    xdotool({"mousemove", "--sync", QString::number(point.x()), QString::number(point.y())});
+    xdotool({"click", "1"});
+}
+
+QString TProgram::markerScript() const
+{
+    const QString path = file("run.sh");
+    write("run.sh", "#!/bin/sh\necho \"$1\" >> \"" + file("marker.txt").toUtf8() + "\"\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+QStringList TProgram::markerLines() const
+{
+    return QString::fromUtf8(read("marker.txt")).split('\n', Qt::SkipEmptyParts);
+}
+
 TProgram::TProgram(const TDisplay& display) : m_display(display)
 {
     const QString copy = m_dir.filePath("kestrolin");
@@ -161,6 +180,20 @@ QString TProgram::waitForWindow(int timeoutMs) const
         },
         timeoutMs);
     return id;
+}
+
+bool TProgram::waitForPages(const QString& window, int timeoutMs) const
+{
+    QRect last;
+    int same = 0;
+    return waitUntil(
+        [&] {
+            const QRect now = windowGeometry(window);
+            same = now == last ? same + 1 : 0;
+            last = now;
+            return now.height() > 100 && same >= 3;
+        },
+        timeoutMs);
 }
 
 QRect TProgram::windowGeometry(const QString& window) const

@@ -20,6 +20,9 @@ public:
     QImage screenshot() const;
     // Runs xdotool on this display; returns its standard output, trimmed.
     QString xdotool(const QStringList& args, int timeoutMs = 10000) const;
+    // Moves the pointer there and clicks the left button. The X server hands the program the
+    // move before the click, so nothing needs to wait in between.
+    void click(const QPoint& point) const;
 
 private:
     QString m_name;
@@ -39,10 +42,20 @@ public:
     QByteArray read(const QString& name) const;
     void write(const QString& name, const QByteArray& bytes) const;
 
+    // Writes run.sh, a script that notes its first argument as a line of marker.txt; returns
+    // its path.
+    QString markerScript() const;
+    // The lines the marker script has noted so far.
+    QStringList markerLines() const;
+
     // Starts a copy; several copies may run at once (the single-instance rule decides).
     QProcess* start();
     // Waits for the main window to be mapped and returns its X window id.
     QString waitForWindow(int timeoutMs = 15000) const;
+    // Waits until the window shows its pages (taller than the loading gauge) and stands still:
+    // it is sized and placed in several steps as the pages come in, and a click aimed before
+    // the last of them lands elsewhere.
+    bool waitForPages(const QString& window, int timeoutMs = 15000) const;
     // The window's geometry as "x y w h" read with xdotool.
     QRect windowGeometry(const QString& window) const;
     bool isVisible(const QString& window) const;

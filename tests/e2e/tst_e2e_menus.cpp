@@ -60,7 +60,7 @@ private slots:
         pid = program->start()->processId();
         window = program->waitForWindow();
         QVERIFY(!window.isEmpty());
-        QVERIFY(waitUntil([&] { return program->windowGeometry(window).height() > 100; }));
+        QVERIFY(program->waitForPages(window));
     }
 
     void contextMenus()

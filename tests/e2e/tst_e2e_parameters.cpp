@@ -24,13 +24,6 @@ class TestE2eParameters : public QObject
         return id;
     }
 
-    void click(const QPoint& p)
-    {
-        display.xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QTest::qWait(150);
-        display.xdotool({"click", "1"});
-    }
-
     // The centre of the first button of the page.
     static QPoint firstButton(const QRect& window) { return window.topLeft() + QPoint(22, 22); }
 
@@ -63,8 +56,8 @@ private slots:
 
         QProcess* first = program.start();
         QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
-        click(firstButton(program.windowGeometry(window)));
+        QVERIFY(program.waitForPages(window));
+        display.click(firstButton(program.windowGeometry(window)));
         const QString dialog = waitForWindowNamed(QStringLiteral("Параметры команды"));
         QVERIFY2(!dialog.isEmpty(), "the parameters dialog did not open");
         display.xdotool({"windowfocus", "--sync", dialog});
@@ -80,7 +73,7 @@ private slots:
         QVERIFY(program.read("Commands.ini").contains("\r\nParameters=#chan a#b #x#y# 100%\r\n"));
 
         const QByteArray words = "[#chan][a#b][x#y][100%]\n";
-        click(firstButton(program.windowGeometry(window)));
+        display.click(firstButton(program.windowGeometry(window)));
         QVERIFY(waitUntil([&] { return program.read("marker.txt") == words; }));
 
         // A restart reads them back as they were typed.
@@ -88,8 +81,8 @@ private slots:
         QVERIFY(first->waitForFinished(10000));
         program.start();
         window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
-        click(firstButton(program.windowGeometry(window)));
+        QVERIFY(program.waitForPages(window));
+        display.click(firstButton(program.windowGeometry(window)));
         QVERIFY(waitUntil([&] { return program.read("marker.txt").size() > words.size(); }));
         QCOMPARE(program.read("marker.txt"), words + words);
     }

@@ -17,10 +17,7 @@ class TestE2eProgram : public QObject
     // Three pages A, B, C of 1 x 5 buttons; 0\0 and 1\0 run a script that notes its arguments.
     void prepare(TProgram& program, const QByteArray& extraOptions = QByteArray())
     {
-        const QString script = program.file("run.sh");
-        program.write("run.sh", "#!/bin/sh\necho \"$1\" >> \"" +
-                                    program.file("marker.txt").toUtf8() + "\"\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString script = program.markerScript();
         const QByteArray icon = program.file("kestrolin-icons.ico").toUtf8();
         program.write("Options.ini",
                       "[PageControl]\r\nColCount=1\r\nCommandsCount=5\r\nPagesCount=3\r\n"
@@ -50,18 +47,6 @@ class TestE2eProgram : public QObject
         return window.topLeft() + QPoint(71 - 12, 14 + i * 29);
     }
 
-    void click(const QPoint& p)
-    {
-        // The X server hands the program the move before the click.
-        display.xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
-        display.xdotool({"click", "1"});
-    }
-
-    QStringList markerLines(const TProgram& program) const
-    {
-        return QString::fromUtf8(program.read("marker.txt")).split('\n', Qt::SkipEmptyParts);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -77,18 +62,18 @@ private slots:
         program.start();
         const QString window = program.waitForWindow();
         QVERIFY(!window.isEmpty());
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
+        QVERIFY(program.waitForPages(window));
         const QRect r = program.windowGeometry(window);
         QCOMPARE(r.topLeft(), QPoint(700, 500));
         QCOMPARE(r.width(), 74);
 
-        click(button(r, 0));
-        QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"one"}); }));
+        display.click(button(r, 0));
+        QVERIFY(waitUntil([&] { return program.markerLines() == QStringList({"one"}); }));
         QVERIFY(waitUntil([&] { return program.read("RunStat.ini").contains("RunCount=1"); }));
 
         // The quick-launch button now shows that command and runs it again.
-        click(r.topLeft() + QPoint(20, r.height() - 12));
-        QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"one", "one"}); }));
+        display.click(r.topLeft() + QPoint(20, r.height() - 12));
+        QVERIFY(waitUntil([&] { return program.markerLines() == QStringList({"one", "one"}); }));
         QVERIFY(waitUntil([&] { return program.read("RunStat.ini").contains("RunCount=2"); }));
     }
 
@@ -98,7 +83,7 @@ private slots:
         prepare(program);
         program.start();
         const QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
+        QVERIFY(program.waitForPages(window));
         const QRect r = program.windowGeometry(window);
         const QPoint from = button(r, 0), to = button(r, 2);
         display.xdotool(
@@ -125,9 +110,9 @@ private slots:
         prepare(program, "[Conformations]\r\nDelPage=0\r\n");
         program.start();
         const QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
+        QVERIFY(program.waitForPages(window));
         const QRect r = program.windowGeometry(window);
-        click(tab(r, 1));
+        display.click(tab(r, 1));
         display.xdotool({"windowfocus", "--sync", window});
         display.xdotool({"key", "ctrl+Delete"});
         // The three files are written one after another; wait for the last of them.
@@ -146,8 +131,8 @@ private slots:
         prepare(program, "[Minimize]\r\nAfterRunCommand=1\r\n");
         program.start();
         const QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
-        click(button(program.windowGeometry(window), 0));
+        QVERIFY(program.waitForPages(window));
+        display.click(button(program.windowGeometry(window), 0));
         QVERIFY(waitUntil([&] { return !program.isVisible(window); }));
         QProcess* second = program.start();
         QVERIFY(second->waitForFinished(10000));
@@ -161,8 +146,8 @@ private slots:
         prepare(program);
         QProcess* first = program.start();
         const QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
-        click(button(program.windowGeometry(window), 0));
+        QVERIFY(program.waitForPages(window));
+        display.click(button(program.windowGeometry(window), 0));
         QVERIFY(waitUntil([&] { return !program.read("marker.txt").isEmpty(); }));
         display.xdotool({"windowmove", window, "600", "400"});
         QVERIFY(waitUntil(

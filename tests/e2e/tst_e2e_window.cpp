@@ -14,20 +14,10 @@ class TestE2eWindow : public QObject
     // Xvfb here runs no window manager or panel: the work area is the whole screen.
     const QRect screen{0, 0, 1280, 1024};
 
-    // A script that notes its first argument in marker.txt.
-    QByteArray script(TProgram& program)
-    {
-        const QString path = program.file("run.sh");
-        program.write("run.sh", "#!/bin/sh\necho \"$1\" >> \"" +
-                                    program.file("marker.txt").toUtf8() + "\"\n");
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return path.toUtf8();
-    }
-
     QByteArray command(TProgram& program, int page, int button, const QByteArray& word)
     {
         return "[" + QByteArray::number(page) + "\\" + QByteArray::number(button) +
-               "]\r\nExePath=" + script(program) +
+               "]\r\nExePath=" + program.markerScript().toUtf8() +
                "\r\nIconPath=" + program.file("kestrolin-icons.ico").toUtf8() +
                "\r\nIconIndex=0\r\nDescription=" + word + "\r\nParameters=" + word + "\r\n\r\n";
     }
@@ -49,19 +39,8 @@ class TestE2eWindow : public QObject
         program.start();
         const QString window = program.waitForWindow();
         if (!window.isEmpty())
-            waitUntil([&] { return program.windowGeometry(window).height() > 100; });
+            program.waitForPages(window);
         return window;
-    }
-
-    void click(const QPoint& p)
-    {
-        display.xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
-        display.xdotool({"click", "1"});
-    }
-
-    QStringList markerLines(const TProgram& program) const
-    {
-        return QString::fromUtf8(program.read("marker.txt")).split('\n', Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -133,10 +112,10 @@ private slots:
         const int gap = (pageHeight - 10 * 41) / 11;
         const QPoint top = r.topLeft() + QPoint(2 + 4 * 43 + 20, 2 + gap + 20);
         const QPoint bottom = top + QPoint(0, 9 * (41 + gap));
-        click(top);
-        QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"top"}); }));
-        click(bottom);
-        QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"top", "bottom"}); }));
+        display.click(top);
+        QVERIFY(waitUntil([&] { return program.markerLines() == QStringList({"top"}); }));
+        display.click(bottom);
+        QVERIFY(waitUntil([&] { return program.markerLines() == QStringList({"top", "bottom"}); }));
     }
 
     void draggedActiveTabStaysActive()
@@ -167,9 +146,9 @@ private slots:
         display.xdotool({"keyup", "alt"});
         QVERIFY(waitUntil([&] { return program.read("Pages.ini").contains("[2]\r\nCaption=A"); }));
         // The page in front is still A: its button runs A's command.
-        click(r.topLeft() + QPoint(2 + 20, 2 + 20));
-        QVERIFY(waitUntil([&] { return !markerLines(program).isEmpty(); }));
-        QCOMPARE(markerLines(program), QStringList({"A"}));
+        display.click(r.topLeft() + QPoint(2 + 20, 2 + 20));
+        QVERIFY(waitUntil([&] { return !program.markerLines().isEmpty(); }));
+        QCOMPARE(program.markerLines(), QStringList({"A"}));
     }
 };
 

@@ -368,12 +368,53 @@ private slots:
         b->DragDrop(empty, false);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(f.menu(), QList<TCommand*>{b});
-        // The missing-icon line of the hint joins the caption's one line.
-        QCOMPARE(f.caption(b), QString("Альфа Файл иконки не найден! [7]"));
+        // The missing-icon line of the hint joins the caption's one line. The count is the moved
+        // command's own: the replaced one's went with it.
+        QCOMPARE(f.caption(b), QString("Альфа Файл иконки не найден! [5]"));
         QCOMPARE(f.arrow->History()->Count(), 1);
         QVERIFY(b->Clear());
         QVERIFY(f.menu().isEmpty());
         QCOMPARE(f.arrow->History()->Count(), 0);
+    }
+
+    void historySizeTakesEffectWhileEmpty()
+    {
+        Fixture f;
+        f.startUp({}, 10);
+        f.arrow->SetHistoryCount(5);
+        for (int i = 0; i < 7; ++i) {
+            TCommand* c = f.make(QString("К%1").arg(i), i);
+            SendMessage(f.arrow.get(), UM_COMMAND_FILLED, toParam(c));
+            f.run(c);
+        }
+        QCOMPARE(f.arrow->History()->MaxCount(), 5);
+        QCOMPARE(f.arrow->History()->TopCount(), 5);
+        QCOMPARE(f.menu().size(), 5);
+    }
+
+    void movingOntoAKnownButtonReplacesItsEntry()
+    {
+        Fixture f;
+        f.setCount(0, 0, 3);
+        f.setCount(0, 1, 6);
+        TCommand* a = f.make("Альфа", 0);
+        TCommand* b = f.make("Бета", 1);
+        f.startUp({a, b});
+        f.run(b);
+        QCOMPARE(f.arrow->ShownCommand(), b);
+        // A's program is gone: the history does not know it, yet it moves onto B.
+        a->SetExePath(f.dir.filePath("gone.sh"));
+        SendMessage(f.arrow.get(), UM_COMMAND_CLEARED, toParam(a));
+        f.setCount(0, 0, 3);
+        SendMessage(f.arrow.get(), UM_COMMAND_MOVED, toParam(a), toParam(b));
+        // B's command and its count are gone with it; A's count now stands at B's place.
+        QVERIFY(f.menu().isEmpty());
+        QCOMPARE(f.arrow->History()->Count(), 0);
+        QCOMPARE(f.arrow->ShownCommand(), nullptr);
+        IniFile stat(f.statPath());
+        QCOMPARE(stat.readInteger("0\\1", "RunCount", 0), 3);
+        QVERIFY(!stat.sectionExists("0\\0"));
+        QCOMPARE(stat.readInteger("LastRunCommand", "CommandIndex", 9), -1);
     }
 
     void changedAndFilledNotices()

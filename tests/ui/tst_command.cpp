@@ -466,7 +466,8 @@ private slots:
         QCOMPARE(readAll(path("Commands.ini")), before);
         QVERIFY(history.notices.isEmpty());
 
-        // OK: both hold the command; FILLED is sent although C held one before.
+        // OK: both hold the command. C's own command is gone, and with it its run count: the
+        // copy is new to the history.
         boxes.expect(IDOK);
         QTest::mousePress(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         QTest::mouseRelease(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
@@ -477,7 +478,8 @@ private slots:
         QCOMPARE(b->Description(), QString("Beta"));
         QCOMPARE(m_file->readString(section(*c), "Description", {}), QString("Beta"));
         QCOMPARE(m_file->readString(section(*b), "Description", {}), QString("Beta"));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_FILLED, toParam(c.get()), 0}}));
+        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(c.get()), 0},
+                                                  {UM_COMMAND_FILLED, toParam(c.get()), 0}}));
 
         // With the confirmation switched off a filled button is replaced without a question.
         SystemSettings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);

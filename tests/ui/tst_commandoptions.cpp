@@ -12,6 +12,7 @@
 #include "settings/SystemSettings.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
@@ -534,6 +535,7 @@ private slots:
         p.confirmationOff();
         TScriptedMessageBoxes boxes;
         // The commands file cannot be replaced: a folder stands in its place.
+        const QByteArray stored = readAll(p.dir.filePath("Commands.ini"));
         QVERIFY(QFile::remove(p.dir.filePath("Commands.ini")));
         QVERIFY(QDir(p.dir.path()).mkdir("Commands.ini"));
         auto d = p.dialog(0, 0);
@@ -542,7 +544,48 @@ private slots:
         d->OkButton->click();
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown[0].flags & MB::ICONERROR, MB::ICONERROR);
+        // The dialog stays open with what was typed; the button keeps what the file holds.
+        QVERIFY(d->result() != QDialog::Accepted);
+        QCOMPARE(d->DescriptionEdit->text(), QStringLiteral("Другое"));
+        QCOMPARE(p.button(0, 0)->Description(), QStringLiteral("Инструмент"));
+        QVERIFY(p.history.received.isEmpty());
+        // Going to another button would drop the typed text: the dialog stays where it is.
+        boxes.expect(IDOK);
+        d->LaunchButtonsComboBox->setCurrentIndex(2);
+        d->LaunchButtonsComboBoxChange();
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(d->Command(), p.button(0, 0));
+        QCOMPARE(d->LaunchButtonsComboBox->currentIndex(), 0);
+        QCOMPARE(d->DescriptionEdit->text(), QStringLiteral("Другое"));
+
+        // Once the folder is mended, OK saves and closes.
+        QVERIFY(QDir(p.dir.path()).rmdir("Commands.ini"));
+        writeAll(p.dir.filePath("Commands.ini"), stored);
+        d->OkButton->click();
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(IniFile(p.dir.filePath("Commands.ini")).readString("0\\0", "Description", ""),
+                 QStringLiteral("Другое"));
         QVERIFY(!boxes.unexpected);
+    }
+
+    void emptiedCommandIsErased()
+    {
+        TProfile p;
+        p.confirmationOff();
+        // Button 3 holds a path and a description, no icon file.
+        auto d = p.dialog(0, 3);
+        d->ExePathEdit->clear();
+        d->DescriptionEdit->clear();
+        d->OkButton->click();
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QVERIFY(p.button(0, 3)->IsEmpty());
+        QVERIFY(p.button(0, 3)->Hint().isEmpty());
+        // Gone from the file, so it does not come back at the next start, and gone from the
+        // history.
+        QVERIFY(!IniFile(p.dir.filePath("Commands.ini")).sectionExists("0\\3"));
+        QCOMPARE(p.history.received.size(), 1);
+        QCOMPARE(p.history.received[0].message, int(UM_COMMAND_CLEARED));
+        QCOMPARE(p.history.received[0].wParam, toParam(p.button(0, 3)));
     }
 };
 

@@ -5,6 +5,8 @@
 #include "dialogs/AddRenamePage.h"
 #include "dialogs/SystemOptions.h"
 #include "history/ArrowButton.h"
+#include "images/PagesImages.h"
+#include "images/Repository.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
 #include "settings/Folders.h"
@@ -18,7 +20,10 @@
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -190,6 +195,21 @@ private slots:
         f.main->Pages_DelActionExecute();
     }
 
+    void deletingBothOfTwoPages()
+    {
+        // Renumbering once left a copy of B's section behind, so that after deleting A and then
+        // B a page seemed left, PagesCount stayed 0 and every later start ended at once.
+        TActionsFixture f("[PageControl]\r\nPagesCount=2\r\n[Conformations]\r\nDelPage=0\r\n",
+                          "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n");
+        f.pc()->SetActivePageIndex(0);
+        f.main->Pages_DelActionExecute();
+        f.main->Pages_DelActionExecute();
+        QCOMPARE(f.pc()->PageCount(), 0);
+        QCOMPARE(IniFile(f.file("Pages.ini")).sections(), QStringList({"0"}));
+        QCOMPARE(f.pages->readString("0", "Caption", ""), QStringLiteral("Новая"));
+        QCOMPARE(f.settings->optionsFile()->readInteger("PageControl", "PagesCount", 0), 1);
+    }
+
     void clearingFromTheQuickLaunchMenuDoesNothing()
     {
         TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n[Conformations]\r\nClearCommand=0\r\n",
@@ -249,6 +269,103 @@ private slots:
         });
         f.main->Options_MainOptionsActionExecute();
         QCOMPARE(script.shown, 3);
+        QVERIFY(!script.unexpected);
+    }
+
+    void shrinkingTheGridAsksFirst()
+    {
+        // 2 x 3 buttons; 0\2 sits in row 2, 0\4 in column 1, 1\5 in both.
+        TActionsFixture f("[PageControl]\r\nPagesCount=2\r\nColCount=2\r\nCommandsCount=3\r\n",
+                          "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n",
+                          "[0\\0]\r\nExePath=/p00\r\n[0\\2]\r\nExePath=/p02\r\n"
+                          "[0\\4]\r\nExePath=/p04\r\n[1\\5]\r\nExePath=/p15\r\n");
+        TScriptedMessageBoxes boxes;
+        TModalScript script;
+        auto toOneByTwo = [](QDialog* d) {
+            auto* options = qobject_cast<TfmSystemOptions*>(d);
+            options->ColCountSpinEdit->setValue(1);
+            options->CommandsCountSpinEdit->setValue(2);
+            options->CircleScrollCheckBox->setChecked(true);
+            d->accept();
+        };
+        const QByteArray commands = readAll(f.file("Commands.ini"));
+
+        // Cancel keeps the old grid, and every command; the other settings are taken.
+        script.then(toOneByTwo);
+        boxes.expect(IDCANCEL);
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].text,
+                 QStringLiteral("Кнопок с командами за пределами новой сетки: 3.\r"
+                                "Их команды будут удалены!\rИзменить сетку ?"));
+        QCOMPARE(boxes.shown[0].caption, QStringLiteral("Подтвердите изменение сетки"));
+        QCOMPARE(boxes.shown[0].flags, 0x121);
+        QCOMPARE(f.settings->ColCount(), 2);
+        QCOMPARE(f.settings->CommandsCount(), 3);
+        QCOMPARE(f.pc()->Page(1)->ButtonCount(), 6);
+        QCOMPARE(readAll(f.file("Commands.ini")), commands);
+        QVERIFY(f.settings->UseCircleScroll());
+
+        // OK applies it.
+        script.then(toOneByTwo);
+        boxes.expect(IDOK);
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(f.settings->ColCount(), 1);
+        QCOMPARE(f.settings->CommandsCount(), 2);
+        QCOMPARE(IniFile(f.file("Commands.ini")).sections(), QStringList({"0\\0"}));
+
+        // A grid that removes no filled button asks nothing.
+        script.then([](QDialog* d) {
+            qobject_cast<TfmSystemOptions*>(d)->CommandsCountSpinEdit->setValue(1);
+            d->accept();
+        });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(f.settings->CommandsCount(), 1);
+        QCOMPARE(boxes.shown.size(), 2);
+        QVERIFY(!boxes.unexpected);
+        QVERIFY(!script.unexpected);
+    }
+
+    void deletingAPictureKeepsThePagesPictures()
+    {
+        TActionsFixture f(ThreePages, "[0]\r\nCaption=A\r\nImageIndex=0\r\n"
+                                      "[1]\r\nCaption=B\r\nImageIndex=1\r\n"
+                                      "[2]\r\nCaption=C\r\nImageIndex=2\r\n");
+        {
+            TRepository repository(f.file("PagesImages.dat"));
+            for (int i = 0; i < 3; ++i) {
+                QImage image(16, 16, QImage::Format_RGB32);
+                image.fill(qRgb(40 * i, 100, 200));
+                QVERIFY(repository.AddImage(QString("pic%1").arg(i), TBitmap::fromImage(image)));
+            }
+            QVERIFY(repository.Save());
+        }
+        // The pages were read before the pictures existed; they take them as a start would.
+        f.main->ReloadPageImages();
+        for (int i = 0; i < 3; ++i)
+            f.pc()->Page(i)->SetImageIndex(i);
+
+        TScriptedMessageBoxes boxes;
+        TModalScript script;
+        script.then([](QDialog* d) {
+            auto* images = qobject_cast<TfmPagesImages*>(d);
+            images->TabsIconsListView->setCurrentRow(1);
+            images->DelBitBtnClick();
+            images->OkButton->click();
+        });
+        boxes.expect(IDOK); // yes, delete it
+        f.main->Options_PagesImagesRepositoryActionExecute();
+        QCOMPARE(boxes.shown.size(), 1);
+        // B's own picture is gone: none; C's moved up to place 1.
+        QCOMPARE(f.pc()->Page(0)->ImageIndex(), 0);
+        QCOMPARE(f.pc()->Page(1)->ImageIndex(), -1);
+        QCOMPARE(f.pc()->Page(2)->ImageIndex(), 1);
+        IniFile pages(f.file("Pages.ini"));
+        QCOMPARE(pages.readInteger("0", "ImageIndex", 9), 0);
+        QCOMPARE(pages.readInteger("1", "ImageIndex", 9), -1);
+        QCOMPARE(pages.readInteger("2", "ImageIndex", 9), 1);
+        QCOMPARE(f.main->PageImageNames, QStringList({"pic0", "pic2"}));
         QVERIFY(!script.unexpected);
     }
 

@@ -52,11 +52,15 @@ private slots:
         QCOMPARE(f.main->width(), 3 * 43 + 28 + 3);
     }
 
-    void noPagesEndsTheProgram()
+    void noPagesStartsWithTheFirstRunsPage()
     {
+        // A stored count of 0 used to end the program at once, at every start, without a word.
         TMainFixture f("[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n");
         f.main->FormActivate();
-        QVERIFY(f.terminated);
+        QVERIFY(!f.terminated);
+        QCOMPARE(f.pc()->PageCount(), 1);
+        QCOMPARE(f.pc()->Page(0)->Caption(), QStringLiteral("Новая"));
+        QCOMPARE(f.settings->PagesCount(), 1);
     }
 
     void closingHidesToTheTray()
@@ -114,6 +118,10 @@ private slots:
             boxes.expect(IDOK);
             f.main->DropFiles({b}, first);
             QCOMPARE(first->Description(), QStringLiteral("Второй"));
+            // The new command is known to the history at once: its runs count from now on.
+            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first) >= 0);
+            SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first));
+            QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(first), 1);
         }
         // With the switch off nothing is asked (a box would fail the test).
         f.settings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);

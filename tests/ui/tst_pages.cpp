@@ -27,7 +27,8 @@ struct TProfile
 
     explicit TProfile(const QByteArray& options = QByteArray(),
                       const QByteArray& pagesIni = QByteArray(),
-                      const QByteArray& commandsIni = QByteArray())
+                      const QByteArray& commandsIni = QByteArray(),
+                      const QByteArray& runStatIni = QByteArray())
     {
         if (!options.isEmpty())
             writeAll(dir.filePath("Options.ini"), options);
@@ -35,19 +36,46 @@ struct TProfile
             writeAll(dir.filePath("Pages.ini"), pagesIni);
         if (!commandsIni.isEmpty())
             writeAll(dir.filePath("Commands.ini"), commandsIni);
-        settings = std::make_unique<TSystemSettings>(dir.path() + '/');
+        if (!runStatIni.isEmpty())
+            writeAll(dir.filePath("RunStat.ini"), runStatIni);
         previous = SystemSettings;
-        SystemSettings = settings.get();
-        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
-        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
-        control =
-            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
-        control->resize(101, 254);
+        open();
     }
     ~TProfile()
     {
         control.reset();
         SystemSettings = previous;
+    }
+    void open()
+    {
+        settings = std::make_unique<TSystemSettings>(dir.path() + '/');
+        SystemSettings = settings.get();
+        pages = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
+        commands = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
+        control =
+            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
+        control->SetRunStatFile(dir.filePath("RunStat.ini"));
+        control->resize(101, 254);
+    }
+    // Everything made anew from the files, as at the next start.
+    void restart()
+    {
+        control.reset();
+        pages.reset();
+        commands.reset();
+        SystemSettings = previous;
+        settings.reset();
+        open();
+    }
+    int count(const QString& section) const
+    {
+        return IniFile(dir.filePath("RunStat.ini")).readInteger(section, "RunCount", 0);
+    }
+    QStringList sections(const QString& name) const
+    {
+        QStringList list = IniFile(dir.filePath(name)).sections();
+        list.sort();
+        return list;
     }
     bool load(QProgressBar* gauge = nullptr)
     {
@@ -128,20 +156,47 @@ private slots:
         QCOMPARE(page->Button(2)->x(), 0);
         QCOMPARE(page->Button(3)->x(), 43);
 
+        // Fewer rows: buttons 2 and 5 go, and the others are numbered by position, their
+        // sections and counts moving with them.
+        writeAll(p.dir.filePath("RunStat.ini"),
+                 "[0\\2]\r\nRunCount=2\r\n[0\\3]\r\nRunCount=3\r\n"
+                 "[LastRunCommand]\r\nPageIndex=0\r\nCommandIndex=3\r\n");
         p.control->SetCommandsCount(2);
         numbers.clear();
         for (TCommand* b : page->Buttons())
             numbers << b->ButtonNumber();
-        QCOMPARE(numbers, QList<int>({0, 1, 3, 4}));
-        QCOMPARE(p.exePath("0\\2"), QString("-")); // cleared and erased
+        QCOMPARE(numbers, QList<int>({0, 1, 2, 3}));
         QCOMPARE(p.exePath("0\\0"), QString("/p0"));
-        QCOMPARE(p.exePath("0\\3"), QString("/p3"));
+        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
+        QCOMPARE(p.exePath("0\\3"), QString("-"));
+        QCOMPARE(p.count("0\\2"), 3);
+        QCOMPARE(p.sections("RunStat.ini"), QStringList({"0\\2", "LastRunCommand"}));
+        QCOMPARE(IniFile(p.dir.filePath("RunStat.ini"))
+                     .readInteger("LastRunCommand", "CommandIndex", -1),
+                 2);
+
+        // Growing again gives the new buttons numbers of their own: two buttons sharing a
+        // section would overwrite and erase each other's command.
+        p.control->SetCommandsCount(3);
+        numbers.clear();
+        for (TCommand* b : page->Buttons())
+            numbers << b->ButtonNumber();
+        QCOMPARE(numbers, QList<int>({0, 1, 2, 3, 4, 5}));
+        TCommand* fresh = page->Button(4);
+        fresh->SetExePath("/new");
+        QVERIFY(fresh->Save());
+        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
+        QCOMPARE(p.exePath("0\\4"), QString("/new"));
 
         // Fewer columns: the buttons of the removed column go, with their commands.
         p.control->SetColCount(1);
-        QCOMPARE(page->ButtonCount(), 2);
-        QCOMPARE(p.exePath("0\\3"), QString("-"));
+        QCOMPARE(page->ButtonCount(), 3);
+        QCOMPARE(p.exePath("0\\4"), QString("-"));
         QCOMPARE(p.exePath("0\\1"), QString("/p1"));
+        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
+        p.restart();
+        QVERIFY(p.load());
+        QCOMPARE(p.control->Page(0)->Button(2)->ExePath(), QString("/p3"));
     }
 
     void loadingRepairsGaps()
@@ -252,13 +307,11 @@ private slots:
             QCOMPARE(p.settings->PagesCount(), 2);
         }
         {
-            TProfile p("[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n");
-            QVERIFY(!p.load());
-            QCOMPARE(p.control->PageCount(), 0);
-        }
-        {
+            // A count below 0 reads as none: the first run's page.
             TProfile p("[PageControl]\r\nPagesCount=-3\r\n", "[0]\r\nCaption=A\r\n");
-            QVERIFY(!p.load());
+            QVERIFY(p.load());
+            QCOMPARE(p.control->PageCount(), 1);
+            QCOMPARE(p.control->Page(0)->Caption(), QStringLiteral("Новая"));
         }
         {
             QByteArray many;
@@ -269,6 +322,115 @@ private slots:
             QVERIFY(p.load());
             QCOMPARE(p.control->PageCount(), 10000);
         }
+    }
+
+    void withNoPageTheFirstRunsPageShows()
+    {
+        const QByteArray commands = "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\n"
+                                    "[3\\1]\r\nExePath=/d1\r\nIconIndex=0\r\n";
+        const QByteArray stat = "[0\\0]\r\nRunCount=4\r\n";
+        const QList<QPair<QByteArray, QByteArray>> cases = {
+            {"[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n"},
+            {"[PageControl]\r\nPagesCount=1\r\n", QByteArray()}, // no Pages.ini
+            {"[PageControl]\r\nPagesCount=1\r\n", "\r\n"},       // an empty one
+            {"[PageControl]\r\nPagesCount=2\r\n", "[0]\r\nImageIndex=1\r\n[1]\r\nCaption=\r\n"},
+        };
+        for (const auto& [options, pagesIni] : cases) {
+            TProfile p(options, pagesIni, commands, stat);
+            if (pagesIni == "\r\n")
+                writeAll(p.dir.filePath("Pages.ini"), QByteArray());
+            for (int start = 0; start < 2; ++start) {
+                QVERIFY(p.load());
+                QCOMPARE(p.control->PageCount(), 1);
+                QCOMPARE(p.control->Page(0)->Caption(), QStringLiteral("Новая"));
+                QCOMPARE(p.control->Page(0)->ImageIndex(), -1);
+                QCOMPARE(p.settings->optionsFile()->readInteger("PageControl", "PagesCount", 0), 1);
+                QCOMPARE(p.pages->readString("0", "Caption", ""), QStringLiteral("Новая"));
+                // The other files are kept as they are.
+                QCOMPARE(p.commandsFile(), commands);
+                QCOMPARE(readAll(p.dir.filePath("RunStat.ini")), stat);
+                p.restart();
+            }
+        }
+    }
+
+    void renumberingLeavesNothingBehind()
+    {
+        // Loading closes the gap of the caption-less section 1; what was stored under it must
+        // not come back on C's empty buttons, nor under C's old number.
+        TProfile p(ThreePagesOptions,
+                   "[0]\r\nCaption=A\r\nImageIndex=-1\r\n[1]\r\nImageIndex=3\r\n"
+                   "[2]\r\nCaption=C\r\nImageIndex=-1\r\n[7]\r\nCaption=Old\r\n",
+                   "[0\\0]\r\nExePath=/a0\r\n[1\\0]\r\nExePath=/stale\r\n"
+                   "[2\\1]\r\nExePath=/c1\r\n[9\\2]\r\nExePath=/stale\r\n",
+                   "[1\\0]\r\nRunCount=5\r\n[2\\1]\r\nRunCount=7\r\n[9\\2]\r\nRunCount=9\r\n");
+        QVERIFY(p.load());
+        QCOMPARE(p.sections("Pages.ini"), QStringList({"0", "1"}));
+        QCOMPARE(p.sections("Commands.ini"), QStringList({"0\\0", "1\\1"}));
+        QCOMPARE(p.sections("RunStat.ini"), QStringList({"1\\1"}));
+        QCOMPARE(p.count("1\\1"), 7);
+        p.restart();
+        QVERIFY(p.load());
+        QVERIFY(p.control->Page(1)->Button(0)->IsEmpty());
+        QCOMPARE(p.control->Page(1)->Button(1)->ExePath(), QString("/c1"));
+
+        // Deleting A, then C: no copy of a page section stays behind, so nothing can end the
+        // next start; the stored count is 0.
+        p.control->SetActivePageIndex(0);
+        p.control->DeleteActivePage();
+        QCOMPARE(p.sections("Pages.ini"), QStringList({"0"}));
+        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("C"));
+        p.control->DeleteActivePage();
+        QVERIFY(p.sections("Pages.ini").isEmpty());
+        QVERIFY(p.sections("Commands.ini").isEmpty());
+        QVERIFY(p.sections("RunStat.ini").isEmpty());
+        QCOMPARE(p.settings->optionsFile()->readInteger("PageControl", "PagesCount", -1), 0);
+        p.restart();
+        QVERIFY(p.load());
+        QCOMPARE(p.control->PageCount(), 1);
+
+        // A page added where an older program left sections finds them gone.
+        writeAll(p.dir.filePath("Commands.ini"), "[1\\0]\r\nExePath=/stale\r\n");
+        writeAll(p.dir.filePath("RunStat.ini"), "[1\\0]\r\nRunCount=3\r\n");
+        p.control->AddPage(nullptr, nullptr, nullptr, TEditCallback(), 1);
+        QVERIFY(p.sections("Commands.ini").isEmpty());
+        QVERIFY(p.sections("RunStat.ini").isEmpty());
+    }
+
+    void runCountsGoWithTheirPages()
+    {
+        const QByteArray stat = "[0\\0]\r\nRunCount=1\r\n[0\\3]\r\nRunCount=3\r\n"
+                                "[1\\1]\r\nRunCount=11\r\n[2\\0]\r\nRunCount=20\r\n"
+                                "[2\\4]\r\nRunCount=24\r\n"
+                                "[LastRunCommand]\r\nPageIndex=1\r\nCommandIndex=1\r\n"
+                                "[LastStateMenuItem0]\r\nPageIndex=2\r\nCommandIndex=4\r\n";
+        TProfile p(ThreePagesOptions, threePages(), threePagesCommands(), stat);
+        QVERIFY(p.load());
+        // C dragged in front: C, A, B.
+        p.control->SetActivePageIndex(2);
+        const quint64 writes = p.commands->diskWrites();
+        p.control->DropPage(p.control->TabRect(0).center());
+        QCOMPARE(p.commands->diskWrites() - writes, quint64(1));
+        QCOMPARE(p.sections("RunStat.ini"), QStringList({"0\\0", "0\\4", "1\\0", "1\\3", "2\\1",
+                                                         "LastRunCommand", "LastStateMenuItem0"}));
+        QCOMPARE(p.count("0\\0"), 20);
+        QCOMPARE(p.count("0\\4"), 24);
+        QCOMPARE(p.count("1\\0"), 1);
+        QCOMPARE(p.count("1\\3"), 3);
+        QCOMPARE(p.count("2\\1"), 11);
+        IniFile statFile(p.dir.filePath("RunStat.ini"));
+        QCOMPARE(statFile.readInteger("LastRunCommand", "PageIndex", -1), 2);
+        QCOMPARE(statFile.readInteger("LastStateMenuItem0", "PageIndex", -1), 0);
+
+        // Deleting A (now 1): its counts go, B's follow B down to 1.
+        p.control->SetActivePageIndex(1);
+        p.control->DeleteActivePage();
+        QCOMPARE(p.sections("RunStat.ini"),
+                 QStringList({"0\\0", "0\\4", "1\\1", "LastRunCommand", "LastStateMenuItem0"}));
+        QCOMPARE(p.count("1\\1"), 11);
+        QCOMPARE(statFile.readInteger("LastRunCommand", "PageIndex", -1), 1);
+        QCOMPARE(statFile.readInteger("LastRunCommand", "CommandIndex", -1), 1);
+        QCOMPARE(p.exePath("1\\1"), QString("/b1"));
     }
 
     void wheelScrolling()

@@ -269,20 +269,27 @@ private slots:
         f.history->StoreMaxCount(2);
         f.history->LoadLastState();
         QVERIFY(sameSet(f.top(), {a, filled}));
+        f.history->RecordRun(other);
+        QCOMPARE(f.lastRun(), qMakePair(1, 1));
 
         f.history->MoveCommand(a, empty);
         QVERIFY(!IniFile(f.statPath()).sectionExists("0\\1"));
         QCOMPARE(f.stored(0, 2), 4);
-        QCOMPARE(f.lastRun(), qMakePair(0, 2));
+        // A move is no run: the command run last stays the last run command.
+        QCOMPARE(f.lastRun(), qMakePair(1, 1));
+        QCOMPARE(f.history->GetLastRunCommand(), other);
         QCOMPARE(f.history->IndexOfCommand(a), -1);
         QVERIFY(f.history->IndexOfCommand(empty) >= 0);
         QVERIFY(sameSet(f.top(), {empty, filled}));
-        QCOMPARE(f.history->GetLastRunCommand(), empty);
+        f.history->RecordRun(empty);
+        QCOMPARE(f.lastRun(), qMakePair(0, 2));
 
-        // Onto a button the history knows: counts add up and one entry is left for the button,
-        // so that emptying it later leaves nothing behind.
+        // Onto a button the history knows: the replaced command's count goes with it, the last
+        // run command follows the moved one, and one entry is left for the button, so that
+        // emptying it later leaves nothing behind.
         f.history->MoveCommand(empty, filled);
-        QCOMPARE(f.stored(1, 0), 6);
+        QCOMPARE(f.stored(1, 0), 5);
+        QCOMPARE(f.lastRun(), qMakePair(1, 0));
         QCOMPARE(f.history->Count(), 2);
         QVERIFY(sameSet(f.top(), {filled, other}));
         QCOMPARE(f.history->AddedCommands(), QList<THistoryCommand>{other});
@@ -290,10 +297,60 @@ private slots:
         QCOMPARE(f.history->IndexOfCommand(filled), -1);
         QCOMPARE(f.top(), QList<THistoryCommand>{other});
 
-        // Unknown source or no target: nothing changes.
-        f.history->MoveCommand(a, empty);
+        // No source or no target: nothing changes.
+        f.history->MoveCommand(nullptr, empty);
         f.history->MoveCommand(other, nullptr);
-        QCOMPARE(f.stored(1, 1), 1);
+        QCOMPARE(f.stored(1, 1), 2);
+    }
+
+    void statisticsMoveWithTheirCommands()
+    {
+        Fixture f;
+        writeAll(f.statPath(), "[0\\0]\r\nRunCount=1\r\n"
+                               "[0\\3]\r\nRunCount=3\r\n"
+                               "[1\\2]\r\nRunCount=12\r\n"
+                               "[2\\4]\r\nRunCount=24\r\n"
+                               "[7\\1]\r\nRunCount=71\r\n"
+                               "[00\\1]\r\nRunCount=5\r\n" // not a name the history writes
+                               "[LastRunCommand]\r\nPageIndex=2\r\nCommandIndex=4\r\n"
+                               "[LastStateMenuItem0]\r\nPageIndex=1\r\nCommandIndex=2\r\n"
+                               "[LastStateMenuItem1]\r\nPageIndex=0\r\nCommandIndex=0\r\n");
+        // Page C (2) dragged in front of A (0) and B (1); page 7 belongs to nothing.
+        {
+            IniFile stat(f.statPath());
+            TRepositoryCommands::MoveStatistics(stat, [](const TStatPlace& p) {
+                const int pages[] = {1, 2, 0};
+                return p.page < 3 ? TStatPlace{pages[p.page], p.command} : TStatPlace();
+            });
+        }
+        QCOMPARE(f.stored(1, 0), 1);
+        QCOMPARE(f.stored(1, 3), 3);
+        QCOMPARE(f.stored(2, 2), 12);
+        QCOMPARE(f.stored(0, 4), 24);
+        QCOMPARE(f.stored(0, 0), -100);
+        QCOMPARE(f.stored(7, 1), -100);
+        IniFile stat(f.statPath());
+        QCOMPARE(stat.readInteger("00\\1", "RunCount", 0), 5);
+        QCOMPARE(f.lastRun(), qMakePair(0, 4));
+        QCOMPARE(stat.readInteger("LastStateMenuItem0", "PageIndex", -1), 2);
+        QCOMPARE(stat.readInteger("LastStateMenuItem1", "PageIndex", -1), 1);
+
+        // A command emptied takes its count along, also one the history did not know (its
+        // program is missing), and the last run command names it no more.
+        FakeCommand* run = f.add(0, 4);
+        FakeCommand* kept = f.add(2, 2);
+        f.open();
+        f.history->AddCommand(kept);
+        f.history->RemoveCommand(run);
+        QCOMPARE(f.stored(0, 4), -100);
+        QCOMPARE(f.lastRun(), qMakePair(-1, -1));
+        QCOMPARE(f.stored(2, 2), 12);
+        f.history->RemoveCommand(kept);
+        QCOMPARE(f.stored(2, 2), -100);
+        QCOMPARE(f.history->Count(), 0);
+        QCOMPARE(TRepositoryCommands::PlaceOfSection("12\\30"), (TStatPlace{12, 30}));
+        QVERIFY(TRepositoryCommands::PlaceOfSection("-1\\3").IsNone());
+        QVERIFY(TRepositoryCommands::PlaceOfSection("LastRunCommand").IsNone());
     }
 
     void lastStateRestoresOrderAndSurvivesDamage()
