@@ -1,25 +1,16 @@
 #include "settings/IniFile.h"
 
+#include "platform/FileWrites.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 
 #include <zlib.h>
-
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -90,58 +81,6 @@ QString writeTarget(const QString& path)
     return path;
 }
 
-#ifndef Q_OS_WIN
-// The same permissions as the file it replaces; a new file gets what the umask allows.
-mode_t modeFor(const QByteArray& finalName)
-{
-    struct stat old;
-    if (::stat(finalName.constData(), &old) == 0)
-        return old.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes all bytes to fd and syncs them; closes fd.
-bool writeSyncedAndClose(int fd, const QByteArray& bytes, mode_t mode)
-{
-    bool ok = ::fchmod(fd, mode) == 0;
-    qsizetype written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            written += n;
-    }
-    ok = ok && ::fdatasync(fd) == 0;
-    return ::close(fd) == 0 && ok;
-}
-#endif
-
-// Replaces the file's content at once: a new file beside it, synced, then renamed over the old
-// one, so a crash or a power cut leaves either the old or the new content. Compound edits batch
-// their writes, so the sync is paid once per user action.
-bool replaceFile(const QString& path, const QByteArray& bytes)
-{
-#ifdef Q_OS_WIN
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-#else
-    const QByteArray finalName = QFile::encodeName(writeTarget(path));
-    QByteArray temporary = finalName + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    bool ok = writeSyncedAndClose(fd, bytes, modeFor(finalName));
-    ok = ok && ::rename(temporary.constData(), finalName.constData()) == 0;
-    if (!ok)
-        ::unlink(temporary.constData());
-    return ok;
-#endif
-}
-
 // Multi-file writes. The new version of each file is written beside it under this suffix, then
 // the journal names them all; only then do they take the places of the old files. A journal
 // found at start-up therefore names a complete set of new files, and without one every new file
@@ -156,62 +95,6 @@ quint32 checksum(const QByteArray& bytes)
                            reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
 }
 
-// New files written one after another and synced once all are written, so that the file system
-// may put them on the disk together.
-class TFreshFiles
-{
-public:
-    TFreshFiles() = default;
-    TFreshFiles(const TFreshFiles&) = delete;
-    TFreshFiles& operator=(const TFreshFiles&) = delete;
-    ~TFreshFiles() { syncAndClose(); }
-
-    // likeFile: the file whose permissions the new one takes.
-    bool write(const QString& path, const QByteArray& bytes, const QString& likeFile)
-    {
-#ifdef Q_OS_WIN
-        Q_UNUSED(likeFile);
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-               file.write(bytes) == bytes.size() && file.flush();
-#else
-        const int fd = ::open(QFile::encodeName(path).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd < 0)
-            return false;
-        m_fds.push_back(fd);
-        bool ok = ::fchmod(fd, modeFor(QFile::encodeName(likeFile))) == 0;
-        qsizetype written = 0;
-        while (ok && written < bytes.size()) {
-            const ssize_t n =
-                ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-            if (n < 0 && errno == EINTR)
-                continue;
-            ok = n > 0;
-            if (ok)
-                written += n;
-        }
-        return ok;
-#endif
-    }
-
-    bool syncAndClose()
-    {
-        bool ok = true;
-#ifndef Q_OS_WIN
-        for (int fd : m_fds)
-            ok = ::fdatasync(fd) == 0 && ok;
-        for (int fd : m_fds)
-            ok = ::close(fd) == 0 && ok;
-#endif
-        m_fds.clear();
-        return ok;
-    }
-
-private:
-    std::vector<int> m_fds;
-};
-
 bool renameOver(const QString& from, const QString& to)
 {
     std::error_code ec;
@@ -219,62 +102,6 @@ bool renameOver(const QString& from, const QString& to)
                             std::filesystem::path(to.toStdU16String()), ec);
     return !ec;
 }
-
-// Makes the renames and removals in a folder durable.
-void syncFolder(const QString& folder)
-{
-#ifndef Q_OS_WIN
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(folder);
-#endif
-}
-
-// Keeps a second copy of the program from finishing or undoing a multi-file write in the folder
-// while this one is making it.
-class FolderLock
-{
-public:
-    FolderLock(const QString& folder, bool wait)
-    {
-#ifndef Q_OS_WIN
-        m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd < 0)
-            return; // nothing to lock: the writes fail on their own
-        int result;
-        do
-            result = ::flock(m_fd, LOCK_EX | (wait ? 0 : LOCK_NB));
-        while (result != 0 && errno == EINTR);
-        m_held = result == 0;
-#else
-        Q_UNUSED(folder);
-        Q_UNUSED(wait);
-        m_held = true;
-#endif
-    }
-    ~FolderLock()
-    {
-#ifndef Q_OS_WIN
-        if (m_fd >= 0)
-            ::close(m_fd);
-#endif
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-    bool busy() const
-    {
-        return m_fd >= 0 && !m_held;
-    }
-
-private:
-    int m_fd = -1;
-    bool m_held = false;
-};
 
 struct JournalEntry
 {
@@ -615,7 +442,7 @@ struct IniData : std::enable_shared_from_this<IniData>
             written(false);
             return false;
         }
-        const bool ok = replaceFile(path, serialize());
+        const bool ok = replaceFileContent(path, serialize());
         ++writes;
         stamp = stampOf(path);
         written(ok);
