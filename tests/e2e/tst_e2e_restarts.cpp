@@ -18,10 +18,7 @@ class TestE2eRestarts : public QObject
     // notes its argument ("one", "three", "two"); C's button 3 runs /bin/true.
     void prepare(TProgram& program)
     {
-        const QString script = program.file("run.sh");
-        program.write("run.sh", "#!/bin/sh\necho \"$1\" >> \"" +
-                                    program.file("marker.txt").toUtf8() + "\"\n");
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString script = program.markerScript();
         const QByteArray icon = program.file("kestrolin-icons.ico").toUtf8();
         program.write("Options.ini",
                       "[PageControl]\r\nColCount=1\r\nCommandsCount=5\r\nPagesCount=3\r\n"
@@ -42,13 +39,12 @@ class TestE2eRestarts : public QObject
                           "[2\\3]\r\nExePath=/bin/true\r\nIconIndex=0\r\nDescription=third\r\n");
     }
 
+    // Starts the program; its window once it stands with its pages, or none.
     QString startAndWait(TProgram& program)
     {
         program.start();
         const QString window = program.waitForWindow();
-        if (!window.isEmpty())
-            waitUntil([&] { return program.windowGeometry(window).height() > 100; });
-        return window;
+        return !window.isEmpty() && program.waitForPages(window) ? window : QString();
     }
 
     // The centre of button row (column 0) of the active page.
@@ -61,29 +57,16 @@ class TestE2eRestarts : public QObject
         return window.topLeft() + QPoint(20, window.height() - 12);
     }
 
-    void click(const QPoint& p)
-    {
-        display.xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QTest::qWait(150);
-        display.xdotool({"click", "1"});
-    }
-
     // The wheel turned over the buttons shows the next or the previous page.
     void turnWheel(const QRect& window, const char* button)
     {
         const QPoint p = this->button(window, 4);
-        display.xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QTest::qWait(150);
+        // The X server hands the program the move, the turn and what follows in this order.
+        display.xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
         display.xdotool({"click", button});
-        QTest::qWait(300);
     }
     void nextPage(const QRect& window) { turnWheel(window, "5"); }
     void previousPage(const QRect& window) { turnWheel(window, "4"); }
-
-    QStringList markerLines(const TProgram& program) const
-    {
-        return QString::fromUtf8(program.read("marker.txt")).split('\n', Qt::SkipEmptyParts);
-    }
 
     // Ends the program as the session's end does: it stores what waits for the exit.
     static bool stop(QProcess* process)
@@ -129,16 +112,16 @@ private slots:
         QProcess* first = program.start();
         QString window = program.waitForWindow();
         QVERIFY(!window.isEmpty());
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
+        QVERIFY(program.waitForPages(window));
         QRect r = program.windowGeometry(window);
 
         // "second" on page B run twice.
         nextPage(r);
-        click(button(r, 0));
-        QVERIFY(waitUntil([&] { return markerLines(program).size() == 1; }));
-        click(button(r, 0));
-        QVERIFY(waitUntil([&] { return markerLines(program).size() == 2; }));
-        QCOMPARE(markerLines(program), QStringList({"two", "two"}));
+        display.click(button(r, 0));
+        QVERIFY(waitUntil([&] { return program.markerLines().size() == 1; }));
+        display.click(button(r, 0));
+        QVERIFY(waitUntil([&] { return program.markerLines().size() == 2; }));
+        QCOMPARE(program.markerLines(), QStringList({"two", "two"}));
         QVERIFY(waitUntil([&] { return program.read("RunStat.ini").contains("RunCount=2"); }));
 
         // Page A deleted: B becomes the first page, its count goes with it.
@@ -154,14 +137,14 @@ private slots:
         QVERIFY2(stat.contains("[0\\0]\r\nRunCount=2"), stat.constData());
 
         // At the next start the quick-launch button offers "second", and runs it.
-        startAndWait(program);
-        window = program.waitForWindow();
+        window = startAndWait(program);
+        QVERIFY(!window.isEmpty());
         r = program.windowGeometry(window);
-        click(quickLaunch(r));
+        display.click(quickLaunch(r));
         QVERIFY2(waitUntil([&] {
-                     return markerLines(program) == QStringList({"two", "two", "two"});
+                     return program.markerLines() == QStringList({"two", "two", "two"});
                  }),
-                 qPrintable(markerLines(program).join(',')));
+                 qPrintable(program.markerLines().join(',')));
         QVERIFY(waitUntil([&] { return program.read("RunStat.ini").contains("RunCount=3"); }));
     }
 
@@ -171,21 +154,21 @@ private slots:
         prepare(program);
         QProcess* first = program.start();
         const QString window = program.waitForWindow();
-        QVERIFY(waitUntil([&] { return program.windowGeometry(window).height() > 100; }));
+        QVERIFY(program.waitForPages(window));
         const QRect r = program.windowGeometry(window);
-        click(button(r, 0));
-        QVERIFY(waitUntil([&] { return markerLines(program) == QStringList({"one"}); }));
+        display.click(button(r, 0));
+        QVERIFY(waitUntil([&] { return program.markerLines() == QStringList({"one"}); }));
 
         // "other", never run, dragged with Alt from button 1 to button 3.
         const QPoint from = button(r, 1), to = button(r, 3);
-        display.xdotool({"mousemove", QString::number(from.x()), QString::number(from.y())});
-        QTest::qWait(200);
+        display.xdotool(
+            {"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())});
         display.xdotool({"keydown", "alt"});
         display.xdotool({"mousedown", "1"});
         for (int step = 1; step <= 10; ++step) {
             const QPoint p = from + (to - from) * step / 10;
-            display.xdotool({"mousemove", QString::number(p.x()), QString::number(p.y())});
-            QTest::qWait(40);
+            display.xdotool(
+                {"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
         }
         display.xdotool({"mouseup", "1"});
         display.xdotool({"keyup", "alt"});
@@ -198,11 +181,11 @@ private slots:
         // The command run last is still the one the quick-launch button offers.
         const QString again = startAndWait(program);
         QVERIFY(!again.isEmpty());
-        click(quickLaunch(program.windowGeometry(again)));
+        display.click(quickLaunch(program.windowGeometry(again)));
         QVERIFY2(waitUntil([&] {
-                     return markerLines(program) == QStringList({"one", "one"});
+                     return program.markerLines() == QStringList({"one", "one"});
                  }),
-                 qPrintable(markerLines(program).join(',')));
+                 qPrintable(program.markerLines().join(',')));
     }
 };
 
