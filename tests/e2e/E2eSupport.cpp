@@ -112,6 +112,19 @@ void TDisplay::click(const QPoint& point) const
     xdotool({"click", "1"});
 }
 
+void TDisplay::altDrag(const QPoint& from, const QPoint& to) const
+{
+    xdotool({"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())});
+    xdotool({"keydown", "alt"});
+    xdotool({"mousedown", "1"});
+    for (int step = 1; step <= 10; ++step) {
+        const QPoint p = from + (to - from) * step / 10;
+        xdotool({"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
+    }
+    xdotool({"mouseup", "1"});
+    xdotool({"keyup", "alt"});
+}
+
 QString TProgram::markerScript() const
 {
     const QString path = file("run.sh");

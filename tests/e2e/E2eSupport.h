@@ -23,6 +23,8 @@ public:
     // Moves the pointer there and clicks the left button. The X server hands the program the
     // move before the click, so nothing needs to wait in between.
     void click(const QPoint& point) const;
+    // Drags with the left button and Alt held from one point to another, in small steps.
+    void altDrag(const QPoint& from, const QPoint& to) const;
 
 private:
     QString m_name;

@@ -86,17 +86,7 @@ private slots:
         QVERIFY(program.waitForPages(window));
         const QRect r = program.windowGeometry(window);
         const QPoint from = button(r, 0), to = button(r, 2);
-        display.xdotool(
-            {"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())});
-        display.xdotool({"keydown", "alt"});
-        display.xdotool({"mousedown", "1"});
-        for (int step = 1; step <= 10; ++step) {
-            const QPoint p = from + (to - from) * step / 10;
-            display.xdotool(
-                {"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
-        }
-        display.xdotool({"mouseup", "1"});
-        display.xdotool({"keyup", "alt"});
+        display.altDrag(from, to);
         QVERIFY(waitUntil([&] {
             const QByteArray commands = program.read("Commands.ini");
             return commands.contains("[0\\2]") && !commands.contains("[0\\0]");

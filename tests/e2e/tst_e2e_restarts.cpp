@@ -161,17 +161,7 @@ private slots:
 
         // "other", never run, dragged with Alt from button 1 to button 3.
         const QPoint from = button(r, 1), to = button(r, 3);
-        display.xdotool(
-            {"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())});
-        display.xdotool({"keydown", "alt"});
-        display.xdotool({"mousedown", "1"});
-        for (int step = 1; step <= 10; ++step) {
-            const QPoint p = from + (to - from) * step / 10;
-            display.xdotool(
-                {"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
-        }
-        display.xdotool({"mouseup", "1"});
-        display.xdotool({"keyup", "alt"});
+        display.altDrag(from, to);
         QVERIFY(waitUntil([&] {
             const QByteArray commands = program.read("Commands.ini");
             return commands.contains("[0\\3]") && !commands.contains("[0\\1]");

@@ -133,17 +133,7 @@ private slots:
         // Tabs of one-letter captions are about 29 pixels long, down the right-hand side.
         auto tab = [&](int i) { return r.topLeft() + QPoint(r.width() - 3 - 12, 14 + i * 29); };
         const QPoint from = tab(0), to = tab(2);
-        display.xdotool(
-            {"mousemove", "--sync", QString::number(from.x()), QString::number(from.y())});
-        display.xdotool({"keydown", "alt"});
-        display.xdotool({"mousedown", "1"});
-        for (int step = 1; step <= 10; ++step) {
-            const QPoint p = from + (to - from) * step / 10;
-            display.xdotool(
-                {"mousemove", "--sync", QString::number(p.x()), QString::number(p.y())});
-        }
-        display.xdotool({"mouseup", "1"});
-        display.xdotool({"keyup", "alt"});
+        display.altDrag(from, to);
         QVERIFY(waitUntil([&] { return program.read("Pages.ini").contains("[2]\r\nCaption=A"); }));
         // The page in front is still A: its button runs A's command.
         display.click(r.topLeft() + QPoint(2 + 20, 2 + 20));
