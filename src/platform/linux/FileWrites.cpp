@@ -24,8 +24,8 @@ mode_t modeFor(const QByteArray& finalName)
     return 0666 & ~mask;
 }
 
-// Writes all bytes to fd and syncs them; closes fd.
-bool writeSyncedAndClose(int fd, const QByteArray& bytes, mode_t mode)
+// Gives fd the mode and writes all bytes to it.
+bool writeAll(int fd, const QByteArray& bytes, mode_t mode)
 {
     bool ok = ::fchmod(fd, mode) == 0;
     qsizetype written = 0;
@@ -37,7 +37,13 @@ bool writeSyncedAndClose(int fd, const QByteArray& bytes, mode_t mode)
         if (ok)
             written += n;
     }
-    ok = ok && ::fdatasync(fd) == 0;
+    return ok;
+}
+
+// Writes all bytes to fd and syncs them; closes fd.
+bool writeSyncedAndClose(int fd, const QByteArray& bytes, mode_t mode)
+{
+    const bool ok = writeAll(fd, bytes, mode) && ::fdatasync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 
@@ -68,17 +74,7 @@ bool TFreshFiles::write(const QString& path, const QByteArray& bytes, const QStr
     if (fd < 0)
         return false;
     m_fds.push_back(fd);
-    bool ok = ::fchmod(fd, modeFor(QFile::encodeName(likeFile))) == 0;
-    qsizetype written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            written += n;
-    }
-    return ok;
+    return writeAll(fd, bytes, modeFor(QFile::encodeName(likeFile)));
 }
 
 bool TFreshFiles::syncAndClose()
