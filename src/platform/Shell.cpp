@@ -356,14 +356,9 @@ bool WriteShortcut(const QString& targetPath, const QString& arguments,
                    const QString& workingFolder, const QString& shortcutFile,
                    const QString& description, const QString& iconPath, int iconIndex, int showMode)
 {
-    TShortcutInfo info;
-    info.targetPath = targetPath;
-    info.arguments = arguments;
-    info.workingFolder = workingFolder;
-    info.description = description;
-    info.iconPath = iconPath;
-    info.iconIndex = iconIndex;
-    return Shell().WriteShortcut(info, shortcutFile, showMode);
+    return Shell().WriteShortcut(
+        {targetPath, arguments, workingFolder, description, iconPath, iconIndex}, shortcutFile,
+        showMode);
 }
 
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
@@ -382,15 +377,8 @@ void IShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& 
     // would lead into another folder) gives no shortcut, silently.
     if (!IsValidFileName(description + Constants::ShortcutExtension) || description.isEmpty())
         return;
-    TShortcutInfo info;
-    info.targetPath = path;
-    info.arguments = parameters;
-    info.workingFolder = workingFolder;
-    info.description = description;
-    info.iconPath = iconPath;
-    info.iconIndex = iconIndex;
-    WriteShortcut(info, desktopFolder + PathSeparator + description + Constants::ShortcutExtension,
-                  1);
+    WriteShortcut({path, parameters, workingFolder, description, iconPath, iconIndex},
+                  desktopFolder + PathSeparator + description + Constants::ShortcutExtension, 1);
 }
 
 void RemoveAutorunShortcut()
