@@ -14,6 +14,7 @@
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/IniFile.h"
+#include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
 
@@ -154,6 +155,11 @@ void TfmMain::FormCreate()
     TrayIcon->show();
     setWindowIcon(TrayIcon->icon());
 
+    UndoStack = new TUndoStack(Folders::appFolder(), this);
+    SetProfileUndo(UndoStack);
+    connect(UndoStack, &TUndoStack::Changed, this, &TfmMain::UpdateUndoActions);
+    connect(UndoStack, &TUndoStack::Restored, this, &TfmMain::ReloadProfile);
+
     // 7, 9.
     m_FirstActivation = true;
     m_ExitRequested = false;
@@ -169,6 +175,8 @@ void TfmMain::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
+    if (ProfileUndo() == UndoStack)
+        SetProfileUndo(nullptr);
     if (SystemSettings && !m_FirstActivation) {
         const QPoint position = frameGeometry().topLeft();
         Settings().SetLeft(position.x());
@@ -284,6 +292,27 @@ void TfmMain::FormActivate()
     }
     if (MainMyPageControl->isVisible())
         MainMyPageControl->setFocus();
+}
+
+void TfmMain::ReloadProfile()
+{
+    if (m_FirstActivation)
+        return;
+    const int active = MainMyPageControl->ActivePageIndex();
+    Settings().Load();
+    // The history names the buttons about to go; it starts afresh from the files, as at start.
+    QuickLaunchArrowButton->ForgetHistory();
+    MainMyPageControl->UnloadPages();
+    ReloadPageImages();
+    MainMyPageControl->LoadPages(
+        CommandPopupMenu, QuickLaunchArrowButton, nullptr,
+        [this](TCommand* sender) { EditCommand(sender); }, this);
+    QuickLaunchArrowButton->SetHistoryCount(Settings().HistoryCommandsCount());
+    QuickLaunchArrowButton->SetDescending(!Settings().UseAscSort());
+    QuickLaunchArrowButton->LoadHistory(MainMyPageControl->CommandsWithProgram());
+    QuickLaunchArrowButton->ShowInitialCommand();
+    MainMyPageControl->SetActivePageIndex(std::min(active, MainMyPageControl->PageCount() - 1));
+    SetMinHeightAndWidth();
 }
 
 QPoint TfmMain::VisiblePosition(const QPoint& stored, const QSize& size)
@@ -561,6 +590,7 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
         !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
                  QStringLiteral("Замена содержимого кнопки")))
         return;
+    TUndoStep step(QStringLiteral("замену команды «%1»").arg(target->DisplayName()));
     // The command replaced, the new one and the run count go to the files together.
     IniFile::Transaction transaction;
     // 7.
@@ -584,6 +614,8 @@ void TfmMain::DropFiles(const QStringList& files, TCommand* target)
     target->RefreshHint();
     target->RefreshIcon();
     target->Save();
+    if (wasEmpty)
+        step.SetLabel(QStringLiteral("добавление команды «%1»").arg(target->DisplayName()));
     // 12. Also onto a filled button: clearing it took its command out of the history, and
     // the new one must be counted from its first run on.
     if (QFileInfo(exePath).isFile())

@@ -19,6 +19,7 @@ class TArrowButton;
 class TMyPageControl;
 class TSkinEngine;
 class TSkinsMenu;
+class TUndoStack;
 
 // The program's only main window: a narrow tool window at the right edge of the screen's work
 // area with the page control above and the status panel (loading gauge, then the quick-launch
@@ -70,6 +71,10 @@ public:
     QAction* GotoWWWAction = nullptr;
     QAction* SendMaul_BugAction = nullptr;
     QAction* SendMail_WishAction = nullptr;
+    QAction* UndoAction = nullptr;
+    QAction* RedoAction = nullptr;
+    // The user's changes to pages and commands, for undo and redo.
+    TUndoStack* UndoStack = nullptr;
 
     bool FirstActivation() const { return m_FirstActivation; }
     bool ExitRequested() const { return m_ExitRequested; }
@@ -120,6 +125,11 @@ public:
     void SendMail_WishActionExecute();
     void NewsActionExecute();
     void ExitActionExecute();
+    void UndoActionExecute();
+    void RedoActionExecute();
+    // Shows the profile as the files now hold it (after an undo or an import): pages, commands,
+    // pictures, grid and history, keeping the page on screen where it still exists.
+    void ReloadProfile();
 
     // The page dialog driver: mode 0 add, 1 rename, 2 change image; true when a page changed.
     bool ExecutePageDialog(int mode, const QString& initialName);
@@ -161,6 +171,7 @@ private:
     void TrayClick();
     TCommand* HoveredCommand() const;
     void EditCommand(TCommand* command);
+    void UpdateUndoActions();
 
     bool m_FirstActivation = true;
     bool m_probeWindowPainted = false;

@@ -12,6 +12,7 @@
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
+#include "settings/ProfileUndo.h"
 #include "settings/SettingsExport.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
@@ -84,6 +85,15 @@ void TfmMain::CreateActions()
     MakeAction(this, SendMail_WishAction, "SendMail_WishAction", help,
                QStringLiteral("Написать пожелание к программе"), {}, 19);
 
+    MakeAction(this, UndoAction, "UndoAction", QString(), QStringLiteral("Отменить"),
+               QKeySequence(Qt::CTRL | Qt::Key_Z), -1);
+    MakeAction(this, RedoAction, "RedoAction", QString(), QStringLiteral("Повторить"),
+               QKeySequence(Qt::CTRL | Qt::Key_Y), -1);
+    RedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    UndoAction->setEnabled(false);
+    RedoAction->setEnabled(false);
+
     // Queued: a handler may open a modal dialog, and the menu that triggered it must close first.
     auto bind = [this](QAction* action, void (TfmMain::*handler)()) {
         connect(action, &QAction::triggered, this, handler, Qt::QueuedConnection);
@@ -105,6 +115,43 @@ void TfmMain::CreateActions()
     bind(GotoWWWAction, &TfmMain::GotoWWWActionExecute);
     bind(SendMaul_BugAction, &TfmMain::SendMaul_BugActionExecute);
     bind(SendMail_WishAction, &TfmMain::SendMail_WishActionExecute);
+    bind(UndoAction, &TfmMain::UndoActionExecute);
+    bind(RedoAction, &TfmMain::RedoActionExecute);
+}
+
+void TfmMain::UpdateUndoActions()
+{
+    const bool canUndo = UndoStack && UndoStack->CanUndo();
+    const bool canRedo = UndoStack && UndoStack->CanRedo();
+    UndoAction->setEnabled(canUndo);
+    RedoAction->setEnabled(canRedo);
+    UndoAction->setText(canUndo ? QStringLiteral("Отменить ") + UndoStack->UndoLabel()
+                                : QStringLiteral("Отменить"));
+    RedoAction->setText(canRedo ? QStringLiteral("Повторить ") + UndoStack->RedoLabel()
+                                : QStringLiteral("Повторить"));
+}
+
+void TfmMain::UndoActionExecute()
+{
+    // Not behind an open dialog's back: it holds the buttons that the undo replaces.
+    if (!UndoStack || !UndoStack->CanUndo() || m_FirstActivation ||
+        QApplication::activeModalWidget())
+        return;
+    if (!UndoStack->Undo())
+        ShowError(QStringLiteral("Не удалось отменить %1:\rфайлы настроек не записаны.")
+                      .arg(UndoStack->UndoLabel()),
+                  QStringLiteral("Ошибка"));
+}
+
+void TfmMain::RedoActionExecute()
+{
+    if (!UndoStack || !UndoStack->CanRedo() || m_FirstActivation ||
+        QApplication::activeModalWidget())
+        return;
+    if (!UndoStack->Redo())
+        ShowError(QStringLiteral("Не удалось повторить %1:\rфайлы настроек не записаны.")
+                      .arg(UndoStack->RedoLabel()),
+                  QStringLiteral("Ошибка"));
 }
 
 void TfmMain::CreateMenus()
@@ -129,6 +176,9 @@ void TfmMain::CreateMenus()
     };
     auto serviceMenu = [this](QMenu* parent) {
         QMenu* menu = parent->addMenu(MainImage(5), QStringLiteral("Сервис"));
+        menu->addAction(UndoAction);
+        menu->addAction(RedoAction);
+        menu->addSeparator();
         menu->addAction(ExportParamsAction);
     };
     auto helpMenu = [this](QMenu* parent) {
@@ -190,6 +240,7 @@ void TfmMain::Buttons_ClearActionExecute()
         !Confirm(QStringLiteral("Подтвердите очистку параметров команды !"),
                  QStringLiteral("Очистка параметров команды")))
         return;
+    TUndoStep step(QStringLiteral("очистку команды «%1»").arg(command->DisplayName()));
     command->Clear();
 }
 
@@ -200,6 +251,9 @@ void TfmMain::Pages_DelActionExecute()
     if (SystemSettings->Conformations()->Contains(TSys_Conformations::DelPage) &&
         !Confirm(QStringLiteral("Подтвердите удаление !"), QStringLiteral("Удаление страницы")))
         return;
+    const TCommandsPage* page = MainMyPageControl->ActivePage();
+    TUndoStep step(
+        QStringLiteral("удаление страницы «%1»").arg(page ? page->Caption() : QString()));
     MainMyPageControl->DeleteActivePage();
     if (MainMyPageControl->PageCount() == 0) {
         // The last page is gone. Left as it is, the stored count of 0 would end every later start
@@ -230,6 +284,7 @@ void TfmMain::Options_PagesImagesRepositoryActionExecute()
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     PagesImagesDialog = dialog;
     PlaceBesideMainWindow(this, dialog);
+    TUndoStep step(QStringLiteral("изменение рисунков страниц"));
     const bool ok = dialog->exec() == QDialog::Accepted;
     // Pages name their pictures by place: those after a deleted picture move up with it.
     const QList<int> newPlaces = ok ? dialog->Repository().NewPlacesOfLoaded() : QList<int>();

@@ -14,6 +14,7 @@
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/IniFile.h"
+#include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
 
 #include <QCheckBox>
@@ -46,7 +47,12 @@ void TfmMain::Buttons_ParametersActionExecute()
     auto* dialog = new TfmCommandOptions(this, command, QuickLaunchArrowButton, MainMyPageControl);
     CommandOptionsDialog = dialog;
     PlaceBesideMainWindow(this, dialog);
+    QPointer<TCommand> edited(command);
+    TUndoStep step(QStringLiteral("изменение параметров команды"));
     dialog->exec();
+    if (edited)
+        step.SetLabel(
+            QStringLiteral("изменение параметров команды «%1»").arg(edited->DisplayName()));
     delete dialog;
 }
 
@@ -57,6 +63,10 @@ bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
                                         CommandsPagesImageList, initialName);
     PlaceBesideMainWindow(this, dialog);
     bool result = false;
+    TUndoStep step(mode == TfmAddRenamePage::AddPage ? QStringLiteral("добавление страницы")
+                   : mode == TfmAddRenamePage::RenamePage
+                       ? QStringLiteral("переименование страницы «%1»").arg(initialName)
+                       : QStringLiteral("смену рисунка страницы «%1»").arg(initialName));
     if (mode == TfmAddRenamePage::ChangeImage) {
         TCommandsPage* page = pc->ActivePage();
         const int preselected = page ? page->ImageIndex() + 1 : 0;
@@ -81,6 +91,7 @@ bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
             break;
         if (!exists) {
             if (mode == TfmAddRenamePage::AddPage) {
+                step.SetLabel(QStringLiteral("добавление страницы «%1»").arg(name));
                 const int selected = dialog->SelectedImageEntry();
                 TCommandsPage* page = pc->AddPage(
                     CommandPopupMenu, QuickLaunchArrowButton, this,
@@ -182,6 +193,8 @@ void TfmMain::Options_MainOptionsActionExecute()
                                        "Их команды будут удалены!\rИзменить сетку ?")
                             .arg(lost),
                         QStringLiteral("Подтвердите изменение сетки"))) {
+                // Of all the settings only the grid changes the pages: it alone can be undone.
+                TUndoStep step(QStringLiteral("изменение сетки"));
                 // The renumbered commands and the new counts reach the files together.
                 IniFile::Transaction transaction;
                 if (newColCount != colCount)

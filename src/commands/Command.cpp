@@ -3,6 +3,7 @@
 #include "commands/Messages.h"
 #include "platform/MessageBoxes.h"
 #include "settings/IniFile.h"
+#include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
 
@@ -534,6 +535,9 @@ void TCommand::DragDrop(TCommand* source, bool copy)
             return;
     }
 
+    TUndoStep step((copy ? QStringLiteral("копирование команды «%1»")
+                         : QStringLiteral("перемещение команды «%1»"))
+                       .arg(source->DisplayName()));
     TCommandRecord previous;
     previous.AssignFields(*this);
     const bool wasEmpty = IsEmpty();

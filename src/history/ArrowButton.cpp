@@ -227,6 +227,18 @@ void TArrowButton::SaveMenuState()
     }
 }
 
+void TArrowButton::ForgetHistory()
+{
+    ClearCurrent();
+    while (m_menuIndex.size() > 2)
+        delete m_menuIndex.takeLast().item;
+    const QString statFile = m_history->StatFile()->fileName();
+    m_history =
+        std::make_unique<TRepositoryCommands>(std::make_unique<IniFile>(statFile), m_info.get());
+    m_history->SetNotifyWindow(this);
+    m_history->StoreMaxCount(m_maxCount);
+}
+
 void TArrowButton::resizeEvent(QResizeEvent*)
 {
     const int arrow = std::min(ArrowWidth, width());

@@ -117,6 +117,9 @@ public:
     // Writes the menu order to the stat file; also done on destruction. Commands whose buttons
     // are already gone keep what an earlier call wrote for them.
     void SaveMenuState();
+    // Lets go of every command and menu item without writing anything, before the history is
+    // loaded again from files that were replaced.
+    void ForgetHistory();
 
     // The hint of a command as the quick-launch button shows it.
     static QString HintText(TCommand* command);

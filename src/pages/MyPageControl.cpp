@@ -5,6 +5,7 @@
 #include "pages/CommandsPage.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
+#include "settings/ProfileUndo.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
 
@@ -64,9 +65,16 @@ TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFi
 
 TMyPageControl::~TMyPageControl()
 {
-    // Pages go with their buttons; the settings files are not touched.
+    UnloadPages();
+}
+
+void TMyPageControl::UnloadPages()
+{
+    m_currentCommand = nullptr;
     while (!m_pages.isEmpty())
         delete m_pages.takeLast();
+    m_active = -1;
+    UpdateTabs();
 }
 
 TSystemSettings* TMyPageControl::Settings() const
@@ -531,6 +539,7 @@ void TMyPageControl::DropPage(const QPoint& point)
     TCommandsPage* active = ActivePage();
     if (target < 0 || !active || target == m_active)
         return;
+    TUndoStep step(QStringLiteral("перемещение страницы «%1»").arg(active->Caption()));
     // The page takes the tab it was dropped on, the pages in between move up one place, and
     // every page's commands and run counts go with it.
     MovePage(active, target);

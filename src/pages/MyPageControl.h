@@ -64,6 +64,9 @@ public:
     void SaveAllPagesCommands();
     void LayoutPages();
     void DeleteActivePage();
+    // Lets go of every page and button without touching the files, before LoadPages shows
+    // what they hold now.
+    void UnloadPages();
     bool NameExists(const QString& caption) const;
     TCommand* GetCommand(int page, int button) const;
     // How many filled buttons a grid of that size would no longer hold.

@@ -518,15 +518,25 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     static QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
 
+    static QHash<QString, std::weak_ptr<IniData>>& open()
+    {
+        static QHash<QString, std::weak_ptr<IniData>> files;
+        return files;
+    }
+
+    static std::shared_ptr<IniData> existing(const QString& path)
+    {
+        return open().value(absolute(path)).lock();
+    }
+
     static std::shared_ptr<IniData> forPath(const QString& path)
     {
-        static QHash<QString, std::weak_ptr<IniData>> open;
         const QString key = absolute(path);
-        if (auto existing = open.value(key).lock())
-            return existing;
+        if (auto data = open().value(key).lock())
+            return data;
         auto data = std::make_shared<IniData>();
         data->path = key;
-        open.insert(key, data);
+        open().insert(key, data);
         return data;
     }
 };
@@ -798,39 +808,25 @@ bool IniFile::Batch::commit()
 
 namespace {
 
-// Puts the new versions of several files of one folder in place all together: see
-// IniFile::Transaction.
-bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniData>>& files)
+// Puts the new contents of several files of one folder in place all together: see
+// IniFile::Transaction. Each target is a path in folder; false when none was replaced.
+bool writeBytesTogether(const QString& folder,
+                        const std::vector<std::pair<QString, QByteArray>>& files)
 {
-    struct Pending
-    {
-        IniData* data;
-        QString target;
-        QString fresh;
-        QByteArray bytes;
-    };
-    std::vector<Pending> pending;
     std::vector<JournalEntry> entries;
     bool ok = true;
-    for (const auto& data : files) {
-        Pending p{data.get(), writeTarget(data->path), QString(), {}};
-        p.fresh = p.target + NewSuffix;
-        // A file that could not be read is never replaced, and a folder in a file's place can
-        // never be: then none of the files is written.
-        ok = ok && !data->unreadable && !QFileInfo(p.target).isDir();
-        if (ok) {
-            p.bytes = data->serialize();
-            entries.push_back({QFileInfo(p.target).fileName(), p.bytes.size(), checksum(p.bytes)});
-        }
-        pending.push_back(std::move(p));
+    for (const auto& [target, bytes] : files) {
+        // A folder in a file's place can never be replaced: then none of the files is written.
+        ok = ok && !QFileInfo(target).isDir();
+        entries.push_back({QFileInfo(target).fileName(), bytes.size(), checksum(bytes)});
     }
 
     FolderLock lock(folder, true);
     const QString journal = folder + u'/' + JournalName;
     {
         TFreshFiles fresh;
-        for (const Pending& p : pending)
-            ok = ok && fresh.write(p.fresh, p.bytes, p.target);
+        for (const auto& [target, bytes] : files)
+            ok = ok && fresh.write(target + NewSuffix, bytes, target);
         ok = fresh.syncAndClose() && ok;
     }
     if (ok) {
@@ -844,20 +840,33 @@ bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniD
     }
     if (ok) {
         syncFolder(folder);
-        for (const Pending& p : pending)
-            ok = renameOver(p.fresh, p.target) && ok;
+        for (const auto& file : files)
+            ok = renameOver(file.first + NewSuffix, file.first) && ok;
         syncFolder(folder);
     }
     // Done, or nothing of it can be finished: no journal may outlive this write, or a later
     // start would bring back what it names over newer writes.
     QFile::remove(journal);
-    for (const Pending& p : pending)
-        QFile::remove(p.fresh);
+    for (const auto& file : files)
+        QFile::remove(file.first + NewSuffix);
+    return ok;
+}
 
-    for (const Pending& p : pending) {
-        ++p.data->writes;
-        p.data->stamp = stampOf(p.data->path);
-        p.data->written(ok);
+bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniData>>& files)
+{
+    std::vector<std::pair<QString, QByteArray>> contents;
+    // A file that could not be read is never replaced: then none of the files is written.
+    bool ok =
+        std::none_of(files.begin(), files.end(), [](const auto& data) { return data->unreadable; });
+    if (ok) {
+        for (const auto& data : files)
+            contents.emplace_back(writeTarget(data->path), data->serialize());
+        ok = writeBytesTogether(folder, contents);
+    }
+    for (const auto& data : files) {
+        ++data->writes;
+        data->stamp = stampOf(data->path);
+        data->written(ok);
     }
     return ok;
 }
@@ -893,6 +902,25 @@ bool IniFile::Transaction::commit()
         m_ok =
             (group.size() == 1 ? group.front()->writeNow() : writeTogether(folder, group)) && m_ok;
     return m_ok;
+}
+
+bool IniFile::writeFilesTogether(const QString& folder,
+                                 const QList<QPair<QString, QByteArray>>& files)
+{
+    const QDir dir(folder);
+    std::vector<std::pair<QString, QByteArray>> contents;
+    for (const auto& [name, bytes] : files)
+        contents.emplace_back(writeTarget(dir.absoluteFilePath(name)), bytes);
+    const bool ok = writeBytesTogether(dir.absolutePath(), contents);
+    for (const auto& file : files)
+        reloadFromDisk(dir.absoluteFilePath(file.first));
+    return ok;
+}
+
+void IniFile::reloadFromDisk(const QString& fileName)
+{
+    if (auto data = IniData::existing(fileName); data && !data->dirty && data->batchDepth == 0)
+        data->loaded = false;
 }
 
 QString IniFile::journalName()

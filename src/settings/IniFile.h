@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -102,6 +105,14 @@ public:
     // Finishes or undoes a multi-file write that a crash interrupted in this folder. Run before
     // anything in the folder is read.
     static Recovery recoverInterrupted(const QString& folder);
+    // Replaces files of one folder (names relative to it) with the given contents all together,
+    // as a transaction would, and makes every IniFile on them read them again.
+    static bool writeFilesTogether(const QString& folder,
+                                   const QList<QPair<QString, QByteArray>>& files);
+    // Makes the objects on a path read it again at their next use, unless they hold changes
+    // not yet written: for files replaced behind their back.
+    static void reloadFromDisk(const QString& fileName);
+
     // The journal of multi-file writes in a folder.
     static QString journalName();
 

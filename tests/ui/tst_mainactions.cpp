@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "ModalScript.h"
 #include "TestSupport.h"
 #include "app/Main.h"
 #include "commands/Messages.h"
@@ -31,45 +32,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-
-// Acts on each modal dialog as it is shown, step by step; a dialog with no step left is
-// cancelled, so no test can hang on one.
-class TModalScript : public QObject
-{
-public:
-    using Step = std::function<void(QDialog*)>;
-    TModalScript() { qApp->installEventFilter(this); }
-    ~TModalScript() override { qApp->removeEventFilter(this); }
-    void then(Step step) { m_steps.push_back(std::move(step)); }
-    int shown = 0;
-    bool unexpected = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* dialog = qobject_cast<QDialog*>(watched);
-        if (event->type() == QEvent::Show && dialog && dialog->isModal()) {
-            ++shown;
-            QPointer<QDialog> guard(dialog);
-            QTimer::singleShot(0, this, [this, guard] {
-                if (!guard)
-                    return;
-                if (m_steps.empty()) {
-                    unexpected = true;
-                    guard->reject();
-                    return;
-                }
-                Step step = std::move(m_steps.front());
-                m_steps.pop_front();
-                step(guard);
-            });
-        }
-        return false;
-    }
-
-private:
-    std::deque<Step> m_steps;
-};
 
 // The main window after its first activation, on a profile of the test's own.
 struct TActionsFixture : TMainFixture
@@ -372,7 +334,7 @@ private slots:
     void actionsAndMenus()
     {
         TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n", "[0]\r\nCaption=A\r\n");
-        QCOMPARE(f.main->ActionList1.size(), 17);
+        QCOMPARE(f.main->ActionList1.size(), 19);
         QCOMPARE(f.main->Options_MainOptionsAction->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(f.main->Pages_DelAction->shortcut(), QKeySequence("Ctrl+Del"));
         QCOMPARE(f.main->WorkingWithProgAction->shortcut(), QKeySequence("F1"));
