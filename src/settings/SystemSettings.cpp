@@ -241,10 +241,10 @@ void TSystemSettings::Save()
 void TSystemSettings::Load()
 {
     const IniFile& f = *m_optionsFile;
-    // The grid and the history take only what the settings dialog offers: a hand-edited or
-    // damaged value must not make a window without buttons or a grid too large to allocate.
-    m_ColCount = readRanged(f, PageControl, QStringLiteral("ColCount"), 1, 1, 5);
-    m_CommandsCount = readRanged(f, PageControl, QStringLiteral("CommandsCount"), 5, 1, 20);
+    // The history takes only what the settings dialog offers, as the grid does.
+    const TStoredGrid grid = ReadGrid(f);
+    m_ColCount = grid.colCount;
+    m_CommandsCount = grid.commandsCount;
     m_UseCircleScroll =
         f.readBool(PageControl, QStringLiteral("UseCircleScroll"), m_UseCircleScroll);
     m_UseStayOnTop = f.readBool(MainForm, QStringLiteral("UseStayOnTop"), m_UseStayOnTop);
@@ -259,6 +259,17 @@ void TSystemSettings::Load()
     m_PagesCount = f.readInteger(PageControl, QStringLiteral("PagesCount"), m_PagesCount);
     m_SelectedSkinFileName =
         f.readString(Skins, QStringLiteral("SelectedSkinFileName"), m_SelectedSkinFileName);
+}
+
+TStoredGrid TSystemSettings::ReadGrid(const IniFile& f)
+{
+    TStoredGrid grid;
+    // The grid takes only what the settings dialog offers: a hand-edited or damaged value must
+    // not make a window without buttons or a grid too large to allocate.
+    grid.colCount = readRanged(f, PageControl, QStringLiteral("ColCount"), 1, 1, 5);
+    grid.commandsCount = readRanged(f, PageControl, QStringLiteral("CommandsCount"), 5, 1, 20);
+    grid.pagesCount = f.readInteger(PageControl, QStringLiteral("PagesCount"), 1);
+    return grid;
 }
 
 void TSystemSettings::InitializeFiles()

@@ -63,6 +63,14 @@ private:
     IniFile* m_file;
 };
 
+// The grid and the page count as Options.ini holds them, in the ranges the settings dialog offers.
+struct TStoredGrid
+{
+    int colCount = 1;
+    int commandsCount = 5;
+    int pagesCount = 1;
+};
+
 // The program's options, read from Options.ini at start and written the moment one changes.
 class TSystemSettings
 {
@@ -107,6 +115,7 @@ public:
     void Save();
     void Load();
     void InitializeFiles();
+    static TStoredGrid ReadGrid(const IniFile& options);
 
 private:
     template <typename T> void set(T& field, const T& value)

@@ -1,0 +1,226 @@
+#include "profile/Profile.h"
+
+#include "history/RepositoryCommands.h"
+#include "settings/Constants.h"
+#include "settings/IniFile.h"
+#include "settings/SystemSettings.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+// A text on one line of the list.
+QString flat(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+        .replace(u'\r', u' ')
+        .replace(u'\n', u' ');
+}
+
+bool isPageSection(const QString& name)
+{
+    bool ok = false;
+    const int number = name.toInt(&ok);
+    return ok && number >= 0 && QString::number(number) == name;
+}
+
+} // namespace
+
+TProfile::TProfile(const QString& folder)
+{
+    const QDir dir(folder);
+    const IniFile options(dir.filePath(Constants::OptionsFileName));
+    const TStoredGrid grid = TSystemSettings::ReadGrid(options);
+    m_colCount = grid.colCount;
+    m_commandsCount = grid.commandsCount;
+
+    const IniFile pages(dir.filePath(Constants::PagesFileName));
+    IniFile commands(dir.filePath(Constants::CommandsFileName));
+    const IniFile stat(dir.filePath(Constants::RunStatFileName));
+    // As at start: no page lives past the highest numbered section, whatever the count says.
+    int highest = -1;
+    for (const QString& name : pages.sections())
+        if (isPageSection(name))
+            highest = std::max(highest, name.toInt());
+    const int last = std::min(std::max(grid.pagesCount, 0), highest + 1);
+    const int buttons = m_colCount * m_commandsCount;
+    for (int k = 0; k < last; ++k) {
+        TPageRecord page;
+        page.caption = pages.readString(QString::number(k), QStringLiteral("Caption"), QString());
+        if (page.caption.isEmpty())
+            continue;
+        page.imageIndex = pages.readInteger(QString::number(k), QStringLiteral("ImageIndex"), -1);
+        const int position = int(m_pages.size());
+        for (int b = 0; b < buttons; ++b) {
+            TCommandRecord command(k, b, &commands);
+            command.Load();
+            // The window numbers pages by position once they are loaded.
+            command.TakeNumbers(position, b);
+            page.commands.append(command);
+            page.runCounts.append(TRepositoryCommand::parseCount(
+                stat.readString(QString::number(k) + u'\\' + QString::number(b),
+                                TRepositoryCommands::RunCountKey, QString())));
+        }
+        m_pages.append(page);
+    }
+    if (m_pages.isEmpty()) {
+        TPageRecord page;
+        page.caption = Constants::DefaultPageCaption;
+        for (int b = 0; b < buttons; ++b) {
+            page.commands.append(TCommandRecord(0, b, &commands));
+            page.commands.last().ResetFields();
+            page.runCounts.append(0);
+        }
+        m_pages.append(page);
+    }
+}
+
+int TProfile::CommandCount() const
+{
+    int count = 0;
+    for (const TPageRecord& page : m_pages)
+        count += int(std::count_if(page.commands.begin(), page.commands.end(),
+                                   [](const TCommandRecord& c) { return !c.IsEmpty(); }));
+    return count;
+}
+
+const TCommandRecord* TProfile::Command(const TButtonPlace& place) const
+{
+    if (place.page < 0 || place.page >= m_pages.size())
+        return nullptr;
+    const QList<TCommandRecord>& commands = m_pages[place.page].commands;
+    return place.button >= 0 && place.button < commands.size() ? &commands[place.button] : nullptr;
+}
+
+TButtonPlace TProfile::Find(const QString& name, QString* error) const
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return TButtonPlace();
+    };
+    const QString wanted = name.trimmed();
+    if (wanted.isEmpty())
+        return fail(QStringLiteral("Не указана команда."));
+    // "page:button", the page by number or caption.
+    const qsizetype colon = wanted.lastIndexOf(u':');
+    if (colon > 0) {
+        bool buttonOk = false;
+        const int button = wanted.mid(colon + 1).trimmed().toInt(&buttonOk);
+        const QString pageName = wanted.left(colon).trimmed();
+        if (buttonOk) {
+            bool pageOk = false;
+            int page = pageName.toInt(&pageOk) - 1;
+            if (!pageOk) {
+                page = -1;
+                for (int p = 0; p < m_pages.size() && page < 0; ++p)
+                    if (m_pages[p].caption.compare(pageName, Qt::CaseInsensitive) == 0)
+                        page = p;
+                if (page < 0)
+                    return fail(QStringLiteral("Нет страницы «%1».").arg(pageName));
+            }
+            if (page < 0 || page >= m_pages.size())
+                return fail(QStringLiteral("Нет страницы с номером %1: страниц %2.")
+                                .arg(page + 1)
+                                .arg(m_pages.size()));
+            if (button < 1 || button > m_pages[page].commands.size())
+                return fail(QStringLiteral("Нет кнопки с номером %1: на странице их %2.")
+                                .arg(button)
+                                .arg(m_pages[page].commands.size()));
+            const TButtonPlace place{page, button - 1};
+            if (Command(place)->IsEmpty())
+                return fail(QStringLiteral("Кнопка %1 страницы «%2» пуста.")
+                                .arg(button)
+                                .arg(m_pages[page].caption));
+            return place;
+        }
+    }
+    QList<TButtonPlace> whole, part;
+    for (int p = 0; p < m_pages.size(); ++p) {
+        for (int b = 0; b < m_pages[p].commands.size(); ++b) {
+            const TCommandRecord& command = m_pages[p].commands[b];
+            if (command.IsEmpty())
+                continue;
+            const QString shown = command.DisplayName();
+            if (shown.compare(wanted, Qt::CaseInsensitive) == 0)
+                whole.append({p, b});
+            else if (shown.contains(wanted, Qt::CaseInsensitive))
+                part.append({p, b});
+        }
+    }
+    if (!whole.isEmpty())
+        return whole.first();
+    if (part.size() == 1)
+        return part.first();
+    if (part.isEmpty())
+        return fail(QStringLiteral("Нет команды «%1».").arg(wanted));
+    return fail(QStringLiteral("Команд, в описании которых есть «%1», несколько: %2. "
+                               "Уточните описание или укажите страницу и кнопку.")
+                    .arg(wanted)
+                    .arg(part.size()));
+}
+
+TButtonPlace TProfile::FirstEmptyButton(int page) const
+{
+    if (page < 0 || page >= m_pages.size())
+        return {};
+    const QList<TCommandRecord>& commands = m_pages[page].commands;
+    for (int b = 0; b < commands.size(); ++b)
+        if (commands[b].IsEmpty())
+            return {page, b};
+    return {};
+}
+
+QString TProfile::ListText() const
+{
+    QString text;
+    for (int p = 0; p < m_pages.size(); ++p) {
+        text += QStringLiteral("Страница %1: %2\n").arg(p + 1).arg(m_pages[p].caption);
+        const QList<TCommandRecord>& commands = m_pages[p].commands;
+        for (int b = 0; b < commands.size(); ++b) {
+            const TCommandRecord& c = commands[b];
+            if (c.IsEmpty())
+                continue;
+            QString line = QStringLiteral("  %1:%2  %3  —  %4")
+                               .arg(p + 1)
+                               .arg(b + 1)
+                               .arg(flat(c.DisplayName()), c.ExePath());
+            if (!c.Parameters().isEmpty())
+                line += u' ' + flat(c.Parameters());
+            text += line + u'\n';
+        }
+    }
+    return text;
+}
+
+QByteArray TProfile::ListJson() const
+{
+    QJsonArray pages;
+    for (int p = 0; p < m_pages.size(); ++p) {
+        const TPageRecord& page = m_pages[p];
+        QJsonArray commands;
+        for (int b = 0; b < page.commands.size(); ++b) {
+            const TCommandRecord& c = page.commands[b];
+            if (c.IsEmpty())
+                continue;
+            commands.append(QJsonObject{{"button", b + 1},
+                                        {"description", c.DisplayName()},
+                                        {"path", c.ExePath()},
+                                        {"parameters", c.Parameters()},
+                                        {"iconPath", c.IconPath()},
+                                        {"iconIndex", c.IconIndex()},
+                                        {"runCount", page.runCounts.value(b)}});
+        }
+        pages.append(QJsonObject{{"number", p + 1},
+                                 {"caption", page.caption},
+                                 {"image", page.imageIndex},
+                                 {"commands", commands}});
+    }
+    const QJsonObject root{{"columns", m_colCount}, {"rows", m_commandsCount}, {"pages", pages}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
