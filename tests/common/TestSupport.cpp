@@ -33,21 +33,6 @@ int TScriptedMessageBoxes::Show(const QString& text, const QString& caption, int
     return m_answers.takeFirst();
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
 namespace {
 
 bool shownWith(const QWidget* widget, const QWidget* form)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoreSupport.h"
 #include "platform/MessageBoxes.h"
 
 #include <QByteArray>
@@ -32,9 +33,6 @@ private:
     QList<int> m_answers;
     IMessageBoxes* m_previous;
 };
-
-QByteArray readAll(const QString& path);
-void writeAll(const QString& path, const QByteArray& bytes);
 
 class QWidget;
 // The captions of a shown form that its fonts do not let it show whole: labels, check boxes,

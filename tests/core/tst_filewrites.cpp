@@ -1,6 +1,6 @@
 // How the settings files reach the disk on this system: the atomic replace of one file and the
 // new files of a write that spans several.
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "platform/FileWrites.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "commands/Messages.h"
 #include "history/RepositoryCommands.h"
 #include "settings/IniFile.h"

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "commands/CommandRecord.h"
 #include "settings/IniFile.h"
 

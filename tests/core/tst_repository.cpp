@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "images/Bmp.h"
 #include "images/Repository.h"
 

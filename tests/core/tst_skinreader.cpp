@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "skin/SkinReader.h"
 
 #include <QDir>

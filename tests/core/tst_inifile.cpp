@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "settings/IniFile.h"
 
 #include <QFile>

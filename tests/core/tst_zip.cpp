@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreSupport.h"
 #include "ZipCheck.h"
 #include "settings/Zip.h"
 
