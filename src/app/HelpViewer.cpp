@@ -60,6 +60,7 @@ const QList<THelpViewer::Topic>& THelpViewer::Topics()
         {QStringLiteral("Рисунки для страниц"), QStringLiteral("pageimages.html")},
         {QStringLiteral("Скины"), QStringLiteral("skins.html")},
         {QStringLiteral("Экспорт настроек"), QStringLiteral("export.html")},
+        {QStringLiteral("Отмена, резервные копии и импорт"), QStringLiteral("undo.html")},
         {QStringLiteral("Меню и клавиши"), QStringLiteral("keys.html")},
         {QStringLiteral("Файлы программы"), QStringLiteral("files.html")},
     };
