@@ -174,14 +174,13 @@ TFindBox::TFindBox(QWidget* mainWindow, TMyPageControl* pages,
     ResultList->setSelectionMode(QAbstractItemView::SingleSelection);
     ResultList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ResultList->setMouseTracking(true);
-    ResultList->setFixedHeight(VisibleRows * RowHeight + 2 * ResultList->frameWidth());
     connect(ResultList, &QListView::clicked, this,
             [this](const QModelIndex& index) { RunRow(index.row()); });
 
     NothingLabel = new QLabel(QStringLiteral("Ничего не найдено"), this);
     NothingLabel->setObjectName(QStringLiteral("NothingLabel"));
     NothingLabel->setAlignment(Qt::AlignCenter);
-    NothingLabel->setFixedHeight(ResultList->height());
+    NothingLabel->setFixedHeight(RowHeight);
     NothingLabel->hide();
 
     auto* layout = new QVBoxLayout(this);
@@ -199,10 +198,13 @@ TFindBox::~TFindBox() = default;
 
 void TFindBox::Start(const QString& typed)
 {
-    FindEdit->setText(typed);
-    TextChanged(typed);
+    // Placed at its full height: the line stays where it is while the list grows and shrinks
+    // below it.
+    SetListRows(VisibleRows);
     adjustSize();
     PlaceBeside();
+    FindEdit->setText(typed);
+    TextChanged(typed);
     show();
     FindEdit->setFocus();
     FindEdit->deselect();
@@ -240,7 +242,19 @@ void TFindBox::TextChanged(const QString& text)
     NothingLabel->setVisible(nothing);
     NothingLabel->setText(text.trimmed().isEmpty() ? QStringLiteral("Наберите часть названия")
                                                    : QStringLiteral("Ничего не найдено"));
+    SetListRows(std::clamp(m_model->rowCount(), 1, int(VisibleRows)));
     Choose(0);
+}
+
+void TFindBox::SetListRows(int rows)
+{
+    const int height = rows * RowHeight + 2 * ResultList->frameWidth();
+    if (ResultList->height() == height && ResultList->minimumHeight() == height)
+        return;
+    ResultList->setFixedHeight(height);
+    if (QLayout* box = layout())
+        box->activate();
+    resize(width(), sizeHint().height());
 }
 
 int TFindBox::ResultCount() const

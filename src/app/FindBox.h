@@ -54,6 +54,8 @@ protected:
 private:
     void TextChanged(const QString& text);
     void Choose(int row);
+    // The list's height in lines; the box follows it.
+    void SetListRows(int rows);
     void PlaceBeside();
 
     QPointer<QWidget> m_mainWindow;
