@@ -84,7 +84,7 @@ public:
 class TFindModel : public QAbstractListModel
 {
 public:
-    TFindModel(const TCommandFinder& finder, const QList<QPointer<TCommand>>& buttons,
+    TFindModel(const TCommandFinder& finder, const QList<TCommand*>& buttons,
                const QStringList& captions, QObject* parent)
         : QAbstractListModel(parent), m_finder(finder), m_buttons(buttons), m_captions(captions)
     {}
@@ -114,8 +114,8 @@ public:
         case Qt::ToolTipRole:
             return found.description + u'\n' + found.exePath;
         case Qt::DecorationRole: {
-            const TCommand* button = m_buttons[record].data();
-            return button ? button->Icon() : QPixmap();
+            const TCommand* button = m_buttons[record];
+            return TCommand::IsCommandButton(button) ? button->Icon() : QPixmap();
         }
         case PageRole:
             return found.page >= 0 && found.page < m_captions.size() ? m_captions[found.page]
@@ -127,7 +127,7 @@ public:
 
 private:
     const TCommandFinder& m_finder;
-    const QList<QPointer<TCommand>>& m_buttons;
+    const QList<TCommand*>& m_buttons;
     const QStringList& m_captions;
     QList<int> m_result;
 };
@@ -145,6 +145,8 @@ TFindBox::TFindBox(QWidget* mainWindow, TMyPageControl* pages,
     // Every page's buttons are made right after the first page is painted, before any key is
     // handled: all of them are here.
     QList<TFindRecord> records;
+    if (pages)
+        records.reserve(pages->PageCount() * pages->ColCount() * pages->CommandsCount());
     for (int p = 0; pages && p < pages->PageCount(); ++p) {
         const TCommandsPage* page = pages->Page(p);
         m_pageCaptions.append(page->Caption());
@@ -265,7 +267,8 @@ int TFindBox::ResultCount() const
 TCommand* TFindBox::ResultCommand(int row) const
 {
     const int record = m_model->Record(row);
-    return record >= 0 ? m_buttons[record].data() : nullptr;
+    TCommand* button = record >= 0 ? m_buttons[record] : nullptr;
+    return TCommand::IsCommandButton(button) ? button : nullptr;
 }
 
 QString TFindBox::ResultPage(int row) const

@@ -60,7 +60,9 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     TCommandFinder m_finder;
-    QList<QPointer<TCommand>> m_buttons;
+    // Checked with TCommand::IsCommandButton before use: a guard per button would cost more
+    // than the search when thousands of buttons are gathered at every opening.
+    QList<TCommand*> m_buttons;
     QStringList m_pageCaptions;
     TFindModel* m_model = nullptr;
 };

@@ -38,11 +38,14 @@ private:
     {
         // description, file name and parameters, folded, one per line.
         QString folded;
+        // The place among all records by runs, page and button.
+        int rank;
     };
     struct TMatch
     {
         int index;
         int wordStarts;
+        int rank;
     };
 
     // How many of words start a word of the entry's text; -1 when one of them is missing.

@@ -36,6 +36,7 @@ private slots:
             record("Почта", "/usr/bin/thunderbird", "--compose TO=Мама"),
             record("Фото", "/home/me/Pictures/"),
             record("Документы", "C:\\Users\\me\\Documents\\Отчёт.DOC"),
+            record("ΣΟΦΙΑ", "/bin/sofia", QStringLiteral("\U00010400x")),
         });
         QCOMPARE(found(finder, "БРАУЗ"), QStringList({"Браузер"}));
         QCOMPARE(found(finder, "FireFox"), QStringList({"Браузер"}));
@@ -43,6 +44,9 @@ private slots:
         QCOMPARE(found(finder, "елк"), QStringList({"Ёлка"}));
         QCOMPARE(found(finder, "ЁЛКА"), QStringList({"Ёлка"}));
         QCOMPARE(found(finder, "мама"), QStringList({"Почта"}));
+        // Other alphabets, also beyond the first plane.
+        QCOMPARE(found(finder, "σοφ"), QStringList({"ΣΟΦΙΑ"}));
+        QCOMPARE(found(finder, QStringLiteral("\U00010428X")), QStringList({"ΣΟΦΙΑ"}));
         // The file's name counts, with a Windows path too; the folders above it do not.
         QCOMPARE(found(finder, "отчет.doc"), QStringList({"Документы"}));
         QCOMPARE(found(finder, "usr"), QStringList());
