@@ -161,6 +161,8 @@ void TMyPageControl::SetColCount(int n)
             page->SetColCount(n);
     }
     NumberButtonsByPosition();
+    // The mark follows its place in the new grid, so that Enter runs what is marked.
+    ShowKeyFocus();
 }
 
 void TMyPageControl::SetCommandsCount(int n)
@@ -173,6 +175,8 @@ void TMyPageControl::SetCommandsCount(int n)
             page->SetCommandsCount(n);
     }
     NumberButtonsByPosition();
+    // The mark follows its place in the new grid, so that Enter runs what is marked.
+    ShowKeyFocus();
 }
 
 void TMyPageControl::NumberButtonsByPosition()

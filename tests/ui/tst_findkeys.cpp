@@ -130,6 +130,15 @@ private slots:
         QTest::keyClick(pc, Qt::Key_Down, Qt::ShiftModifier);
         QTest::keyClick(pc, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(pc->KeyFocusPosition(), 1);
+        // A smaller grid: the mark is where Enter acts, on one button only.
+        QTest::keyClick(pc, Qt::Key_Right);
+        pc->SetCommandsCount(2);
+        QCOMPARE(f.markedCount(), 1);
+        QVERIFY(pc->KeyFocusCommand()->HasKeyFocus());
+        pc->SetCommandsCount(3);
+        QCOMPARE(f.markedCount(), 1);
+        QVERIFY(pc->KeyFocusCommand()->HasKeyFocus());
+        QTest::keyClick(pc, Qt::Key_Left);
 
         // Enter clicks the marked button: the command runs with its sound, it is counted, and
         // the window goes to the tray as after a click.
