@@ -4,9 +4,14 @@
 
 #include "history/ArrowButton.h"
 #include "history/RepositoryCommands.h"
+#include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
 
+#include "settings/IniFile.h"
+
 #include <QKeyEvent>
+
+#include <optional>
 
 void TfmMain::keyPressEvent(QKeyEvent* event)
 {
@@ -32,11 +37,22 @@ TFindBox* TfmMain::OpenFindBox(const QString& typed)
     // Not before the pages are loaded, nor while a click holds the window.
     if (m_FirstActivation || IsInputHeld())
         return nullptr;
+    // The other pages' buttons are made right after the first page is painted: the box opens
+    // only once every command is there to be found.
+    for (int p = 0; p < MainMyPageControl->PageCount(); ++p)
+        if (MainMyPageControl->Page(p)->ButtonCount() == 0)
+            return nullptr;
     TRepositoryCommands* history = QuickLaunchArrowButton->History();
     auto runCount = [history](TCommand* button) {
         return history ? history->GetRunCount(button) : 0;
     };
+    // The counts are read from RunStat.ini, one for every command: looked at on the disk once,
+    // not once per count.
+    std::optional<IniFile::Batch> counts;
+    if (history && history->StatFile())
+        counts.emplace(*history->StatFile());
     auto* box = new TFindBox(this, MainMyPageControl, runCount);
+    counts.reset();
     box->Start(typed);
     return box;
 }
