@@ -323,7 +323,7 @@ bool TFindBox::eventFilter(QObject* watched, QEvent* event)
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (row >= 0)
+            if (row >= 0 && !key->isAutoRepeat())
                 RunRow(row);
             return true;
         case Qt::Key_Escape:

@@ -573,7 +573,9 @@ bool TMyPageControl::HandleKey(QKeyEvent* event)
         TCommand* marked = KeyFocusCommand();
         if (!marked)
             return false;
-        marked->Click();
+        // A held key runs the command once, not once per repeat.
+        if (!event->isAutoRepeat())
+            marked->Click();
         return true;
     }
     int step = 0;
