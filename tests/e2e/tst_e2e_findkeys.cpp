@@ -28,12 +28,12 @@ class TestE2eFindKeys : public QObject
                                      "PagesCount=2\r\n[MainForm]\r\nLeft=900\r\nTop=500\r\n");
         program.write("Pages.ini", "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[1]\r\nCaption=B\r\n"
                                    "ImageIndex=-1\r\n");
-        program.write("Commands.ini",
-                      command(program, 0, 0, "Mail", "first") +
-                          command(program, 0, 1, "Notes", "second") +
-                          command(program, 1, 3, "\xd0\xa8\xd0\xb0\xd1\x85\xd0\xbc\xd0\xb0\xd1"
-                                                 "\x82\xd1\x8b",
-                                  "chess"));
+        program.write("Commands.ini", command(program, 0, 0, "Mail", "first") +
+                                          command(program, 0, 1, "Notes", "second") +
+                                          command(program, 1, 3,
+                                                  "\xd0\xa8\xd0\xb0\xd1\x85\xd0\xbc\xd0\xb0\xd1"
+                                                  "\x82\xd1\x8b",
+                                                  "chess"));
         program.start();
         const QString window = program.waitForWindow();
         if (window.isEmpty() || !program.waitForPages(window))
@@ -63,8 +63,7 @@ private slots:
         QVERIFY(program.read("RunStat.ini").contains("[0\\1]\r\nRunCount=1\r\n"));
         // A page key and Enter again: the mark keeps its place on the other page, which has no
         // command there; Ctrl+Page Up comes back and Enter runs the same command once more.
-        display.xdotool(
-            {"key", "--delay", "50", "ctrl+Next", "ctrl+Prior", "Up", "Return"});
+        display.xdotool({"key", "--delay", "50", "ctrl+Next", "ctrl+Prior", "Up", "Return"});
         QVERIFY(waitUntil([&] { return program.markerLines().size() == 2; }));
         QCOMPARE(program.markerLines(), QStringList({"second", "first"}));
     }
