@@ -16,6 +16,7 @@ class QProgressBar;
 class QSystemTrayIcon;
 class QTimer;
 class TArrowButton;
+class TFindBox;
 class TMyPageControl;
 class TSkinEngine;
 class TSkinsMenu;
@@ -95,6 +96,10 @@ public:
     // drop point, or none.
     void DropFiles(const QStringList& files, TCommand* target);
 
+    // The find box over the commands of every page, started with the typed text; none while
+    // the pages load.
+    TFindBox* OpenFindBox(const QString& typed);
+
     // Switch stay-on-top and translucency without recreating what the window relies on.
     void ApplyStayOnTop(bool on);
     void ApplyAlphaBlend(bool on, int value);
@@ -157,6 +162,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();

@@ -316,6 +316,14 @@ void TCommand::SetPressed(bool pressed)
     repaint(FrameRect());
 }
 
+void TCommand::SetKeyFocus(bool on)
+{
+    if (on == m_keyFocus)
+        return;
+    m_keyFocus = on;
+    update();
+}
+
 void TCommand::SetBevels(TBevel inner, TBevel outer)
 {
     if (inner == m_innerBevel && outer == m_outerBevel)
@@ -375,6 +383,15 @@ void TCommand::paintEvent(QPaintEvent*)
     if (!m_picture.pixmap.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawPixmap(PictureRect(), m_picture.pixmap);
+    }
+
+    if (m_keyFocus) {
+        // Over the panel's edge, which every look draws, skins included: the picture and its
+        // frame stay as they are.
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 }
 

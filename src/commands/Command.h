@@ -108,6 +108,9 @@ public:
     TBevel OuterBevel() const { return m_outerBevel; }
     // True while a click holds the pressed frame.
     bool Pressed() const { return m_pressed; }
+    // The keyboard's mark: the button that Enter runs shows a frame round its edge.
+    void SetKeyFocus(bool on);
+    bool HasKeyFocus() const { return m_keyFocus; }
 
     // True only for the address of a live TCommand; any other value, null included, is false.
     static bool IsCommandButton(const void* object);
@@ -163,6 +166,7 @@ private:
     TBevel m_outerBevel = BevelRaised;
     bool m_dragging = false;
     bool m_pressed = false;
+    bool m_keyFocus = false;
     bool m_iconPending = false;
     // Which of the command's files were there when the picture was drawn; -1 not drawn yet.
     int m_filesSeen = -1;

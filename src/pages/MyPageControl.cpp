@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -113,6 +114,7 @@ void TMyPageControl::SetActivePageIndex(int position)
         old->setVisible(false);
     m_active = position;
     m_pages[position]->setVisible(true);
+    ShowKeyFocus();
     // A strip that scrolls follows the active page's tab.
     if (m_tabRowsShown < m_tabRows)
         m_tabsDirty = true;
@@ -167,6 +169,8 @@ void TMyPageControl::SetColCount(int n)
             page->SetColCount(n);
     }
     NumberButtonsByPosition();
+    // The mark follows its place in the new grid, so that Enter runs what is marked.
+    ShowKeyFocus();
 }
 
 void TMyPageControl::SetCommandsCount(int n)
@@ -179,6 +183,8 @@ void TMyPageControl::SetCommandsCount(int n)
             page->SetCommandsCount(n);
     }
     NumberButtonsByPosition();
+    // The mark follows its place in the new grid, so that Enter runs what is marked.
+    ShowKeyFocus();
 }
 
 void TMyPageControl::NumberButtonsByPosition()
@@ -523,6 +529,103 @@ void TMyPageControl::ScrollPrevious()
         SetActivePageIndex(m_active - 1);
         PlayEventSound(SoundScrollPage);
     }
+}
+
+TCommand* TMyPageControl::KeyFocusCommand() const
+{
+    TCommandsPage* page = ActivePage();
+    if (!page || m_keyFocus < 0 || page->ButtonCount() == 0)
+        return nullptr;
+    return page->Button(std::min(m_keyFocus, page->ButtonCount() - 1));
+}
+
+void TMyPageControl::ShowKeyFocus()
+{
+    TCommand* marked = KeyFocusCommand();
+    if (m_keyFocusButton && m_keyFocusButton != marked)
+        m_keyFocusButton->SetKeyFocus(false);
+    m_keyFocusButton = marked;
+    if (marked)
+        marked->SetKeyFocus(true);
+}
+
+bool TMyPageControl::HandleKey(QKeyEvent* event)
+{
+    // The keypad's flag is left out: arrows and Enter of the number block act as the others.
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int key = event->key();
+    if (modifiers == Qt::ControlModifier) {
+        if (key == Qt::Key_PageDown || key == Qt::Key_Tab) {
+            ScrollNext();
+            return true;
+        }
+        if (key == Qt::Key_PageUp) {
+            ScrollPrevious();
+            return true;
+        }
+    }
+    // Ctrl+Shift+Tab comes as Backtab on most systems, as Tab with Shift on some.
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+        (key == Qt::Key_Backtab || key == Qt::Key_Tab)) {
+        ScrollPrevious();
+        return true;
+    }
+    if (modifiers != Qt::NoModifier)
+        return false;
+
+    TCommandsPage* page = ActivePage();
+    const int count = page ? page->ButtonCount() : 0;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        TCommand* marked = KeyFocusCommand();
+        if (!marked)
+            return false;
+        // A held key runs the command once, not once per repeat.
+        if (!event->isAutoRepeat())
+            marked->Click();
+        return true;
+    }
+    int step = 0;
+    const int rows = page ? std::max(1, page->CommandsCount()) : 1;
+    switch (key) {
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    case Qt::Key_Left:
+        step = -rows;
+        break;
+    case Qt::Key_Right:
+        step = rows;
+        break;
+    default:
+        return false;
+    }
+    if (count == 0)
+        return true;
+    if (m_keyFocus < 0) {
+        // The first arrow shows the mark where the pointer is, or on the first button.
+        TCommand* hovered = CurrentCommand();
+        const int at = hovered ? int(page->Buttons().indexOf(hovered)) : -1;
+        m_keyFocus = std::max(at, 0);
+    } else {
+        m_keyFocus = std::min(m_keyFocus, count - 1);
+        if (m_keyFocus + step >= 0 && m_keyFocus + step < count)
+            m_keyFocus += step;
+    }
+    ShowKeyFocus();
+    return true;
+}
+
+void TMyPageControl::keyPressEvent(QKeyEvent* event)
+{
+    if (HandleKey(event))
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TMyPageControl::DropPage(const QPoint& point)

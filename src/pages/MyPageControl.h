@@ -12,6 +12,7 @@
 #include <memory>
 
 class QFileSystemWatcher;
+class QKeyEvent;
 class QMimeData;
 class QTimer;
 
@@ -104,6 +105,16 @@ public:
     // The wheel: the next or previous page, wrapping around when circular scrolling is on.
     void ScrollNext();
     void ScrollPrevious();
+    // The keyboard: arrow keys move a mark over the active page's buttons (Up and Down go
+    // through a column and on into the next, Left and Right across the columns; the mark stops
+    // at the ends), Enter and Return click the marked button, Ctrl+Page Down and Ctrl+Tab go to
+    // the next page, Ctrl+Page Up and Ctrl+Shift+Tab to the previous one, as the wheel does.
+    // False for any other key.
+    bool HandleKey(QKeyEvent* event);
+    // The marked button's position on the active page; -1 until an arrow key was pressed.
+    int KeyFocusPosition() const { return m_keyFocus; }
+    TCommand* KeyFocusCommand() const;
+
     // A page dropped at a point of this control (in its coordinates).
     void DropPage(const QPoint& point);
 
@@ -150,11 +161,14 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void LayoutTabs();
     void EnsureTabs() const;
     void ActivateByClick(int position);
+    // Puts the keyboard's mark on the button at m_keyFocus of the active page.
+    void ShowKeyFocus();
     void StartPageDrag();
     bool AcceptsPageDrag(const QMimeData* data) const;
     // Every button by its page and button number, taken before a renumbering.
@@ -171,6 +185,8 @@ private:
     int m_ColCount = 1;
     int m_CommandsCount = 5;
     QPointer<TCommand> m_currentCommand;
+    int m_keyFocus = -1;
+    QPointer<TCommand> m_keyFocusButton;
     QList<QPixmap> m_images;
     QList<QRect> m_tabRects;
     int m_tabRows = 1;
