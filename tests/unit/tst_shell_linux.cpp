@@ -275,6 +275,11 @@ private slots:
                               QString(), 0, 1));
         QVERIFY(readAll(file).contains("Type=Link"));
         QCOMPARE(ReadShortcut(file).targetPath, document);
+        // So is a web address, which no program could run.
+        QVERIFY(WriteShortcut(QStringLiteral("https://example.org/a?b=c"), QString(), QString(),
+                              file, QStringLiteral("Пример"), QString(), 0, 1));
+        QVERIFY(readAll(file).contains("Type=Link\nURL=https://example.org/a?b=c\n"));
+        QVERIFY(CheckShortcut(file, nullptr));
 
         // No folder to write into: no file, no crash.
         QVERIFY(!WriteShortcut(program, QString(), QString(),

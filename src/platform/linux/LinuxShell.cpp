@@ -364,16 +364,21 @@ bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortc
     // The desktop decides how windows appear; there is nothing to store for the show mode.
     Q_UNUSED(showMode);
     const QFileInfo target(info.targetPath);
+    const bool address = IsLinkAddress(info.targetPath);
     const bool opensDocument = target.exists() && !IsRunnableProgram(info.targetPath);
     const QString name = info.description.isEmpty() ? target.fileName() : info.description;
 
     QString text = QStringLiteral("[Desktop Entry]\n");
     text += QStringLiteral("Version=1.0\n");
-    if (opensDocument) {
-        // Documents and folders are links: the desktop opens them with their own program.
+    if (address || opensDocument) {
+        // Documents, folders and web or mail addresses are links: the desktop opens them with
+        // their own program.
         text += QStringLiteral("Type=Link\n");
-        text += QStringLiteral("URL=") +
-                EscapeEntryValue(QUrl::fromLocalFile(target.absoluteFilePath()).toString()) + u'\n';
+        text +=
+            QStringLiteral("URL=") +
+            EscapeEntryValue(address ? info.targetPath
+                                     : QUrl::fromLocalFile(target.absoluteFilePath()).toString()) +
+            u'\n';
     } else {
         text += QStringLiteral("Type=Application\n");
         QStringList exec{info.targetPath};
