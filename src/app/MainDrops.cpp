@@ -190,41 +190,49 @@ void TfmMain::DropItemsOnPage(const QList<TDroppedItem>& items, int page)
 
 void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page, int first)
 {
+    const QList<TCommand*> buttons = page->Buttons();
+    const bool single = first >= 0 && items.size() == 1;
+    QList<TCommand*> room;
+    if (single) {
+        // One item onto a button: that button, replacing its command only when confirmed.
+        room.append(buttons[first]);
+    } else {
+        // Several items, or a drop on a tab: the empty buttons from there on, in button order.
+        // Filled ones are passed over without a question: one box for one of many buttons
+        // would stop the drop half done.
+        for (int i = qMax(first, 0); i < buttons.size(); ++i)
+            if (buttons[i]->IsEmpty())
+                room.append(buttons[i]);
+    }
+
+    // Items are looked at only while there is room for them: a drop of a whole disk must not
+    // read every file on it.
     QList<TDropCommand> commands;
     QStringList refusals;
-    for (const TDroppedItem& item : items) {
+    qsizetype next = 0;
+    for (; next < items.size() && commands.size() < room.size(); ++next) {
         TDropCommand command;
         QString refusal;
-        if (droppedCommand(item, command, &refusal))
+        if (droppedCommand(items[next], command, &refusal))
             commands.append(command);
         else
             refusals.append(refusal);
     }
     // Told before anything is asked or changed, as one box for the whole drop.
-    if (!refusals.isEmpty())
-        ShowError(refusals.join(QStringLiteral("\r\r")), QStringLiteral("Ошибка"));
-    if (commands.isEmpty())
-        return;
-
-    const QList<TCommand*> buttons = page->Buttons();
-    QList<TCommand*> targets;
-    if (first >= 0 && commands.size() == 1) {
-        // One item onto a button: that button, replacing its command only when confirmed.
-        TCommand* target = buttons[first];
-        if (SystemSettings->Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) &&
-            !target->IsEmpty() &&
-            !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
-                     QStringLiteral("Замена содержимого кнопки")))
-            return;
-        targets.append(target);
-    } else {
-        // Several items, or a drop on a tab: the empty buttons from there on, in button order.
-        // Filled ones are passed over without a question: one box for one of many buttons
-        // would stop the drop half done.
-        for (int i = qMax(first, 0); i < buttons.size() && targets.size() < commands.size(); ++i)
-            if (buttons[i]->IsEmpty())
-                targets.append(buttons[i]);
+    if (!refusals.isEmpty()) {
+        constexpr int Listed = 10;
+        QString text = QStringList(refusals.mid(0, Listed)).join(QStringLiteral("\r\r"));
+        if (refusals.size() > Listed)
+            text += QStringLiteral("\r\rИ ещё не принято: %1").arg(refusals.size() - Listed);
+        ShowError(text, QStringLiteral("Ошибка"));
     }
+    if (single && !commands.isEmpty() &&
+        SystemSettings->Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) &&
+        !room[0]->IsEmpty() &&
+        !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
+                 QStringLiteral("Замена содержимого кнопки")))
+        return;
+    const QList<TCommand*> targets = room.mid(0, commands.size());
 
     struct TChange
     {
@@ -277,7 +285,8 @@ void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page
         }
     }
 
-    const qsizetype left = commands.size() - targets.size();
+    // What was left when the room ran out did not fit.
+    const qsizetype left = items.size() - next;
     if (left > 0)
         ShowMessage(QStringLiteral("Не поместилось на страницу: %1").arg(left),
                     QStringLiteral("Нет пустых кнопок"), MB::OK | MB::ICONWARNING);

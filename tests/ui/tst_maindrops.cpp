@@ -252,6 +252,23 @@ private slots:
         QCOMPARE(boxes.shown[0].flags, MB::OK | MB::ICONERROR);
         QCOMPARE(first->ExePath(), kept);
         QVERIFY(f.pc()->GetCommand(0, 1)->IsEmpty());
+
+        // Many refusals: the box names ten and counts the rest.
+        QStringList missing;
+        for (int i = 0; i < 25; ++i)
+            missing.append(f.file(QString("missing%1.txt").arg(i)));
+        boxes.expect(IDOK);
+        QVERIFY(drop(f, *files(missing + QStringList{kept}), at(f, first)));
+        QCOMPARE(boxes.shown.size(), 2);
+        QCOMPARE(boxes.shown[1].text.count("Файл не найден"), 10);
+        QVERIFY(boxes.shown[1].text.endsWith("\r\rИ ещё не принято: 15"));
+        QCOMPARE(f.pc()->GetCommand(0, 1)->ExePath(), kept);
+        // Once the page is full the rest is only counted, not looked at: a missing file there
+        // brings no error.
+        boxes.expect(IDOK);
+        QVERIFY(drop(f, *files({kept, kept, kept, missing[0], missing[1]}), at(f, first)));
+        QCOMPARE(boxes.shown.size(), 3);
+        QCOMPARE(boxes.shown[2].text, QStringLiteral("Не поместилось на страницу: 2"));
         QVERIFY(!boxes.unexpected);
     }
 
