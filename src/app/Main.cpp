@@ -21,11 +21,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QMenu>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStyle>
@@ -519,107 +517,6 @@ TCommand* TfmMain::CommandAt(const QPoint& globalPoint) const
         if (auto* command = qobject_cast<TCommand*>(w))
             return command;
     return nullptr;
-}
-
-void TfmMain::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void TfmMain::dragMoveEvent(QDragMoveEvent* event)
-{
-    if (!event->mimeData()->hasUrls())
-        return;
-    event->acceptProposedAction();
-    // No enter and leave notices come while a drag is under way: tell the page control which
-    // button is under the pointer, so the drop lands where the user sees it.
-    TCommand* command = CommandAt(mapToGlobal(event->position().toPoint()));
-    if (command)
-        SendMessage(MainMyPageControl, UM_COMMAND_ENTER, toParam(command));
-    else
-        SendMessage(MainMyPageControl, UM_COMMAND_LEAVE);
-}
-
-void TfmMain::dropEvent(QDropEvent* event)
-{
-    QStringList files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            files.append(url.toLocalFile());
-    event->acceptProposedAction();
-    TCommand* command = CommandAt(mapToGlobal(event->position().toPoint()));
-    if (command)
-        SendMessage(MainMyPageControl, UM_COMMAND_ENTER, toParam(command));
-    else
-        SendMessage(MainMyPageControl, UM_COMMAND_LEAVE);
-    DropFiles(files, MainMyPageControl->CurrentCommand());
-}
-
-void TfmMain::DropFiles(const QStringList& files, TCommand* target)
-{
-    if (files.isEmpty())
-        return;
-    // 1. Only the first file of a drop counts.
-    const QString file = files.constFirst();
-    // 2. The drop sound, for every drop.
-    PlayEventSound(SoundDropShortCut);
-    // 3. The hovered button.
-    if (!TCommand::IsCommandButton(target))
-        return;
-    // 4. Only shell shortcuts.
-    if (AsciiLowerCase(ExtractFileExt(file)) != Constants::ShortcutExtension)
-        return;
-    // A shortcut that can't start anything would make a command that fails at every click.
-    QString damage;
-    if (!CheckShortcut(file, &damage)) {
-        ShowError(QStringLiteral("Ярлык не может стать командой:\r\"%1\"\r%2").arg(file, damage),
-                  QStringLiteral("Ошибка"));
-        return;
-    }
-    // 5.
-    const TShortcutInfo link = ReadShortcut(file);
-    auto cut = [](const QString& text) {
-        const qsizetype zero = text.indexOf(QChar(0));
-        return zero < 0 ? text : text.left(zero);
-    };
-    const bool wasEmpty = target->IsEmpty();
-    // 6.
-    if (Settings().Conformations()->Contains(TSys_Conformations::ReplaceCommandOnDrop) &&
-        !wasEmpty &&
-        !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
-                 QStringLiteral("Замена содержимого кнопки")))
-        return;
-    TUndoStep step(QStringLiteral("замену команды «%1»").arg(target->DisplayName()));
-    // The command replaced, the new one and the run count go to the files together.
-    IniFile::Transaction transaction;
-    // 7.
-    target->Clear();
-    // 8-10.
-    QString exePath = cut(link.targetPath);
-    if (exePath.isEmpty())
-        exePath = file;
-    QString iconPath = ExpandSystemRoot(cut(link.iconPath));
-    int iconIndex = link.iconIndex;
-    if (iconPath.isEmpty() || !IconFileExists(iconPath)) {
-        iconPath = exePath;
-        iconIndex = 0;
-    }
-    // 11.
-    target->SetExePath(exePath);
-    target->SetIconIndex(iconIndex);
-    target->SetIconPath(iconPath);
-    target->SetParameters(cut(link.arguments));
-    target->SetDescription(cut(link.description));
-    target->RefreshHint();
-    target->RefreshIcon();
-    target->Save();
-    if (wasEmpty)
-        step.SetLabel(QStringLiteral("добавление команды «%1»").arg(target->DisplayName()));
-    // 12. Also onto a filled button: clearing it took its command out of the history, and
-    // the new one must be counted from its first run on.
-    if (QFileInfo(exePath).isFile())
-        SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(target));
 }
 
 void TfmMain::ApplyStayOnTop(bool on)

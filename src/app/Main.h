@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/Command.h"
+#include "commands/DroppedItems.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -17,6 +18,7 @@ class QSystemTrayIcon;
 class QTimer;
 class TArrowButton;
 class TFindBox;
+class TCommandsPage;
 class TMyPageControl;
 class TSkinEngine;
 class TSkinsMenu;
@@ -92,8 +94,13 @@ public:
     // The page changed by a tab click.
     void MainMyPageControlChange();
 
-    // The drop of a shell shortcut (only the first file counts); target is the button under the
-    // drop point, or none.
+    // Files, folders and links dropped on a button (target; none: only the drop sound) or on a
+    // page's tab: each makes a command as the parameters dialog's file button would, desktop
+    // shortcuts are read as shortcuts. One item goes onto the button (asking before it replaces
+    // a command); several fill the target and the next buttons of its page that are empty, and
+    // the tab's page from its first empty button. DropFiles takes local paths.
+    void DropItems(const QList<TDroppedItem>& items, TCommand* target);
+    void DropItemsOnPage(const QList<TDroppedItem>& items, int page);
     void DropFiles(const QStringList& files, TCommand* target);
 
     // The find box over the commands of every page, started with the typed text; none while
@@ -173,6 +180,12 @@ private:
     void SetClientSize(int width, int height);
     void Terminate();
     TCommand* CommandAt(const QPoint& globalPoint) const;
+    // The page whose tab is at the point, -1 when none.
+    int TabAt(const QPoint& globalPoint) const;
+    // Tells the page control which button a drag is over, and returns it.
+    TCommand* TrackDragTarget(const QPoint& localPoint);
+    // first: the button the drop landed on, -1 for a drop on the page's tab.
+    void FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page, int first);
     void TrayActivated(int reason);
     void TrayClick();
     TCommand* HoveredCommand() const;
@@ -186,6 +199,8 @@ private:
     bool m_loading = false;
     bool m_destroyed = false;
     bool m_commandMenuFromQuickLaunch = false;
+    // Whether the drag under way carries anything that may become a command.
+    bool m_dragUsable = false;
     int m_statusHeight = StatusPanelLoadingHeight;
     int m_layoutCount = 0;
     QTimer* m_trayClickTimer = nullptr;

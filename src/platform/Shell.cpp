@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "commands/DroppedItems.h"
+
 #include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
 #include "settings/Constants.h"
@@ -141,6 +143,8 @@ QString ExtractFileExt(const QString& path)
 
 bool TargetExists(const QString& path)
 {
+    if (IsLinkAddress(path))
+        return true;
     return Shell().TargetExists(path);
 }
 
@@ -300,9 +304,15 @@ bool LaunchCommand(const QString& path, const QString& parameters)
     return Shell().LaunchCommand(path, parameters);
 }
 
+int LinkIconIndex()
+{
+    return Shell().LinkIconIndex();
+}
+
 bool IShell::LaunchCommand(const QString& path, const QString& parameters)
 {
-    if (Execute(path, parameters, ExtractFilePath(path)))
+    // An address has no folder to start in.
+    if (Execute(path, parameters, IsLinkAddress(path) ? QString() : ExtractFilePath(path)))
         return true;
     QString text = QStringLiteral("Не удаётся запустить команду\r\"") + path +
                    QStringLiteral("\" ") + parameters;

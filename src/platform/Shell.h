@@ -92,6 +92,9 @@ public:
     virtual QDateTime ExecutableLastChange() { return {}; }
     // The Windows folder, without a trailing separator; empty where there is none.
     virtual QString WindowsFolder() { return {}; }
+    // Which picture of the icon library (Folders::shell32Path) shows a link command: the
+    // program's own library has a globe there.
+    virtual int LinkIconIndex() { return 6; }
 
     // What the program does through the shell. The defaults are the rules built on the calls
     // above; a platform whose shell layer carries its own, separately tested rules (Windows:
@@ -141,6 +144,7 @@ void InitializeShellTexts();
 void ClearShellTexts();
 
 bool LaunchCommand(const QString& path, const QString& parameters);
+int LinkIconIndex();
 void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
 bool CheckShortcut(const QString& shortcutFile, QString* reason);
@@ -184,6 +188,7 @@ QString ReplaceAll(const QString& text, const QString& pattern, const QString& r
 // Shared rules.
 // The separator between folders in the rules below.
 extern const QChar PathSeparator;
+// A web or mail address always counts as there: the desktop's opener finds out at the run.
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
 QString AsciiLowerCase(const QString& text);

@@ -275,6 +275,11 @@ private slots:
                               QString(), 0, 1));
         QVERIFY(readAll(file).contains("Type=Link"));
         QCOMPARE(ReadShortcut(file).targetPath, document);
+        // So is a web address, which no program could run.
+        QVERIFY(WriteShortcut(QStringLiteral("https://example.org/a?b=c"), QString(), QString(),
+                              file, QStringLiteral("Пример"), QString(), 0, 1));
+        QVERIFY(readAll(file).contains("Type=Link\nURL=https://example.org/a?b=c\n"));
+        QVERIFY(CheckShortcut(file, nullptr));
 
         // No folder to write into: no file, no crash.
         QVERIFY(!WriteShortcut(program, QString(), QString(),
@@ -516,11 +521,14 @@ private slots:
         TLinuxShell shell;
         const QString library = QStringLiteral(KESTROLIN_BINARY_DIR "/bin/kestrolin-icons.ico");
         QVERIFY(QFile::exists(library));
-        // Each index is its own picture; the folder lies at 3; beyond the last there is none.
+        // Each index is its own picture; the folder lies at 3, the link's globe at 6; beyond the
+        // last there is none.
         const QImage folder = shell.ExtractIcon(library, 3, 32).toImage();
         QCOMPARE(folder.size(), QSize(32, 32));
         QVERIFY(folder != shell.ExtractIcon(library, 2, 32).toImage());
-        QVERIFY(shell.ExtractIcon(library, 6, 32).isNull());
+        QCOMPARE(shell.LinkIconIndex(), 6);
+        QCOMPARE(shell.ExtractIcon(library, 6, 32).size(), QSize(32, 32));
+        QVERIFY(shell.ExtractIcon(library, 7, 32).isNull());
 
         const QString png = m_dir.filePath(QStringLiteral("picture.png"));
         QImage red(40, 20, QImage::Format_ARGB32);
@@ -686,6 +694,25 @@ private slots:
         writeAll(root + QStringLiteral("/sys/applications/kde/files.desktop"),
                  "[Desktop Entry]\nType=Application\nName=Files\nExec=/no/such/files %U\n");
         QCOMPARE(failure(folder), message(folder, noFolderViewer));
+
+        // Web and mail addresses count as there and go to the opener as they are, once some
+        // application takes their scheme.
+        const QString page = QStringLiteral("https://example.org/a b?q=ц");
+        QVERIFY(TargetExists(page));
+        QVERIFY(TargetExists(QStringLiteral("mailto:me@example.org")));
+        QFile::remove(opened);
+        QCOMPARE(failure(page),
+                 message(page, "Нет программы, которая открывает ссылки этого вида (https)."));
+        QVERIFY(!QFile::exists(opened));
+        writeAll(applications + QStringLiteral("/browser.desktop"),
+                 "[Desktop Entry]\nType=Application\nName=Browser\nExec=" + viewer.toUtf8() +
+                     " %u\nMimeType=x-scheme-handler/https;\n");
+        {
+            TScriptedMessageBoxes boxes; // no box may appear
+            QVERIFY(LaunchCommand(page, QString()));
+        }
+        QTRY_VERIFY(QFile::exists(opened));
+        QCOMPARE(QUrl::fromEncoded(readAll(opened).trimmed()), QUrl(page));
     }
 
 private:

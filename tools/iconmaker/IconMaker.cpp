@@ -6,7 +6,8 @@
 //   <NAME>_16.png, <NAME>_32.png, <NAME>_48.png for every picture below (MAINICON also _256)
 //   kestrolin.ico              the program icon in four sizes (the executable's icon on Windows)
 //   MY_WARNING_ICO.ico, MY_ERROR_ICO.ico
-//   kestrolin-icons.ico        the icon library: one 32 x 32 image per index, the folder at 3
+//   kestrolin-icons.ico        the icon library: one 32 x 32 image per index, the folder at 3,
+//                              the link at 6
 
 #include <QBuffer>
 #include <QColor>
@@ -170,6 +171,28 @@ void drawFile(QPainter& p)
         p.drawLine(QPointF(10, 13 + i * 3.3), QPointF(i == 4 ? 18 : 23, 13 + i * 3.3));
 }
 
+void drawLink(QPainter& p)
+{
+    // A blue globe with its meridians and parallels: a web or mail address.
+    QRadialGradient sea(QPointF(12, 11), 17);
+    sea.setColorAt(0, QColor(0x8e, 0xc9, 0xf5));
+    sea.setColorAt(1, QColor(0x1d, 0x6f, 0xc0));
+    const QColor line(0x0f, 0x44, 0x80);
+    p.setPen(QPen(line, 1.2));
+    p.setBrush(sea);
+    const QRectF globe(3, 3, 26, 26);
+    p.drawEllipse(globe);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 200), 1.1));
+    p.drawEllipse(QRectF(10, 3.5, 12, 25));
+    p.drawLine(QPointF(16, 3.5), QPointF(16, 28.5));
+    p.drawLine(QPointF(3.5, 16), QPointF(28.5, 16));
+    p.drawArc(QRectF(5, 6, 22, 8), 200 * 16, 140 * 16);
+    p.drawArc(QRectF(5, 18, 22, 8), 20 * 16, 140 * 16);
+    p.setPen(QPen(line, 1.2));
+    p.drawEllipse(globe);
+}
+
 void drawApplication(QPainter& p)
 {
     // A program window: title bar, frame and a gear inside.
@@ -307,10 +330,12 @@ int main(int argc, char** argv)
         const char* name;
         Drawing draw;
     };
-    // The order is the icon library's index order: the folder must stay at index 3.
+    // The order is the icon library's index order: the folder must stay at index 3, the link
+    // at 6 (IShell::LinkIconIndex).
     const QList<Picture> pictures = {{"MAINICON", drawProgram},   {"MY_WARNING_ICO", drawWarning},
                                      {"MY_ERROR_ICO", drawError}, {"FOLDER_ICO", drawFolder},
-                                     {"FILE_ICO", drawFile},      {"PROGRAM_ICO", drawApplication}};
+                                     {"FILE_ICO", drawFile},      {"PROGRAM_ICO", drawApplication},
+                                     {"LINK_ICO", drawLink}};
     bool ok = true;
     QList<QImage> library;
     for (const Picture& picture : pictures) {

@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxShell.h"
 
+#include "commands/DroppedItems.h"
+
 #include "platform/PlatformShell.h"
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopEntry.h"
@@ -53,15 +55,19 @@ bool openWithDesktop(const QUrl& url)
     return hasGui() && QDesktopServices::openUrl(url);
 }
 
-// Files and folders go to the desktop's opener, started as the window system's plugin would
-// start it; so they open also where a plugin offers no opener of its own.
-bool openFileWithDesktop(const QString& path)
+// Files, folders and links go to the desktop's opener, started as the window system's plugin
+// would start it; so they open also where a plugin offers no opener of its own.
+bool openWithOpener(const QUrl& url)
 {
-    const QUrl url = QUrl::fromLocalFile(path);
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!opener.isEmpty())
         return QProcess::startDetached(opener, {QString::fromUtf8(url.toEncoded())});
     return openWithDesktop(url);
+}
+
+bool openFileWithDesktop(const QString& path)
+{
+    return openWithOpener(QUrl::fromLocalFile(path));
 }
 
 // Runs a desktop entry the way the desktop would: its Exec line in its Path, or its URL.
@@ -244,6 +250,8 @@ bool TLinuxShell::Execute(const QString& path, const QString& parameters,
     m_failure.clear();
     if (path.isEmpty())
         return false;
+    if (IsLinkAddress(path))
+        return OpenLink(QUrl(path, QUrl::TolerantMode));
     const QFileInfo info(path);
     if (info.isDir())
         return OpenDocument(info);
@@ -260,6 +268,22 @@ bool TLinuxShell::Execute(const QString& path, const QString& parameters,
     if (IsRunnableProgram(path))
         return startProgram(info.absoluteFilePath(), SplitShellWords(parameters), workingFolder);
     return OpenDocument(info);
+}
+
+bool TLinuxShell::OpenLink(const QUrl& url)
+{
+    // As with documents, a scheme nobody handles is told before the opener fails unseen.
+    const QString scheme = url.scheme().toLower();
+    if (!HasAssociatedApplication({QStringLiteral("x-scheme-handler/") + scheme})) {
+        m_failure =
+            QStringLiteral("Нет программы, которая открывает ссылки этого вида (%1).").arg(scheme);
+        return false;
+    }
+    if (openWithOpener(url))
+        return true;
+    m_failure = QStringLiteral("Не удалось запустить программу рабочего стола, которая "
+                               "открывает ссылки (xdg-open).");
+    return false;
 }
 
 QString TLinuxShell::ExecuteFailure() const
@@ -340,16 +364,21 @@ bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortc
     // The desktop decides how windows appear; there is nothing to store for the show mode.
     Q_UNUSED(showMode);
     const QFileInfo target(info.targetPath);
+    const bool address = IsLinkAddress(info.targetPath);
     const bool opensDocument = target.exists() && !IsRunnableProgram(info.targetPath);
     const QString name = info.description.isEmpty() ? target.fileName() : info.description;
 
     QString text = QStringLiteral("[Desktop Entry]\n");
     text += QStringLiteral("Version=1.0\n");
-    if (opensDocument) {
-        // Documents and folders are links: the desktop opens them with their own program.
+    if (address || opensDocument) {
+        // Documents, folders and web or mail addresses are links: the desktop opens them with
+        // their own program.
         text += QStringLiteral("Type=Link\n");
-        text += QStringLiteral("URL=") +
-                EscapeEntryValue(QUrl::fromLocalFile(target.absoluteFilePath()).toString()) + u'\n';
+        text +=
+            QStringLiteral("URL=") +
+            EscapeEntryValue(address ? info.targetPath
+                                     : QUrl::fromLocalFile(target.absoluteFilePath()).toString()) +
+            u'\n';
     } else {
         text += QStringLiteral("Type=Application\n");
         QStringList exec{info.targetPath};

@@ -4,6 +4,7 @@
 #include "platform/linux/SoundPlayer.h"
 
 class QFileInfo;
+class QUrl;
 
 // The shell on a freedesktop desktop: desktop entries as shortcuts, XDG autostart and desktop
 // folders, programs started directly (never through a shell), everything else opened with the
@@ -31,6 +32,8 @@ public:
 private:
     // Documents and folders go to the desktop's opener when their type has an application.
     bool OpenDocument(const QFileInfo& info);
+    // Web and mail links likewise, when some application takes their scheme.
+    bool OpenLink(const QUrl& url);
 
     TSoundPlayer m_sounds;
     QString m_failure;

@@ -1,5 +1,6 @@
 #include "platform/win/WinShell.h"
 
+#include "commands/DroppedItems.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
 #include "platform/win/WinShellCore.h"
@@ -134,6 +135,9 @@ bool TWinShell::FileExists(const QString& path)
 
 bool TWinShell::LaunchCommand(const QString& path, const QString& parameters)
 {
+    // An address is no path: its slashes must stay, and it has no folder to start in.
+    if (IsLinkAddress(path) && winshell::OpenUrl(wide(path), SW_SHOWNORMAL))
+        return true;
     return winshell::LaunchCommand(ownerWindow(), nativePath(path), wide(parameters),
                                    reportLaunchFailure);
 }

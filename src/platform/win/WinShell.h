@@ -20,6 +20,8 @@ public:
     QString DesktopFolder() override;
     QString ExecutablePath() override;
     QString WindowsFolder() override;
+    // The globe of shell32.dll.
+    int LinkIconIndex() override { return 13; }
 
     bool TargetExists(const QString& path) override;
     bool FileExists(const QString& path) override;
