@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -125,8 +126,11 @@ QString TSingleInstance::socketPath() const
 {
 #ifdef Q_OS_WIN
     // A pipe name, one per user: the user's runtime folder stands in for the user.
+    // A digest, not qHash: every copy, of whatever Qt version, must come to the same name.
+    const QByteArray folder = QDir::cleanPath(m_folder).toLower().toUtf8();
     return QStringLiteral("kestrolin-") +
-           QString::number(qHash(QDir::cleanPath(m_folder).toLower()), 16);
+           QString::fromLatin1(
+               QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
 #else
     return m_folder + QStringLiteral("/kestrolin.socket");
 #endif
