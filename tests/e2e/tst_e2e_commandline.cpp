@@ -144,11 +144,23 @@ private slots:
             15000));
         QVERIFY2(err.contains("Сочетание клавиш Ctrl+Alt+K уже занято другой программой."),
                  qPrintable(err));
-        // And in a box on the screen, beside its window.
+        // And in a box on the screen: a dialog window of that program.
+        const QString pid = QString::number(copy.processId());
         QVERIFY(waitUntil([&] {
-            return display.xdotool({"search", "--onlyvisible", "--name", "^Kestrolin$"})
-                       .split('\n')
-                       .size() >= 3;
+            const QStringList windows =
+                display.xdotool({"search", "--onlyvisible", "--pid", pid, "--name", "^Kestrolin$"})
+                    .split('\n', Qt::SkipEmptyParts);
+            for (const QString& window : windows) {
+                QProcess xprop;
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert("DISPLAY", display.name());
+                xprop.setProcessEnvironment(env);
+                xprop.start("xprop", {"-id", window, "_NET_WM_WINDOW_TYPE"});
+                xprop.waitForFinished(5000);
+                if (xprop.readAllStandardOutput().contains("_NET_WM_WINDOW_TYPE_DIALOG"))
+                    return true;
+            }
+            return false;
         }));
         copy.kill();
         copy.waitForFinished(5000);
