@@ -2,6 +2,8 @@
 
 #include "app/HelpViewer.h"
 #include "app/Main.h"
+#include "app/ProgramHotkey.h"
+#include "app/Verbs.h"
 #include "commands/Messages.h"
 #include "dialogs/Help.h"
 #include "dialogs/WriteFailures.h"
@@ -11,6 +13,7 @@
 #include "platform/SingleInstance.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
+#include "settings/ProgramArguments.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
 
@@ -18,7 +21,9 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSessionManager>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cstdio>
@@ -80,10 +85,128 @@ public:
     void ShowTopic(const QString& keyword) override { THelpViewer::ShowTopic(keyword); }
 };
 
+// The process-wide services of step 1 of the start, in their order.
+void SetUpProcessServices(ProcessServices& services)
+{
+    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
+                        Shell().WindowsFolder());
+    // A crash in the middle of a write that spans several settings files is finished or undone
+    // before any of them is read, so they never disagree with each other.
+    IniFile::recoverInterrupted(Folders::appFolder());
+    services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
+    SystemSettings = services.settings.get();
+    InitializeShellTexts();
+    services.pages = std::make_unique<IniFile>(Folders::appFolder() + Constants::PagesFileName);
+    PagesFile = services.pages.get();
+    services.commands =
+        std::make_unique<IniFile>(Folders::appFolder() + Constants::CommandsFileName);
+    CommandsFile = services.commands.get();
+}
+
+void PrintText(FILE* stream, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    QString lines = text;
+    lines.replace(u'\r', u'\n');
+    if (!lines.endsWith(u'\n'))
+        lines += u'\n';
+    fputs(lines.toUtf8().constData(), stream);
+    fflush(stream);
+}
+
+// The answer to a verb: its text on the standard output when it worked, on the standard error
+// when it did not.
+int PrintResult(const TVerbResult& result)
+{
+    PrintText(result.ok ? stdout : stderr, result.text);
+    return result.exitCode();
+}
+
+QStringList ArgumentsOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+// Relative paths name files where the asking copy was started; the running copy has another
+// working folder.
+TProgramArguments WithAbsolutePaths(TProgramArguments arguments)
+{
+    // A link ("https:", "mailto:") is not a file; a drive letter ("C:") is no scheme.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    const bool namesFile =
+        arguments.verb == TVerb::Export || arguments.verb == TVerb::Import ||
+        (arguments.verb == TVerb::Add && !scheme.match(arguments.text).hasMatch());
+    if (namesFile && QDir::isRelativePath(arguments.text))
+        arguments.text = QDir::current().absoluteFilePath(arguments.text);
+    return arguments;
+}
+
+const QString NotRunningText = QStringLiteral("Kestrolin не запущен.");
+
+// Verbs that need no window: a copy that runs answers them; when none runs, --hide and --quit
+// have nothing to do, and the verbs about the pages and commands work on the files here,
+// without a display.
+int RunWithoutDisplay(int argc, char** argv, const TProgramArguments& arguments)
+{
+    QCoreApplication app(argc, argv);
+    ProcessServices services;
+    const bool touchesFiles = arguments.verb != TVerb::Hide && arguments.verb != TVerb::Quit;
+    if (touchesFiles) {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        SetUpProcessServices(services);
+    }
+    TSingleInstance instance;
+    QString lockProblem;
+    switch (instance.becomePrimary(&lockProblem)) {
+    case TSingleInstance::TRole::Secondary: {
+        TVerbResult result;
+        instance.askPrimary(arguments, &result);
+        return PrintResult(result);
+    }
+    case TSingleInstance::TRole::Failed:
+        PrintText(stderr, QStringLiteral("Не удаётся проверить, не запущена ли уже другая копия "
+                                         "программы.\r") +
+                              lockProblem);
+        return ExitCode::Failure;
+    case TSingleInstance::TRole::Primary:
+        break;
+    }
+    // Hidden or ended is what was asked, and that is how things are.
+    if (!touchesFiles) {
+        PrintText(stdout, NotRunningText);
+        return ExitCode::Success;
+    }
+    // The lock stays held meanwhile, so no copy starts and writes the same files.
+    TVerbs verbs;
+    return PrintResult(verbs.ExecuteNow(arguments));
+}
+
 } // namespace
 
 int RunKestrolin(int argc, char** argv)
 {
+    const TProgramArguments arguments =
+        WithAbsolutePaths(ParseProgramArguments(ArgumentsOf(argc, argv)));
+    if (!arguments.error.isEmpty()) {
+        PrintText(stderr, QStringLiteral("kestrolin: ") + arguments.error +
+                              QStringLiteral("\rСписок параметров: kestrolin --help"));
+        return ExitCode::BadArguments;
+    }
+    if (arguments.verb == TVerb::Help) {
+        PrintText(stdout, UsageText());
+        return ExitCode::Success;
+    }
+    if (arguments.verb == TVerb::Version) {
+        PrintText(stdout, Constants::ProductName + u' ' + Shell().VersionText());
+        return ExitCode::Success;
+    }
+    if (RunsWithoutDisplay(arguments.verb))
+        return RunWithoutDisplay(argc, argv, arguments);
+
     // The window places itself at the screen's edge, which a Wayland compositor does not allow;
     // XWayland does, where there is one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
@@ -102,20 +225,7 @@ int RunKestrolin(int argc, char** argv)
     ProcessServices services;
     // Set before the shell texts are made: the last-change date is written in this locale.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-
-    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
-                        Shell().WindowsFolder());
-    // A crash in the middle of a write that spans several settings files is finished or undone
-    // before any of them is read, so they never disagree with each other.
-    IniFile::recoverInterrupted(Folders::appFolder());
-    services.settings = std::make_unique<TSystemSettings>(Folders::appFolder());
-    SystemSettings = services.settings.get();
-    InitializeShellTexts();
-    services.pages = std::make_unique<IniFile>(Folders::appFolder() + Constants::PagesFileName);
-    PagesFile = services.pages.get();
-    services.commands =
-        std::make_unique<IniFile>(Folders::appFolder() + Constants::CommandsFileName);
-    CommandsFile = services.commands.get();
+    SetUpProcessServices(services);
 
     TSingleInstance instance;
     QString lockProblem;
@@ -123,6 +233,11 @@ int RunKestrolin(int argc, char** argv)
     case TSingleInstance::TRole::Primary:
         break;
     case TSingleInstance::TRole::Secondary:
+        if (arguments.verb != TVerb::None) {
+            TVerbResult result;
+            instance.askPrimary(arguments, &result);
+            return PrintResult(result);
+        }
         if (instance.sendToPrimary("activate"))
             return 0;
         // The lock is held, but nobody takes the request.
@@ -150,6 +265,14 @@ int RunKestrolin(int argc, char** argv)
         THelpViewerSeam help;
         SetHelpViewer(&help);
         TfmMain main;
+        // Verbs from other copies, from the hotkey and from this start's own command line.
+        TVerbs verbs;
+        verbs.SetWindow(&main);
+        instance.setVerbHandler(
+            [&verbs](const TProgramArguments& verb, const TSingleInstance::TReply& reply) {
+                verbs.Execute(verb, reply);
+            });
+        TProgramHotkey hotkey([&verbs] { verbs.Toggle(); });
         QObject::connect(&instance, &TSingleInstance::activationRequested, &main,
                          &TfmMain::ActivateFromOtherInstance);
         QObject::connect(&instance, &TSingleInstance::reshowRequested, &main,
@@ -160,6 +283,16 @@ int RunKestrolin(int argc, char** argv)
                          [&main](QSessionManager&) { main.ExitActionExecute(); });
         WatchSessionEnd(&main, [&main] { main.ExitActionExecute(); });
         main.show();
+        // Said once the window is up, so the box has the program behind it.
+        QTimer::singleShot(0, &hotkey, [&hotkey] { hotkey.Apply(true); });
+        if (arguments.verb != TVerb::None) {
+            // This copy is the one that runs now: the window it opens is already in front, so
+            // a toggle shows it.
+            TProgramArguments own = arguments;
+            if (own.verb == TVerb::Toggle)
+                own.verb = TVerb::Show;
+            verbs.Execute(own, [](const TVerbResult& result) { PrintResult(result); });
+        }
         exitCode = QApplication::exec();
         SetHelpViewer(nullptr);
     }

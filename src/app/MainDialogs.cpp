@@ -1,5 +1,6 @@
 // The main window's handlers that open a dialog: command parameters, page name, settings, About.
 #include "app/Main.h"
+#include "app/ProgramHotkey.h"
 #include "commands/Messages.h"
 #include "dialogs/About.h"
 #include "dialogs/AddRenamePage.h"
@@ -179,6 +180,7 @@ void TfmMain::Options_MainOptionsActionExecute()
         dialog->DescSortRadioButtonClick();
     dialog->MinimizeToTrayAfterRunCommandCheckBox->setChecked(s.AfterRunCommand());
     dialog->MinimizeToTrayAfterLoadCheckBox->setChecked(s.AfterLoad());
+    dialog->SetHotkey(s.GlobalHotkey());
 
     if (dialog->exec() == QDialog::Accepted) {
         bool layoutChanged = false;
@@ -256,6 +258,11 @@ void TfmMain::Options_MainOptionsActionExecute()
         // 12-13.
         s.SetAfterRunCommand(dialog->MinimizeToTrayAfterRunCommandCheckBox->isChecked());
         s.SetAfterLoad(dialog->MinimizeToTrayAfterLoadCheckBox->isChecked());
+        if (dialog->Hotkey() != s.GlobalHotkey()) {
+            s.SetGlobalHotkey(dialog->Hotkey());
+            if (TProgramHotkey* hotkey = TProgramHotkey::Instance())
+                hotkey->Apply(true);
+        }
         // 14.
         if (layoutChanged) {
             MainMyPageControl->SaveCounts();

@@ -2,12 +2,16 @@
 
 #include "commands/Messages.h"
 #include "dialogs/ClickImage.h"
+#include "platform/GlobalHotkey.h"
 #include "settings/Constants.h"
+#include "settings/SystemSettings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QFrame>
+#include <QKeySequenceEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -154,6 +158,37 @@ TfmSystemOptions::TfmSystemOptions(QWidget* owner, QObject* historyWindow, const
     scale(QStringLiteral("100%"), 22, Qt::AlignLeft);
     scale(QStringLiteral("50%"), 138, Qt::AlignHCenter);
     scale(QStringLiteral("0%"), 254, Qt::AlignRight);
+    // The hotkey shows and hides this same window, so it is set beside its looks.
+    CreateHeading(sheet, QStringLiteral("Горячая клавиша"), {16, 120}, line);
+    HotkeyCheckBox = CheckBox(sheet, QStringLiteral("HotkeyCheckBox"),
+                              QStringLiteral("Показывать и прятать окно сочетанием"), 24, 142);
+    HotkeyEdit = new QKeySequenceEdit(sheet);
+    HotkeyEdit->setObjectName(QStringLiteral("HotkeyEdit"));
+    HotkeyEdit->setGeometry(44, 164, 160, 22);
+    HotkeyDesktopLabel = new QLabel(
+        QStringLiteral("Сочетание клавиш назначается в настройках клавиатуры рабочего стола. "
+                       "Назначьте ему команду:"),
+        sheet);
+    HotkeyDesktopLabel->setObjectName(QStringLiteral("HotkeyDesktopLabel"));
+    HotkeyDesktopLabel->setWordWrap(true);
+    HotkeyDesktopLabel->setGeometry(24, 142, 268, 44);
+    HotkeyDesktopLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    HotkeyCommandEdit = new QLineEdit(TGlobalHotkey::ToggleCommandLine(), sheet);
+    HotkeyCommandEdit->setObjectName(QStringLiteral("HotkeyCommandEdit"));
+    HotkeyCommandEdit->setReadOnly(true);
+    HotkeyCommandEdit->setGeometry(24, 192, 160, 22);
+    const bool desktopBinds = !TGlobalHotkey::Available() && TGlobalHotkey::DesktopBindsKeys();
+    HotkeyCheckBox->setVisible(!desktopBinds);
+    HotkeyEdit->setVisible(!desktopBinds);
+    HotkeyDesktopLabel->setVisible(desktopBinds);
+    HotkeyCommandEdit->setVisible(desktopBinds);
+    connect(HotkeyCheckBox, &QCheckBox::toggled, HotkeyEdit, &QWidget::setEnabled);
+    // One combination, not a sequence of several.
+    connect(HotkeyEdit, &QKeySequenceEdit::editingFinished, this, [this] {
+        const QKeySequence keys = HotkeyEdit->keySequence();
+        if (keys.count() > 1)
+            HotkeyEdit->setKeySequence(QKeySequence(keys[0]));
+    });
 
     // "История"
     TabSheet4 = sheet = AddSheet(QStringLiteral("История"), QStringLiteral("TabSheet4"));
@@ -255,6 +290,26 @@ void TfmSystemOptions::AscSortRadioButtonClick()
 {
     if (AscSortRadioButton->isChecked())
         DescSortRadioButton->setChecked(false);
+}
+
+void TfmSystemOptions::SetHotkey(const QString& portableText)
+{
+    const QKeySequence keys = QKeySequence::fromString(portableText, QKeySequence::PortableText);
+    HotkeyCheckBox->setChecked(!keys.isEmpty());
+    HotkeyEdit->setEnabled(!keys.isEmpty());
+    // Switched off, the box still offers the usual combination to switch it on with.
+    HotkeyEdit->setKeySequence(
+        keys.isEmpty() ? QKeySequence::fromString(TSystemSettings::DefaultGlobalHotkey(),
+                                                  QKeySequence::PortableText)
+                       : keys);
+}
+
+QString TfmSystemOptions::Hotkey() const
+{
+    const QKeySequence keys = HotkeyEdit->keySequence();
+    if (!HotkeyCheckBox->isChecked() || keys.isEmpty())
+        return {};
+    return QKeySequence(keys[0]).toString(QKeySequence::PortableText);
 }
 
 void TfmSystemOptions::ClearRunHistoryButtonClick()

@@ -5,7 +5,9 @@
 #include <QPointer>
 
 class QCheckBox;
+class QKeySequenceEdit;
 class QLabel;
+class QLineEdit;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
@@ -29,6 +31,10 @@ public:
     void AscSortRadioButtonClick();
     void ClearRunHistoryButtonClick();
 
+    // The global hotkey in Qt's portable text; empty: switched off.
+    void SetHotkey(const QString& portableText);
+    QString Hotkey() const;
+
     // "Общие"
     QSpinBox* ColCountSpinEdit;
     QSpinBox* CommandsCountSpinEdit;
@@ -48,6 +54,12 @@ public:
     QWidget* TabSheet3;
     QCheckBox* UseAlphaBlendCheckBox;
     QSlider* AlphaBlendTrackBar;
+    // The hotkey that shows and hides the main window; where the desktop binds keys itself
+    // (Wayland) only the command to bind there is shown.
+    QCheckBox* HotkeyCheckBox;
+    QKeySequenceEdit* HotkeyEdit;
+    QLabel* HotkeyDesktopLabel;
+    QLineEdit* HotkeyCommandEdit;
     // "История"
     QWidget* TabSheet4;
     QSpinBox* HystoryCommandCountSpinEdit;

@@ -1,12 +1,14 @@
 #include "platform/SingleInstance.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -122,7 +124,25 @@ QString TSingleInstance::lockPath() const
 
 QString TSingleInstance::socketPath() const
 {
+#ifdef Q_OS_WIN
+    // A pipe name, one per user: the user's runtime folder stands in for the user.
+    // A digest, not qHash: every copy, of whatever Qt version, must come to the same name.
+    const QByteArray folder = QDir::cleanPath(m_folder).toLower().toUtf8();
+    return QStringLiteral("kestrolin-") +
+           QString::fromLatin1(
+               QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
+#else
     return m_folder + QStringLiteral("/kestrolin.socket");
+#endif
+}
+
+void TSingleInstance::listen()
+{
+    QLocalServer::removeServer(socketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::onNewConnection);
+    m_server->listen(socketPath());
 }
 
 TSingleInstance::TRole TSingleInstance::becomePrimary(QString* reason)
@@ -134,6 +154,8 @@ TSingleInstance::TRole TSingleInstance::becomePrimary(QString* reason)
         return TRole::Secondary;
     m_windowsFilter = std::make_unique<TActivationFilter>(this, message);
     QCoreApplication::instance()->installNativeEventFilter(m_windowsFilter.get());
+    // The broadcast cannot carry a verb or its answer; the pipe does.
+    listen();
     return TRole::Primary;
 #else
     m_lock = std::make_unique<QLockFile>(lockPath());
@@ -158,11 +180,7 @@ TSingleInstance::TRole TSingleInstance::becomePrimary(QString* reason)
         }
         return TRole::Failed;
     }
-    QLocalServer::removeServer(socketPath());
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &TSingleInstance::onNewConnection);
-    m_server->listen(socketPath());
+    listen();
     return TRole::Primary;
 #endif
 }
@@ -194,21 +212,96 @@ bool TSingleInstance::sendToPrimary(const QByteArray& request, int timeoutMs) co
 #endif
 }
 
+bool TSingleInstance::askPrimary(const TProgramArguments& verb, TVerbResult* result, int connectMs,
+                                 int answerMs) const
+{
+    QLocalSocket socket;
+    // The running copy may still be starting and not listen yet: try again until the deadline.
+    QDeadlineTimer connectDeadline(connectMs);
+    while (true) {
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(int(qMax<qint64>(1, connectDeadline.remainingTime()))))
+            break;
+        if (connectDeadline.hasExpired()) {
+            result->ok = false;
+            result->text = QStringLiteral("Запущенная копия программы не отвечает.");
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    socket.write("verb " + EncodeVerbRequest(verb) + '\n');
+    QDeadlineTimer answerDeadline(answerMs);
+    QByteArray answer;
+    while (!answer.endsWith('\n')) {
+        if (socket.bytesAvailable() == 0 &&
+            !socket.waitForReadyRead(int(qMax<qint64>(1, answerDeadline.remainingTime())))) {
+            result->ok = false;
+            result->text = socket.state() == QLocalSocket::ConnectedState
+                               ? QStringLiteral("Запущенная копия программы не ответила вовремя.")
+                               : QStringLiteral("Запущенная копия программы не дала ответа.");
+            return false;
+        }
+        answer += socket.read(MaxAnswerLength - answer.size());
+        if (answer.size() >= MaxAnswerLength)
+            break;
+    }
+    if (!DecodeVerbResult(answer.trimmed(), result)) {
+        result->ok = false;
+        result->text = QStringLiteral("Запущенная копия программы ответила непонятно.");
+        return false;
+    }
+    return true;
+}
+
 void TSingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             while (socket->canReadLine()) {
-                const QByteArray line = socket->readLine(64).trimmed();
+                const QByteArray raw = socket->readLine(MaxRequestLength);
+                if (!raw.endsWith('\n')) {
+                    // Longer than anything this program sends.
+                    socket->abort();
+                    return;
+                }
+                const QByteArray line = raw.trimmed();
                 if (line == "activate")
                     emit activationRequested();
                 else if (line == "reshow")
                     emit reshowRequested();
+                else if (line.startsWith("verb "))
+                    handleVerb(socket, line.mid(5));
             }
-            // Nobody has a reason to send more than a few short lines.
-            if (socket->bytesAvailable() > 1024)
+            // Nobody has a reason to send more than a few lines.
+            if (socket->bytesAvailable() > MaxRequestLength)
                 socket->abort();
         });
     }
+}
+
+void TSingleInstance::handleVerb(QLocalSocket* socket, const QByteArray& request)
+{
+    // The answer may come after the asking copy has given up and gone.
+    QPointer<QLocalSocket> guarded(socket);
+    auto answered = std::make_shared<bool>(false);
+    const TReply reply = [guarded, answered](const TVerbResult& result) {
+        if (*answered || !guarded)
+            return;
+        *answered = true;
+        guarded->write(EncodeVerbResult(result) + '\n');
+        // Sent before anything else happens: a --quit ends this copy right afterwards.
+        guarded->flush();
+        guarded->waitForBytesWritten(1000);
+    };
+    TProgramArguments verb;
+    if (!DecodeVerbRequest(request, &verb)) {
+        reply({false, QStringLiteral("Запущенная копия программы не знает такой команды.")});
+        return;
+    }
+    if (!m_verbHandler) {
+        reply({false, QStringLiteral("Запущенная копия программы не принимает команды.")});
+        return;
+    }
+    m_verbHandler(verb, reply);
 }

@@ -3,6 +3,7 @@
 #include "settings/Constants.h"
 
 #include <QFileInfo>
+#include <QKeySequence>
 
 #include <algorithm>
 
@@ -14,6 +15,22 @@ const QString MainForm = QStringLiteral("MainForm");
 const QString History = QStringLiteral("History");
 const QString Minimize = QStringLiteral("Minimize");
 const QString Skins = QStringLiteral("Skins");
+// In a section every options file has: taking the key out again leaves the file as it was, where
+// a section of its own would leave the blank line before it.
+const QString HotkeySection = MainForm;
+const QString HotkeyKey = QStringLiteral("GlobalHotkey");
+
+// One key combination in Qt's portable text; empty stays empty (switched off). A value that
+// names no key (a hand-edited or damaged file) means the default.
+QString NormalizedHotkey(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return {};
+    const QKeySequence keys = QKeySequence::fromString(text.trimmed(), QKeySequence::PortableText);
+    if (keys.isEmpty() || keys[0].key() == Qt::Key_unknown || keys[0].key() == 0)
+        return TSystemSettings::DefaultGlobalHotkey();
+    return QKeySequence(keys[0]).toString(QKeySequence::PortableText);
+}
 
 struct SwitchKey
 {
@@ -152,6 +169,9 @@ TSystemSettings::TSystemSettings(const QString& appFolder) : m_appFolder(appFold
         Load();
     m_Conformations = std::make_unique<TSys_Conformations>(m_optionsFile.get());
     m_Sounds = std::make_unique<TSys_Sounds>(m_optionsFile.get());
+    if (m_optionsFile->valueExists(HotkeySection, HotkeyKey))
+        m_GlobalHotkey = NormalizedHotkey(
+            m_optionsFile->readString(HotkeySection, HotkeyKey, DefaultGlobalHotkey()));
 }
 
 TSystemSettings::~TSystemSettings()
@@ -216,6 +236,20 @@ void TSystemSettings::SetPagesCount(int value)
 void TSystemSettings::SetSelectedSkinFileName(const QString& value)
 {
     set(m_SelectedSkinFileName, value);
+}
+
+void TSystemSettings::SetGlobalHotkey(const QString& value)
+{
+    const QString hotkey = NormalizedHotkey(value);
+    if (hotkey == m_GlobalHotkey)
+        return;
+    m_GlobalHotkey = hotkey;
+    IniFile& f = *m_optionsFile;
+    if (hotkey == DefaultGlobalHotkey()) {
+        f.deleteKey(HotkeySection, HotkeyKey);
+    } else {
+        f.writeString(HotkeySection, HotkeyKey, hotkey);
+    }
 }
 
 void TSystemSettings::Save()

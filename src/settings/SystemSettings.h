@@ -112,6 +112,14 @@ public:
     void SetPagesCount(int value);
     void SetSelectedSkinFileName(const QString& value);
 
+    // The key combination that shows and hides the window from anywhere, in Qt's portable text
+    // ("Ctrl+Alt+K"); empty when switched off. Kept apart from the other options: it is written
+    // only while it differs from the default, so the options file of a profile that never
+    // changed it stays exactly as it was.
+    static QString DefaultGlobalHotkey() { return QStringLiteral("Ctrl+Alt+K"); }
+    QString GlobalHotkey() const { return m_GlobalHotkey; }
+    void SetGlobalHotkey(const QString& value);
+
     void Save();
     void Load();
     void InitializeFiles();
@@ -144,6 +152,7 @@ private:
     std::unique_ptr<TSys_Conformations> m_Conformations;
     std::unique_ptr<TSys_Sounds> m_Sounds;
     QString m_SelectedSkinFileName = QStringLiteral("mxskin28.skn");
+    QString m_GlobalHotkey = DefaultGlobalHotkey();
 };
 
 // The single settings object of the running program (null in tests that make their own).

@@ -167,6 +167,44 @@ private slots:
         QVERIFY(again.Sounds()->Contains(TSys_Sounds::MuteAll));
         QVERIFY(!again.Conformations()->Contains(TSys_Conformations::ClearCommand));
     }
+
+    void hotkeyIsWrittenOnlyWhileChanged()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        const QString options = folder + "Options.ini";
+        {
+            TSystemSettings settings(folder);
+            QCOMPARE(settings.GlobalHotkey(), "Ctrl+Alt+K");
+            // Setting the default (in another spelling) leaves the file alone.
+            settings.SetGlobalHotkey("alt+ctrl+k");
+            QCOMPARE(readAll(options), FirstRunOptions);
+            settings.SetGlobalHotkey("Meta+F12");
+            QVERIFY(readAll(options).contains("Top=600\r\nGlobalHotkey=Meta+F12\r\n\r\n[History]"));
+        }
+        {
+            TSystemSettings settings(folder);
+            QCOMPARE(settings.GlobalHotkey(), "Meta+F12");
+            // Switched off is kept as such, not taken for "never set".
+            settings.SetGlobalHotkey("");
+        }
+        {
+            TSystemSettings settings(folder);
+            QCOMPARE(settings.GlobalHotkey(), "");
+            // Back to the default: the file is again what a profile that never changed it has.
+            settings.SetGlobalHotkey("Ctrl+Alt+K");
+            QCOMPARE(readAll(options), FirstRunOptions);
+        }
+        // A damaged value means the default; only the first chord of a sequence counts.
+        const auto withHotkey = [](const QByteArray& value) {
+            return QByteArray(FirstRunOptions)
+                .replace("Top=600\r\n", "Top=600\r\nGlobalHotkey=" + value + "\r\n");
+        };
+        writeAll(options, withHotkey("Ctrl+Frobnicate"));
+        QCOMPARE(TSystemSettings(folder).GlobalHotkey(), "Ctrl+Alt+K");
+        writeAll(options, withHotkey("Ctrl+J, Ctrl+L"));
+        QCOMPARE(TSystemSettings(folder).GlobalHotkey(), "Ctrl+J");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSystemSettings)

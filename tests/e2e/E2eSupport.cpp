@@ -67,18 +67,30 @@ bool TDisplay::start(bool withTray, QString* why)
         return false;
     }
     if (withTray && !QStandardPaths::findExecutable("trayer").isEmpty()) {
-        m_tray = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", m_name);
-        m_tray->setProcessEnvironment(env);
-        m_tray->setStandardOutputFile(QProcess::nullDevice());
-        m_tray->setStandardErrorFile(QProcess::nullDevice());
-        // A tray at the top left, out of the way of the program at the bottom right.
-        m_tray->start("trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel",
-                                 "--width", "200", "--height", "24", "--SetDockType", "true"});
-        m_tray->waitForStarted(5000);
-        // The tray is there once its window is.
-        waitUntil([this] { return !xdotool({"search", "--class", "trayer"}).isEmpty(); }, 5000);
+        // A tray host that came too early for the new server ends at once: it is started again.
+        for (int tries = 0; tries < 3; ++tries) {
+            m_tray = std::make_unique<QProcess>();
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("DISPLAY", m_name);
+            m_tray->setProcessEnvironment(env);
+            m_tray->setStandardOutputFile(QProcess::nullDevice());
+            m_tray->setStandardErrorFile(QProcess::nullDevice());
+            // A tray at the top left, out of the way of the program at the bottom right.
+            m_tray->start("trayer", {"--edge", "top", "--align", "left", "--widthtype", "pixel",
+                                     "--width", "200", "--height", "24", "--SetDockType", "true"});
+            m_tray->waitForStarted(5000);
+            // The tray is there once its window is.
+            if (waitUntil(
+                    [this] {
+                        return !xdotool({"search", "--class", "trayer"}).isEmpty() ||
+                               m_tray->state() == QProcess::NotRunning;
+                    },
+                    10000) &&
+                m_tray->state() == QProcess::Running)
+                break;
+            m_tray->kill();
+            m_tray->waitForFinished(3000);
+        }
     }
     return true;
 }
@@ -170,16 +182,35 @@ QProcessEnvironment TProgram::environment() const
     return env;
 }
 
-QProcess* TProgram::start()
+QProcess* TProgram::start(const QStringList& arguments)
 {
     auto p = std::make_unique<QProcess>();
     p->setProcessEnvironment(environment());
     p->setWorkingDirectory(m_dir.path());
     p->setProcessChannelMode(QProcess::ForwardedChannels);
-    p->start(file("kestrolin"), {});
+    p->start(file("kestrolin"), arguments);
     p->waitForStarted(5000);
     m_processes.push_back(std::move(p));
     return m_processes.back().get();
+}
+
+TProgram::TRun TProgram::run(const QStringList& arguments, const QProcessEnvironment& environment,
+                             int timeoutMs) const
+{
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.setWorkingDirectory(m_dir.path());
+    p.start(file("kestrolin"), arguments);
+    TRun result;
+    result.finished = p.waitForFinished(timeoutMs);
+    if (!result.finished) {
+        p.kill();
+        p.waitForFinished(3000);
+    }
+    result.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    result.out = QString::fromUtf8(p.readAllStandardOutput());
+    result.err = QString::fromUtf8(p.readAllStandardError());
+    return result;
 }
 
 QString TProgram::waitForWindow(int timeoutMs) const

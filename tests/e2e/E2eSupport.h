@@ -51,7 +51,19 @@ public:
     QStringList markerLines() const;
 
     // Starts a copy; several copies may run at once (the single-instance rule decides).
-    QProcess* start();
+    QProcess* start(const QStringList& arguments = {});
+
+    // Runs a copy with these arguments to its end (killed after timeoutMs).
+    struct TRun
+    {
+        bool finished = false;
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    TRun run(const QStringList& arguments, const QProcessEnvironment& environment,
+             int timeoutMs = 20000) const;
+    TRun run(const QStringList& arguments) const { return run(arguments, environment()); }
     // Waits for the main window to be mapped and returns its X window id.
     QString waitForWindow(int timeoutMs = 15000) const;
     // Waits until the window shows its pages (taller than the loading gauge) and stands still:

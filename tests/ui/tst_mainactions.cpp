@@ -223,6 +223,17 @@ private slots:
         QCOMPARE(f.main->LayoutCount(), layouts + 1);
         QVERIFY(f.settings->UseCircleScroll());
 
+        // The hotkey comes from the settings and goes back to them.
+        f.settings->SetGlobalHotkey("Meta+F12");
+        script.then([](QDialog* d) {
+            auto* options = qobject_cast<TfmSystemOptions*>(d);
+            QCOMPARE(options->Hotkey(), "Meta+F12");
+            options->HotkeyCheckBox->setChecked(false);
+            d->accept();
+        });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(f.settings->GlobalHotkey(), "");
+
         // A second request while the dialog is open brings it to the front, no second dialog.
         script.then([&f](QDialog* d) {
             QVERIFY(f.main->SystemOptionsDialog == d);
@@ -230,7 +241,7 @@ private slots:
             d->reject();
         });
         f.main->Options_MainOptionsActionExecute();
-        QCOMPARE(script.shown, 3);
+        QCOMPARE(script.shown, 4);
         QVERIFY(!script.unexpected);
     }
 

@@ -3,6 +3,9 @@
 #include "dialogs/SystemOptions.h"
 
 #include <QCheckBox>
+#include <QKeySequenceEdit>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -141,6 +144,46 @@ private slots:
         d.AscSortRadioButton->click();
         QVERIFY(d.AscSortRadioButton->isChecked());
         QVERIFY(!d.DescSortRadioButton->isChecked());
+    }
+
+    void hotkeyBox()
+    {
+        QTemporaryDir dir;
+        qunsetenv("WAYLAND_DISPLAY");
+        {
+            TfmSystemOptions d(nullptr, nullptr, dir.path() + '/');
+            QVERIFY(!d.HotkeyCheckBox->isHidden() && !d.HotkeyEdit->isHidden());
+            QVERIFY(d.HotkeyCommandEdit->isHidden());
+            d.SetHotkey("Meta+F12");
+            QVERIFY(d.HotkeyCheckBox->isChecked());
+            QCOMPARE(d.Hotkey(), "Meta+F12");
+            // Switched off, whatever the box shows.
+            d.HotkeyCheckBox->setChecked(false);
+            QVERIFY(!d.HotkeyEdit->isEnabled());
+            QCOMPARE(d.Hotkey(), "");
+            // Off when opened: switching it on offers the usual combination.
+            d.SetHotkey("");
+            QVERIFY(!d.HotkeyCheckBox->isChecked());
+            d.HotkeyCheckBox->setChecked(true);
+            QVERIFY(d.HotkeyEdit->isEnabled());
+            QCOMPARE(d.Hotkey(), "Ctrl+Alt+K");
+            // A sequence of several combinations counts with its first; an empty box is off.
+            d.HotkeyEdit->setKeySequence(QKeySequence("Ctrl+J, Ctrl+L"));
+            QCOMPARE(d.Hotkey(), "Ctrl+J");
+            d.HotkeyEdit->clear();
+            QCOMPARE(d.Hotkey(), "");
+        }
+        // On Wayland the desktop binds the key: the dialog shows the command to bind instead.
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        TfmSystemOptions d(nullptr, nullptr, dir.path() + '/');
+        qunsetenv("WAYLAND_DISPLAY");
+        QVERIFY(d.HotkeyCheckBox->isHidden() && d.HotkeyEdit->isHidden());
+        QVERIFY(!d.HotkeyDesktopLabel->isHidden());
+        QCOMPARE(d.HotkeyCommandEdit->text(), "kestrolin --toggle");
+        QVERIFY(d.HotkeyCommandEdit->isReadOnly());
+        d.show();
+        d.MainPageControl->setCurrentIndex(2);
+        QCOMPARE(clippedCaptions(&d), QStringList());
     }
 };
 

@@ -5,8 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocalSocket>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -105,6 +111,99 @@ private slots:
         QCOMPARE(TSingleInstance::UserRuntimeFolder(QString(), temp, cache), cache + "/kestrolin");
         QCOMPARE(TSingleInstance::UserRuntimeFolder(QString(), QString(), QString()),
                  QDir::homePath() + "/.cache/kestrolin");
+    }
+
+    void verbsAreAnsweredByTheRunningCopy()
+    {
+        QTemporaryDir dir;
+        TSingleInstance first(dir.path());
+        QCOMPARE(first.becomePrimary(), TSingleInstance::TRole::Primary);
+        QList<TProgramArguments> received;
+        TSingleInstance::TReply later;
+        bool answer = true;
+        first.setVerbHandler(
+            [&](const TProgramArguments& verb, const TSingleInstance::TReply& reply) {
+                received.append(verb);
+                if (!answer)
+                    return;
+                if (verb.verb == TVerb::Export) {
+                    // Answered after the handler has returned, as a verb that waits for the
+                    // pages to load.
+                    later = reply;
+                    QTimer::singleShot(100, &first, [&later] { later({true, "Выгружено."}); });
+                    return;
+                }
+                reply({verb.verb != TVerb::Run, "Ответ на " + VerbOption(verb.verb)});
+                // A second answer to the same request goes nowhere.
+                reply({true, "лишнее"});
+            });
+        // The asking copy waits for the answer while this one's event loop runs.
+        auto ask = [&](const QString& folder, const QStringList& arguments, int connectMs,
+                       int answerMs) {
+            TVerbResult result;
+            bool delivered = false;
+            std::atomic<bool> done = false;
+            std::thread asking([&] {
+                TSingleInstance second(folder);
+                delivered = second.askPrimary(ParseProgramArguments(arguments), &result, connectMs,
+                                              answerMs);
+                done = true;
+            });
+            const bool answered = QTest::qWaitFor([&] { return done.load(); }, 20000);
+            Q_UNUSED(answered); // the thread ends either way: askPrimary has its own deadlines
+            asking.join();
+            return std::make_pair(delivered, result);
+        };
+
+        auto [delivered, result] = ask(dir.path(), {"--hide"}, 2000, 10000);
+        QVERIFY(delivered);
+        QCOMPARE(result.ok, true);
+        QCOMPARE(result.text, "Ответ на --hide");
+        std::tie(delivered, result) = ask(dir.path(), {"--run", "Почта"}, 2000, 10000);
+        QVERIFY(delivered);
+        QCOMPARE(result.ok, false);
+        QCOMPARE(received.last().text, "Почта");
+        std::tie(delivered, result) = ask(dir.path(), {"--export", "/tmp/a.zip"}, 2000, 10000);
+        QCOMPARE(result.ok, true);
+        QCOMPARE(result.text, "Выгружено.");
+
+        // A copy that takes the request and never answers: the asking one gives up and says so.
+        answer = false;
+        std::tie(delivered, result) = ask(dir.path(), {"--show"}, 2000, 300);
+        QVERIFY(!delivered);
+        QCOMPARE(result.ok, false);
+        QCOMPARE(result.text, "Запущенная копия программы не ответила вовремя.");
+        // One that knows no verbs refuses them instead of leaving the asker waiting.
+        first.setVerbHandler(nullptr);
+        std::tie(delivered, result) = ask(dir.path(), {"--show"}, 2000, 10000);
+        QCOMPARE(result.ok, false);
+        QCOMPARE(result.text, "Запущенная копия программы не принимает команды.");
+
+        // Nobody listens at all.
+        QTemporaryDir empty;
+        std::tie(delivered, result) = ask(empty.path(), {"--quit"}, 200, 1000);
+        QVERIFY(!delivered);
+        QCOMPARE(result.text, "Запущенная копия программы не отвечает.");
+
+        // The plain second start still just asks for the window.
+        QSignalSpy activations(&first, &TSingleInstance::activationRequested);
+        TSingleInstance second(dir.path());
+        QVERIFY(second.sendToPrimary("activate"));
+        QVERIFY(activations.wait(5000));
+
+        // An endless line is cut off without taking the copy down.
+        QLocalSocket junk;
+        junk.connectToServer(first.socketPath());
+        QVERIFY(junk.waitForConnected(2000));
+        junk.write(QByteArray(200 * 1024, 'x'));
+        junk.flush();
+        QTRY_VERIFY(junk.state() == QLocalSocket::UnconnectedState);
+        answer = true;
+        first.setVerbHandler([](const TProgramArguments&, const TSingleInstance::TReply& reply) {
+            reply({true, "ещё жива"});
+        });
+        std::tie(delivered, result) = ask(dir.path(), {"--toggle"}, 2000, 10000);
+        QCOMPARE(result.text, "ещё жива");
     }
 };
 

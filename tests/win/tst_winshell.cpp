@@ -581,6 +581,39 @@ void testIcons()
 
 // ---- Paths ----------------------------------------------------------------------------------
 
+// ---- Global hot key ------------------------------------------------------------------------
+
+void testHotkey()
+{
+    const UINT ctrlAlt = MOD_CONTROL | MOD_ALT;
+    DWORD error = 0;
+    CHECK(winshell::RegisterThreadHotkey(1, ctrlAlt, 'K', &error));
+    // A combination held already is refused, and the code says so: the program tells the user
+    // that another program holds it.
+    CHECK(!winshell::RegisterThreadHotkey(2, ctrlAlt, 'K', &error));
+    CHECK(winshell::HotkeyHeldElsewhere(error));
+    // Another combination is free, and MOD_NOREPEAT or stray bits do not make it a different one.
+    CHECK(winshell::RegisterThreadHotkey(2, ctrlAlt | 0x100, 'J', &error));
+    CHECK(!winshell::RegisterThreadHotkey(3, ctrlAlt, 'J', &error));
+    winshell::UnregisterThreadHotkey(2);
+    CHECK(winshell::RegisterThreadHotkey(3, ctrlAlt, 'J', &error));
+    winshell::UnregisterThreadHotkey(3);
+    // Once let go, the combination can be taken again.
+    winshell::UnregisterThreadHotkey(1);
+    CHECK(winshell::RegisterThreadHotkey(4, ctrlAlt, 'K', &error));
+
+    // Only the press of the program's own hot key counts.
+    MSG msg = {};
+    msg.message = WM_HOTKEY;
+    msg.wParam = 4;
+    CHECK(winshell::IsHotkeyMessage(msg, 4));
+    CHECK(!winshell::IsHotkeyMessage(msg, 5));
+    msg.message = WM_KEYDOWN;
+    CHECK(!winshell::IsHotkeyMessage(msg, 4));
+    winshell::UnregisterThreadHotkey(4);
+    CHECK(!winshell::HotkeyHeldElsewhere(ERROR_SUCCESS));
+}
+
 void testPaths()
 {
     const std::wstring windows = WindowsFolder();
@@ -627,6 +660,7 @@ const Test tests[] = {
     {L"sounds", testSounds},
     {L"icons", testIcons},
     {L"paths", testPaths},
+    {L"hotkey", testHotkey},
 };
 
 } // namespace

@@ -440,4 +440,31 @@ HICON ExtractIconAt(const std::wstring& file, int index)
     return icon;
 }
 
+// ---- Global hot key ------------------------------------------------------------------------
+
+bool RegisterThreadHotkey(int id, UINT modifiers, UINT virtualKey, DWORD* error)
+{
+    modifiers &= MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+    if (RegisterHotKey(nullptr, id, modifiers | MOD_NOREPEAT, virtualKey))
+        return true;
+    if (error)
+        *error = GetLastError();
+    return false;
+}
+
+void UnregisterThreadHotkey(int id)
+{
+    UnregisterHotKey(nullptr, id);
+}
+
+bool HotkeyHeldElsewhere(DWORD error)
+{
+    return error == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+bool IsHotkeyMessage(const MSG& msg, int id)
+{
+    return msg.hwnd == nullptr && msg.message == WM_HOTKEY && int(msg.wParam) == id;
+}
+
 } // namespace winshell

@@ -120,4 +120,16 @@ bool PlayWaveResource(const wchar_t* name);
 // The caller destroys it with DestroyIcon.
 HICON ExtractIconAt(const std::wstring& file, int index);
 
+// ---- Global hot key ------------------------------------------------------------------------
+
+// Registers a key combination for the whole desktop (RegisterHotKey): WM_HOTKEY with id then
+// comes to the calling thread's queue. modifiers are MOD_ALT, MOD_CONTROL, MOD_SHIFT and MOD_WIN;
+// a held key counts once (MOD_NOREPEAT). On failure error receives the system's code.
+bool RegisterThreadHotkey(int id, UINT modifiers, UINT virtualKey, DWORD* error = nullptr);
+void UnregisterThreadHotkey(int id);
+// True when the code says another program (or this one) holds the combination already.
+bool HotkeyHeldElsewhere(DWORD error);
+// True when msg is the press of the hot key registered under id.
+bool IsHotkeyMessage(const MSG& msg, int id);
+
 } // namespace winshell
