@@ -3,8 +3,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArray>
+
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct IniData;
 
@@ -19,8 +23,17 @@ class IniFile
 {
 public:
     static constexpr int MaxValueLength = 2047;
+    // The largest profile text that contentProblem accepts.
+    static constexpr qsizetype MaxContentSize = 16 * 1024 * 1024;
 
     explicit IniFile(const QString& fileName);
+    // Profile text held in memory (an archive's file, say), read as a file of these bytes would
+    // be. It is never written: every write returns false and changes nothing.
+    static std::unique_ptr<IniFile> fromContent(const QByteArray& bytes);
+    // Why the bytes are not a profile text this program could have written, or empty when they
+    // may be one: larger than MaxContentSize, control characters other than tab and line breaks
+    // (binary data), or lines that belong to no section. Empty text is a profile without entries.
+    static QString contentProblem(const QByteArray& bytes);
     // Starts reading the file on a thread of its own; the first read of it here waits for that
     // and takes its result unless the file has changed meanwhile.
     static void preload(const QString& fileName);
@@ -105,6 +118,18 @@ public:
     // The journal of multi-file writes in a folder.
     static QString journalName();
 
+    // Replaces whole files at once, or removes them (no bytes), through the journal of the
+    // transactions: a crash leaves the files of a folder either all old or, once the start-up
+    // has run recoverInterrupted, all new. File objects on these paths read the new files next.
+    // False when a file cannot be written (then none is), and, before anything is written, while
+    // a batch or transaction is open on any of them: their writes would come on top.
+    struct FileContent
+    {
+        QString fileName;
+        std::optional<QByteArray> bytes;
+    };
+    static bool replaceFiles(const std::vector<FileContent>& files);
+
     // Told of every attempt to write a file to disk, with its result.
     using WriteObserver = std::function<void(const QString& fileName, bool ok)>;
     static WriteObserver setWriteObserver(WriteObserver observer);
@@ -114,6 +139,7 @@ public:
     static bool parseInteger(const QString& text, int* value);
 
 private:
+    IniFile(const QString& fileName, std::shared_ptr<IniData> data);
     void refresh() const;
     bool store();
 
