@@ -997,7 +997,8 @@ QString IniFile::contentProblem(const QByteArray& bytes)
         else if (c < 0x20 && c != u'\t' && c != u'\r')
             return QStringLiteral("в строке %1 двоичные данные, а не текст").arg(line);
     }
-    // Lines outside any section would be lost, and a text with no section at all is no profile.
+    // Text with entries but not one section header is some other file: nothing in it could be
+    // read as a setting.
     for (const QStringView l : QStringView(text).tokenize(u'\n')) {
         const QStringView trimmed = l.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(u';'))

@@ -32,7 +32,8 @@ public:
     static std::unique_ptr<IniFile> fromContent(const QByteArray& bytes);
     // Why the bytes are not a profile text this program could have written, or empty when they
     // may be one: larger than MaxContentSize, control characters other than tab and line breaks
-    // (binary data), or lines that belong to no section. Empty text is a profile without entries.
+    // (binary data), or entries without a single section header (some other text file). Empty
+    // text, or only comments, is a profile without entries.
     static QString contentProblem(const QByteArray& bytes);
     // Starts reading the file on a thread of its own; the first read of it here waits for that
     // and takes its result unless the file has changed meanwhile.
