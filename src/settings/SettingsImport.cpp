@@ -93,11 +93,14 @@ std::optional<BackupName> parseBackupName(const QString& fileName, QDateTime* da
     const QRegularExpressionMatch match = pattern.match(fileName);
     if (!match.hasMatch())
         return std::nullopt;
-    const QDateTime time = QDateTime::fromString(match.captured(1), BackupTimeFormat);
-    if (!time.isValid())
+    // Date and time apart: a local time that a change of clock skipped is still a backup's name.
+    const QString text = match.captured(1);
+    const QDate day = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(text.mid(11), QStringLiteral("HH-mm-ss"));
+    if (!day.isValid() || !time.isValid())
         return std::nullopt;
     if (date)
-        *date = time;
+        *date = QDateTime(day, time);
     BackupName name{match.captured(1), 1};
     if (match.hasCaptured(2))
         name.number = match.captured(2).toInt();

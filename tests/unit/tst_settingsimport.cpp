@@ -15,6 +15,7 @@
 
 #include <zip.h>
 
+#include <ctime>
 #include <map>
 #include <optional>
 
@@ -385,6 +386,21 @@ private slots:
         // A file gone is a change too.
         QFile::remove(QDir(settings).filePath("RunStat.ini"));
         QCOMPARE(BackupSettings(settings, now.addSecs(1)).Result, TBackupOutcome::Written);
+
+        // A name in the hour a change to summer time skips is still a backup's (made before the
+        // clock or the zone changed): listed, so that it is rotated out in its turn.
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+        QFile::copy(ListBackups(settings).front().Path,
+                    QDir(BackupsFolder(settings)).filePath("2016-03-27 02-30-00.zip"));
+        QCOMPARE(ListBackups(settings).size(), 4);
+        if (hadZone)
+            qputenv("TZ", zone);
+        else
+            qunsetenv("TZ");
+        tzset();
 
         // Others' files in the folder are left alone and not listed.
         writeFile(QDir(BackupsFolder(settings)).filePath("mine.zip"), "keep");
