@@ -154,6 +154,15 @@ TBackupOutcome backupFailed(const QString& reason)
     return outcome;
 }
 
+// Keeps the newest KeptBackups. Also done when no backup is written: one that was written just
+// before the program was killed has not had the oldest removed yet.
+void rotateBackups(const QString& settingsFolder)
+{
+    const QList<TBackupInfo> all = ListBackups(settingsFolder);
+    for (qsizetype i = KeptBackups; i < all.size(); ++i)
+        QFile::remove(all[i].Path);
+}
+
 TBackupOutcome backup(const QString& settingsFolder, const QDateTime& now)
 {
     const auto current = currentFingerprints(settingsFolder);
@@ -163,6 +172,7 @@ TBackupOutcome backup(const QString& settingsFolder, const QDateTime& now)
     std::map<QString, SettingsArchive::TFingerprint> newest;
     if (!existing.isEmpty() && SettingsArchive::Fingerprints(existing.front().Path, &newest) &&
         sameFiles(current, newest)) {
+        rotateBackups(settingsFolder);
         TBackupOutcome outcome;
         outcome.Result = TBackupOutcome::Unchanged;
         outcome.FileName = existing.front().FileName;
@@ -189,10 +199,7 @@ TBackupOutcome backup(const QString& settingsFolder, const QDateTime& now)
             QStringLiteral("не читается %1.").arg(names.join(QStringLiteral(", "))));
     }
 
-    const QList<TBackupInfo> all = ListBackups(settingsFolder);
-    for (qsizetype i = KeptBackups; i < all.size(); ++i)
-        QFile::remove(all[i].Path);
-
+    rotateBackups(settingsFolder);
     TBackupOutcome outcome;
     outcome.Result = TBackupOutcome::Written;
     outcome.FileName = backupFileName(name);

@@ -529,7 +529,10 @@ private slots:
                                     .arg(differ.join(", "))));
             ++(now == setA ? a : b);
             QVERIFY(QDir(settings).entryList({"*.journal*", "Kestrolin.journal*"}).isEmpty());
-            // Every backup there is whole.
+            // Every backup there is whole, and once the start has made its own, there are no
+            // more than are kept (a kill may have come between a backup and the rotation).
+            QVERIFY(ListBackups(settings).size() <= KeptBackups + 1);
+            QVERIFY(BackupSettings(settings).Result != TBackupOutcome::Failed);
             const QList<TBackupInfo> backups = ListBackups(settings);
             QVERIFY(backups.size() <= KeptBackups);
             QCOMPARE(QDir(BackupsFolder(settings)).entryList(QDir::Files | QDir::Hidden).size(),
