@@ -108,14 +108,16 @@ struct JournalEntry
     QString name; // relative to the journal's folder
     qint64 size = 0;
     quint32 crc = 0;
+    bool remove = false; // the file goes instead of being replaced
 };
 
 QByteArray journalText(const std::vector<JournalEntry>& entries)
 {
     QByteArray text = JournalHeader;
     for (const JournalEntry& e : entries)
-        text += QByteArray::number(e.crc, 16) + ' ' + QByteArray::number(e.size) + ' ' +
-                QUrl::toPercentEncoding(e.name) + '\n';
+        text += e.remove ? "remove " + QUrl::toPercentEncoding(e.name) + '\n'
+                         : QByteArray::number(e.crc, 16) + ' ' + QByteArray::number(e.size) + ' ' +
+                               QUrl::toPercentEncoding(e.name) + '\n';
     text += "end " + QByteArray::number(checksum(text), 16) + '\n';
     return text;
 }
@@ -136,13 +138,16 @@ bool parseJournal(const QByteArray& text, std::vector<JournalEntry>* entries)
         if (line.isEmpty())
             continue;
         const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() != 3)
-            return false;
         JournalEntry e;
         bool crcOk = false, sizeOk = false;
-        e.crc = parts[0].toUInt(&crcOk, 16);
-        e.size = parts[1].toLongLong(&sizeOk);
-        e.name = QUrl::fromPercentEncoding(parts[2]);
+        if (parts.size() == 2 && parts[0] == "remove") {
+            e.remove = crcOk = sizeOk = true;
+            e.name = QUrl::fromPercentEncoding(parts[1]);
+        } else if (parts.size() == 3) {
+            e.crc = parts[0].toUInt(&crcOk, 16);
+            e.size = parts[1].toLongLong(&sizeOk);
+            e.name = QUrl::fromPercentEncoding(parts[2]);
+        }
         if (!crcOk || !sizeOk || e.name.isEmpty() || e.name.contains(u'/') ||
             e.name.contains(u'\\'))
             return false;
@@ -241,6 +246,7 @@ struct IniData : std::enable_shared_from_this<IniData>
     DiskStamp stamp;
     bool loaded = false;
     bool unreadable = false; // the file exists but could not be read: never overwrite it
+    bool detached = false;   // text held in memory only: never read from or written to disk
     int batchDepth = 0;
     bool dirty = false;
     bool lastWriteFailed = false;
@@ -429,6 +435,8 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     void refresh()
     {
+        if (detached)
+            return;
         if (batchDepth > 0 && loaded)
             return; // a batch sees its own state; the disk is checked when it starts
         // A file that could not be read is looked at again: it may have been mended.
@@ -473,6 +481,8 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     bool changed()
     {
+        if (detached)
+            return false;
         if (batchDepth > 0) {
             dirty = true;
             return true;
@@ -518,25 +528,21 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     static QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
 
-    static QHash<QString, std::weak_ptr<IniData>>& open()
+    // The files open in this process, by absolute path.
+    static QHash<QString, std::weak_ptr<IniData>>& openFiles()
     {
-        static QHash<QString, std::weak_ptr<IniData>> files;
-        return files;
-    }
-
-    static std::shared_ptr<IniData> existing(const QString& path)
-    {
-        return open().value(absolute(path)).lock();
+        static QHash<QString, std::weak_ptr<IniData>> open;
+        return open;
     }
 
     static std::shared_ptr<IniData> forPath(const QString& path)
     {
         const QString key = absolute(path);
-        if (auto data = open().value(key).lock())
-            return data;
+        if (auto existing = openFiles().value(key).lock())
+            return existing;
         auto data = std::make_shared<IniData>();
         data->path = key;
-        open().insert(key, data);
+        openFiles().insert(key, data);
         return data;
     }
 };
@@ -654,6 +660,8 @@ bool IniFile::readBool(const QString& section, const QString& key, bool def) con
 
 bool IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
+    if (m_data->detached)
+        return false;
     refresh();
     if (m_data->unreadable) {
         m_data->written(false);
@@ -709,6 +717,8 @@ bool IniFile::writeBool(const QString& section, const QString& key, bool value)
 
 bool IniFile::deleteKey(const QString& section, const QString& key)
 {
+    if (m_data->detached)
+        return false;
     refresh();
     IniSection* s = m_data->findSection(section);
     if (!s)
@@ -724,6 +734,8 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
 
 bool IniFile::eraseSection(const QString& section)
 {
+    if (m_data->detached)
+        return false;
     refresh();
     if (!m_data->erase(section))
         return true;
@@ -772,6 +784,8 @@ bool IniFile::store()
 bool IniFile::flush()
 {
     // Inside a batch or a transaction the one write at its end does it.
+    if (m_data->detached)
+        return false;
     if (!m_data->dirty || m_data->batchDepth > 0 || m_data->deferToTransaction())
         return true;
     return m_data->writeNow();
@@ -808,25 +822,32 @@ bool IniFile::Batch::commit()
 
 namespace {
 
-// Puts the new contents of several files of one folder in place all together: see
-// IniFile::Transaction. Each target is a path in folder; false when none was replaced.
-bool writeBytesTogether(const QString& folder,
-                        const std::vector<std::pair<QString, QByteArray>>& files)
+// One file of a joint write: its new content, or its removal.
+struct Pending
+{
+    QString target;
+    QString fresh;
+    QByteArray bytes;
+    bool remove = false;
+};
+
+// Puts the new versions of several files of one folder in place all together, and removes the
+// files that go: see IniFile::Transaction. ok false: one of them cannot be written, so none is.
+bool putTogether(const QString& folder, const std::vector<Pending>& pending, bool ok)
 {
     std::vector<JournalEntry> entries;
-    bool ok = true;
-    for (const auto& [target, bytes] : files) {
-        // A folder in a file's place can never be replaced: then none of the files is written.
-        ok = ok && !QFileInfo(target).isDir();
-        entries.push_back({QFileInfo(target).fileName(), bytes.size(), checksum(bytes)});
+    for (const Pending& p : pending) {
+        JournalEntry e{QFileInfo(p.target).fileName(), p.bytes.size(), checksum(p.bytes)};
+        e.remove = p.remove;
+        entries.push_back(e);
     }
 
     FolderLock lock(folder, true);
     const QString journal = folder + u'/' + JournalName;
-    {
+    if (ok) {
         TFreshFiles fresh;
-        for (const auto& [target, bytes] : files)
-            ok = ok && fresh.write(target + NewSuffix, bytes, target);
+        for (const Pending& p : pending)
+            ok = ok && (p.remove || fresh.write(p.fresh, p.bytes, p.target));
         ok = fresh.syncAndClose() && ok;
     }
     if (ok) {
@@ -840,29 +861,38 @@ bool writeBytesTogether(const QString& folder,
     }
     if (ok) {
         syncFolder(folder);
-        for (const auto& file : files)
-            ok = renameOver(file.first + NewSuffix, file.first) && ok;
+        for (const Pending& p : pending)
+            if (!p.remove)
+                ok = renameOver(p.fresh, p.target) && ok;
+        for (const Pending& p : pending)
+            if (p.remove && QFileInfo::exists(p.target))
+                ok = QFile::remove(p.target) && ok;
         syncFolder(folder);
     }
     // Done, or nothing of it can be finished: no journal may outlive this write, or a later
     // start would bring back what it names over newer writes.
     QFile::remove(journal);
-    for (const auto& file : files)
-        QFile::remove(file.first + NewSuffix);
+    for (const Pending& p : pending)
+        if (!p.remove)
+            QFile::remove(p.fresh);
     return ok;
 }
 
 bool writeTogether(const QString& folder, const std::vector<std::shared_ptr<IniData>>& files)
 {
-    std::vector<std::pair<QString, QByteArray>> contents;
-    // A file that could not be read is never replaced: then none of the files is written.
-    bool ok =
-        std::none_of(files.begin(), files.end(), [](const auto& data) { return data->unreadable; });
-    if (ok) {
-        for (const auto& data : files)
-            contents.emplace_back(writeTarget(data->path), data->serialize());
-        ok = writeBytesTogether(folder, contents);
+    std::vector<Pending> pending;
+    bool ok = true;
+    for (const auto& data : files) {
+        Pending p{writeTarget(data->path), QString(), {}};
+        p.fresh = p.target + NewSuffix;
+        // A file that could not be read is never replaced, and a folder in a file's place can
+        // never be: then none of the files is written.
+        ok = ok && !data->unreadable && !QFileInfo(p.target).isDir();
+        if (ok)
+            p.bytes = data->serialize();
+        pending.push_back(std::move(p));
     }
+    ok = putTogether(folder, pending, ok);
     for (const auto& data : files) {
         ++data->writes;
         data->stamp = stampOf(data->path);
@@ -904,23 +934,82 @@ bool IniFile::Transaction::commit()
     return m_ok;
 }
 
-bool IniFile::writeFilesTogether(const QString& folder,
-                                 const QList<QPair<QString, QByteArray>>& files)
+bool IniFile::replaceFiles(const std::vector<FileContent>& files)
 {
-    const QDir dir(folder);
-    std::vector<std::pair<QString, QByteArray>> contents;
-    for (const auto& [name, bytes] : files)
-        contents.emplace_back(writeTarget(dir.absoluteFilePath(name)), bytes);
-    const bool ok = writeBytesTogether(dir.absolutePath(), contents);
-    for (const auto& file : files)
-        reloadFromDisk(dir.absoluteFilePath(file.first));
+    // The writes of an open batch or transaction would land on top of the new files later.
+    if (openTransaction().depth > 0)
+        return false;
+    std::map<QString, std::vector<Pending>> byFolder;
+    std::vector<std::shared_ptr<IniData>> open;
+    bool ok = true;
+    for (const FileContent& file : files) {
+        const QString path = IniData::absolute(file.fileName);
+        if (auto data = IniData::openFiles().value(path).lock()) {
+            ok = ok && !data->dirty && data->batchDepth == 0;
+            open.push_back(std::move(data));
+        }
+        Pending p{writeTarget(path), QString(), file.bytes.value_or(QByteArray()),
+                  !file.bytes.has_value()};
+        p.fresh = p.target + NewSuffix;
+        ok = ok && !QFileInfo(p.target).isDir();
+        byFolder[QFileInfo(p.target).absolutePath()].push_back(std::move(p));
+    }
+    if (!ok)
+        return false;
+    for (const auto& [folder, group] : byFolder)
+        ok = putTogether(folder, group, ok) && ok;
+    // Whatever came of it, the open objects read the files again: their size and time alone
+    // might not tell them that the files were replaced.
+    for (const auto& data : open) {
+        data->loaded = false;
+        data->stamp = DiskStamp();
+        data->written(ok);
+    }
     return ok;
 }
 
-void IniFile::reloadFromDisk(const QString& fileName)
+std::unique_ptr<IniFile> IniFile::fromContent(const QByteArray& bytes)
 {
-    if (auto data = IniData::existing(fileName); data && !data->dirty && data->batchDepth == 0)
-        data->loaded = false;
+    auto data = std::make_shared<IniData>();
+    data->detached = true;
+    data->loaded = true;
+    data->parse(decode(bytes));
+    return std::unique_ptr<IniFile>(new IniFile(QString(), std::move(data)));
+}
+
+IniFile::IniFile(const QString& fileName, std::shared_ptr<IniData> data)
+    : m_fileName(fileName), m_data(std::move(data))
+{}
+
+QString IniFile::contentProblem(const QByteArray& bytes)
+{
+    if (bytes.size() > MaxContentSize)
+        return QStringLiteral("файл больше %1 МБ").arg(MaxContentSize >> 20);
+    // Text decodes to something whatever its bytes: binary data shows as control characters,
+    // and a NUL would cut a value short in the Windows profile functions.
+    const QString text = decode(bytes);
+    qsizetype line = 1;
+    bool content = false, header = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\n')
+            ++line;
+        else if (c < 0x20 && c != u'\t' && c != u'\r')
+            return QStringLiteral("в строке %1 двоичные данные, а не текст").arg(line);
+    }
+    // Text with entries but not one section header is some other file: nothing in it could be
+    // read as a setting.
+    for (const QStringView l : QStringView(text).tokenize(u'\n')) {
+        const QStringView trimmed = l.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u';'))
+            continue;
+        content = true;
+        if (trimmed.startsWith(u'['))
+            header = true;
+    }
+    if (content && !header)
+        return QStringLiteral("в нём нет ни одного раздела");
+    return QString();
 }
 
 QString IniFile::journalName()
@@ -950,6 +1039,8 @@ IniFile::Recovery IniFile::recoverInterrupted(const QString& folder)
             bool whole = true;
             bool begun = false;
             for (const JournalEntry& e : entries) {
+                if (e.remove)
+                    continue;
                 const QString fresh = dir.filePath(e.name + NewSuffix);
                 if (!QFileInfo::exists(fresh))
                     begun = true;
@@ -959,7 +1050,9 @@ IniFile::Recovery IniFile::recoverInterrupted(const QString& folder)
             if (whole || begun) {
                 for (const JournalEntry& e : entries) {
                     const QString fresh = dir.filePath(e.name + NewSuffix);
-                    if (QFileInfo::exists(fresh) && holdsWhole(fresh, e))
+                    if (e.remove)
+                        QFile::remove(dir.filePath(e.name));
+                    else if (QFileInfo::exists(fresh) && holdsWhole(fresh, e))
                         renameOver(fresh, dir.filePath(e.name));
                 }
                 result = Recovery::Completed;

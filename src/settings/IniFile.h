@@ -6,8 +6,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArray>
+
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 struct IniData;
 
@@ -22,8 +26,18 @@ class IniFile
 {
 public:
     static constexpr int MaxValueLength = 2047;
+    // The largest profile text that contentProblem accepts.
+    static constexpr qsizetype MaxContentSize = 16 * 1024 * 1024;
 
     explicit IniFile(const QString& fileName);
+    // Profile text held in memory (an archive's file, say), read as a file of these bytes would
+    // be. It is never written: every write returns false and changes nothing.
+    static std::unique_ptr<IniFile> fromContent(const QByteArray& bytes);
+    // Why the bytes are not a profile text this program could have written, or empty when they
+    // may be one: larger than MaxContentSize, control characters other than tab and line breaks
+    // (binary data), or entries without a single section header (some other text file). Empty
+    // text, or only comments, is a profile without entries.
+    static QString contentProblem(const QByteArray& bytes);
     // Starts reading the file on a thread of its own; the first read of it here waits for that
     // and takes its result unless the file has changed meanwhile.
     static void preload(const QString& fileName);
@@ -105,16 +119,20 @@ public:
     // Finishes or undoes a multi-file write that a crash interrupted in this folder. Run before
     // anything in the folder is read.
     static Recovery recoverInterrupted(const QString& folder);
-    // Replaces files of one folder (names relative to it) with the given contents all together,
-    // as a transaction would, and makes every IniFile on them read them again.
-    static bool writeFilesTogether(const QString& folder,
-                                   const QList<QPair<QString, QByteArray>>& files);
-    // Makes the objects on a path read it again at their next use, unless they hold changes
-    // not yet written: for files replaced behind their back.
-    static void reloadFromDisk(const QString& fileName);
-
     // The journal of multi-file writes in a folder.
     static QString journalName();
+
+    // Replaces whole files at once, or removes them (no bytes), through the journal of the
+    // transactions: a crash leaves the files of a folder either all old or, once the start-up
+    // has run recoverInterrupted, all new. File objects on these paths read the new files next.
+    // False when a file cannot be written (then none is), and, before anything is written, while
+    // a batch or transaction is open on any of them: their writes would come on top.
+    struct FileContent
+    {
+        QString fileName;
+        std::optional<QByteArray> bytes;
+    };
+    static bool replaceFiles(const std::vector<FileContent>& files);
 
     // Told of every attempt to write a file to disk, with its result.
     using WriteObserver = std::function<void(const QString& fileName, bool ok)>;
@@ -125,6 +143,7 @@ public:
     static bool parseInteger(const QString& text, int* value);
 
 private:
+    IniFile(const QString& fileName, std::shared_ptr<IniData> data);
     void refresh() const;
     bool store();
 

@@ -163,28 +163,17 @@ bool TUndoStack::Redo()
 bool TUndoStack::Apply(const TProfileFiles& target, const TProfileFiles& left)
 {
     const TProfileFiles current = TProfileFiles::read(m_folder);
-    QList<QPair<QString, QByteArray>> writes;
-    QStringList removals;
+    std::vector<IniFile::FileContent> changes;
+    const QDir dir(m_folder);
     for (const QString& name : TProfileFiles::names()) {
         const std::optional<QByteArray> now = current.contents(name);
         std::optional<QByteArray> wanted = target.contents(name);
         if (now != left.contents(name) && isIni(name))
             wanted = mergeIni(now, wanted, left.contents(name));
-        if (wanted == now)
-            continue;
-        if (wanted)
-            writes.append({name, *wanted});
-        else
-            removals.append(name);
+        if (wanted != now)
+            changes.push_back({dir.filePath(name), wanted});
     }
-    const QDir dir(m_folder);
-    if (!writes.isEmpty() && !IniFile::writeFilesTogether(m_folder, writes))
-        return false;
-    for (const QString& name : removals) {
-        QFile::remove(dir.filePath(name));
-        IniFile::reloadFromDisk(dir.filePath(name));
-    }
-    return true;
+    return changes.empty() || IniFile::replaceFiles(changes);
 }
 
 TUndoStack* ProfileUndo()

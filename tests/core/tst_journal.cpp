@@ -26,7 +26,8 @@ const QStringList BatchFiles = {"Options.ini", "Pages.ini", "Commands.ini", "Run
 constexpr int SectionsPerFile = 200;
 
 // The journal as the writer leaves it when it is killed after naming its new files.
-QByteArray journalFor(const QString& folder, const QStringList& names)
+QByteArray journalFor(const QString& folder, const QStringList& names,
+                      const QStringList& removed = {})
 {
     auto crc = [](const QByteArray& bytes) {
         return quint32(::crc32(::crc32(0L, Z_NULL, 0),
@@ -39,6 +40,8 @@ QByteArray journalFor(const QString& folder, const QStringList& names)
         text += QByteArray::number(crc(bytes), 16) + ' ' + QByteArray::number(bytes.size()) + ' ' +
                 QUrl::toPercentEncoding(name) + '\n';
     }
+    for (const QString& name : removed)
+        text += "remove " + QUrl::toPercentEncoding(name) + '\n';
     return text + "end " + QByteArray::number(crc(text), 16) + '\n';
 }
 
@@ -214,6 +217,27 @@ private slots:
             QCOMPARE(generation(dir, "Pages.ini"), 2);
             QCOMPARE(generation(dir, "Commands.ini"), 2);
             QVERIFY(leftovers(dir).isEmpty());
+        }
+        {
+            // A journal that also removes a file: killed before or after any of it was done,
+            // the recovery finishes it, and once more finds nothing to do.
+            for (const bool renamed : {false, true}) {
+                QTemporaryDir dir;
+                prepare(dir);
+                writeAll(dir.filePath("RunStat.ini"), "[Meta]\r\nGeneration=1\r\n");
+                writeAll(dir.filePath(IniFile::journalName()),
+                         journalFor(dir.path(), names, {"RunStat.ini"}));
+                if (renamed) {
+                    QFile::remove(dir.filePath("Pages.ini"));
+                    QFile::rename(dir.filePath("Pages.ini.journal-new"), dir.filePath("Pages.ini"));
+                }
+                QCOMPARE(IniFile::recoverInterrupted(dir.path()), IniFile::Recovery::Completed);
+                QCOMPARE(generation(dir, "Pages.ini"), 2);
+                QCOMPARE(generation(dir, "Commands.ini"), 2);
+                QVERIFY(!QFileInfo::exists(dir.filePath("RunStat.ini")));
+                QVERIFY(leftovers(dir).isEmpty());
+                QCOMPARE(IniFile::recoverInterrupted(dir.path()), IniFile::Recovery::Nothing);
+            }
         }
         {
             // Killed before the journal: the old files stay, the new ones go.
