@@ -2,6 +2,7 @@
 
 #include "app/HelpViewer.h"
 #include "app/Main.h"
+#include "app/ProfileVerbs.h"
 #include "app/ProgramHotkey.h"
 #include "app/Verbs.h"
 #include "commands/Messages.h"
@@ -182,6 +183,7 @@ int RunWithoutDisplay(int argc, char** argv, const TProgramArguments& arguments)
     }
     // The lock stays held meanwhile, so no copy starts and writes the same files.
     TVerbs verbs;
+    ConnectProfileVerbs(verbs, nullptr);
     return PrintResult(verbs.ExecuteNow(arguments));
 }
 
@@ -268,6 +270,7 @@ int RunKestrolin(int argc, char** argv)
         // Verbs from other copies, from the hotkey and from this start's own command line.
         TVerbs verbs;
         verbs.SetWindow(&main);
+        ConnectProfileVerbs(verbs, &main);
         instance.setVerbHandler(
             [&verbs](const TProgramArguments& verb, const TSingleInstance::TReply& reply) {
                 verbs.Execute(verb, reply);

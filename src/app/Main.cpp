@@ -286,6 +286,9 @@ void TfmMain::FormActivate()
             // And when every button and the quick-launch history were ready.
             PrintStartupProbe("loaded-ms");
             ExitActionExecute();
+        } else {
+            // Once the window is up: a backup is no reason to keep anyone waiting.
+            QTimer::singleShot(0, this, &TfmMain::BackUpSettings);
         }
     }
     if (MainMyPageControl->isVisible())
@@ -297,6 +300,7 @@ void TfmMain::ReloadProfile()
     if (m_FirstActivation)
         return;
     const int active = MainMyPageControl->ActivePageIndex();
+    const QString skin = Settings().SelectedSkinFileName();
     Settings().Load();
     // The history names the buttons about to go; it starts afresh from the files, as at start.
     QuickLaunchArrowButton->ForgetHistory();
@@ -310,6 +314,11 @@ void TfmMain::ReloadProfile()
     QuickLaunchArrowButton->LoadHistory(MainMyPageControl->CommandsWithProgram());
     QuickLaunchArrowButton->ShowInitialCommand();
     MainMyPageControl->SetActivePageIndex(std::min(active, MainMyPageControl->PageCount() - 1));
+    // An import brings other options too.
+    ApplyStayOnTop(Settings().UseStayOnTop());
+    ApplyAlphaBlend(Settings().UseAlphaBlend(), Settings().AlphaBlendValue());
+    if (m_skinsMenu && Settings().SelectedSkinFileName() != skin)
+        m_skinsMenu->ApplyChosenSkin();
     SetMinHeightAndWidth();
 }
 

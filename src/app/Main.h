@@ -74,6 +74,8 @@ public:
     QAction* GotoWWWAction = nullptr;
     QAction* SendMaul_BugAction = nullptr;
     QAction* SendMail_WishAction = nullptr;
+    QAction* ImportParamsAction = nullptr;
+    QAction* BackupsAction = nullptr;
     QAction* UndoAction = nullptr;
     QAction* RedoAction = nullptr;
     // The user's changes to pages and commands, for undo and redo.
@@ -137,6 +139,13 @@ public:
     void SendMail_WishActionExecute();
     void NewsActionExecute();
     void ExitActionExecute();
+    void ImportParamsActionExecute();
+    void BackupsActionExecute();
+    // Reads and checks an archive (an export or a backup), says what it holds and, when the user
+    // agrees, puts its files in the settings' place and shows them; true when it did.
+    bool ImportArchive(const QString& path, bool backup);
+    // The backup of the settings made at every start; a failure is told in the tray's balloon.
+    void BackUpSettings();
     void UndoActionExecute();
     void RedoActionExecute();
     // Shows the profile as the files now hold it (after an undo or an import): pages, commands,
@@ -159,6 +168,19 @@ public:
 
     // Called instead of ending the program (tests); empty: the application quits.
     std::function<void()> OnTerminate;
+
+    // What a drop did: the commands placed, the items refused (each with its reason) and those
+    // left over when the page ran out of empty buttons.
+    struct TDropResult
+    {
+        int placed = 0;
+        QStringList refusals;
+        int left = 0;
+    };
+    // ask: questions and reports in boxes, as for the user's own drop; otherwise (the command
+    // line) nothing is asked and filled buttons are never replaced.
+    TDropResult FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page, int first,
+                             bool ask = true);
 
 protected:
     bool event(QEvent* event) override;
@@ -185,7 +207,6 @@ private:
     // Tells the page control which button a drag is over, and returns it.
     TCommand* TrackDragTarget(const QPoint& localPoint);
     // first: the button the drop landed on, -1 for a drop on the page's tab.
-    void FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page, int first);
     void TrayActivated(int reason);
     void TrayClick();
     TCommand* HoveredCommand() const;

@@ -85,6 +85,11 @@ void TfmMain::CreateActions()
     MakeAction(this, SendMail_WishAction, "SendMail_WishAction", help,
                QStringLiteral("Написать пожелание к программе"), {}, 19);
 
+    MakeAction(this, ImportParamsAction, "ImportParamsAction", QString(),
+               QStringLiteral("Импорт настроек…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+               -1);
+    MakeAction(this, BackupsAction, "BackupsAction", QString(), QStringLiteral("Резервные копии…"),
+               {}, -1);
     MakeAction(this, UndoAction, "UndoAction", QString(), QStringLiteral("Отменить"),
                QKeySequence(Qt::CTRL | Qt::Key_Z), -1);
     MakeAction(this, RedoAction, "RedoAction", QString(), QStringLiteral("Повторить"),
@@ -115,6 +120,8 @@ void TfmMain::CreateActions()
     bind(GotoWWWAction, &TfmMain::GotoWWWActionExecute);
     bind(SendMaul_BugAction, &TfmMain::SendMaul_BugActionExecute);
     bind(SendMail_WishAction, &TfmMain::SendMail_WishActionExecute);
+    bind(ImportParamsAction, &TfmMain::ImportParamsActionExecute);
+    bind(BackupsAction, &TfmMain::BackupsActionExecute);
     bind(UndoAction, &TfmMain::UndoActionExecute);
     bind(RedoAction, &TfmMain::RedoActionExecute);
 }
@@ -180,6 +187,8 @@ void TfmMain::CreateMenus()
         menu->addAction(RedoAction);
         menu->addSeparator();
         menu->addAction(ExportParamsAction);
+        menu->addAction(ImportParamsAction);
+        menu->addAction(BackupsAction);
     };
     auto helpMenu = [this](QMenu* parent) {
         QMenu* menu = parent->addMenu(MainImage(4), QStringLiteral("Помощь"));

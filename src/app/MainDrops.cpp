@@ -189,8 +189,10 @@ void TfmMain::DropItemsOnPage(const QList<TDroppedItem>& items, int page)
         FillFromDrop(items, p, -1);
 }
 
-void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page, int first)
+TfmMain::TDropResult TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page,
+                                           int first, bool ask)
 {
+    TDropResult result;
     const QList<TCommand*> buttons = page->Buttons();
     const bool single = first >= 0 && items.size() == 1;
     QList<TCommand*> room;
@@ -219,8 +221,10 @@ void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page
         else
             refusals.append(refusal);
     }
+    result.refusals = refusals;
+    result.left = int(items.size() - next);
     // Told before anything is asked or changed, as one box for the whole drop.
-    if (!refusals.isEmpty()) {
+    if (ask && !refusals.isEmpty()) {
         constexpr int Listed = 10;
         QString text = QStringList(refusals.mid(0, Listed)).join(QStringLiteral("\r\r"));
         if (refusals.size() > Listed)
@@ -232,7 +236,7 @@ void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page
         !room[0]->IsEmpty() &&
         !Confirm(QStringLiteral("Подтвердите замену содержимого кнопки!"),
                  QStringLiteral("Замена содержимого кнопки")))
-        return;
+        return result;
     const QList<TCommand*> targets = room.mid(0, commands.size());
 
     struct TChange
@@ -290,13 +294,15 @@ void TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCommandsPage* page
                 if (QFileInfo(button->ExePath()).isFile())
                     SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(button));
             }
-            return;
+            result.refusals.append(QStringLiteral("Не удалось записать файл команд."));
+            return result;
         }
     }
+    result.placed = int(targets.size());
 
     // What was left when the room ran out did not fit.
-    const qsizetype left = items.size() - next;
-    if (left > 0)
-        ShowMessage(QStringLiteral("Не поместилось на страницу: %1").arg(left),
+    if (ask && result.left > 0)
+        ShowMessage(QStringLiteral("Не поместилось на страницу: %1").arg(result.left),
                     QStringLiteral("Нет пустых кнопок"), MB::OK | MB::ICONWARNING);
+    return result;
 }

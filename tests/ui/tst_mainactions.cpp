@@ -345,7 +345,7 @@ private slots:
     void actionsAndMenus()
     {
         TActionsFixture f("[PageControl]\r\nPagesCount=1\r\n", "[0]\r\nCaption=A\r\n");
-        QCOMPARE(f.main->ActionList1.size(), 19);
+        QCOMPARE(f.main->ActionList1.size(), 21);
         QCOMPARE(f.main->Options_MainOptionsAction->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(f.main->Pages_DelAction->shortcut(), QKeySequence("Ctrl+Del"));
         QCOMPARE(f.main->WorkingWithProgAction->shortcut(), QKeySequence("F1"));

@@ -1,0 +1,107 @@
+#include "app/ProfileVerbs.h"
+
+#include "app/Main.h"
+#include "app/Verbs.h"
+#include "pages/CommandsPage.h"
+#include "pages/MyPageControl.h"
+#include "platform/Shell.h"
+#include "profile/Profile.h"
+#include "settings/Folders.h"
+#include "settings/ProfileUndo.h"
+#include "settings/SettingsImport.h"
+
+#include <QPointer>
+
+#include <optional>
+
+namespace {
+
+TVerbResult Done(const QString& text)
+{
+    return {true, text};
+}
+
+TVerbResult Failed(const QString& text)
+{
+    return {false, text};
+}
+
+TVerbResult RunCommand(TfmMain* window, int page, int button, const QString& description)
+{
+    const TProfile profile(Folders::appFolder());
+    QString error;
+    const TButtonPlace place = profile.Find(
+        page > 0 ? QStringLiteral("%1:%2").arg(page).arg(button) : description, &error);
+    if (!place.IsValid())
+        return Failed(error);
+    TCommand* command = window->MainMyPageControl->GetCommand(place.page, place.button);
+    if (!command || command->IsEmpty())
+        return Failed(
+            QStringLiteral("Кнопка %1:%2 пуста.").arg(place.page + 1).arg(place.button + 1));
+    const QString name = command->DisplayName();
+    // A click on a command whose file is gone opens its parameters: from a script nobody would
+    // answer that window.
+    for (const QString& path : {command->ExePath(), command->IconPath()})
+        if (!(path == command->ExePath() ? TargetExists(path) : IconFileExists(path)))
+            return Failed(
+                QStringLiteral("Команда «%1» не запущена: не найден файл\r\"%2\"").arg(name, path));
+    command->Click();
+    return Done(QStringLiteral("Запущена команда «%1».").arg(name));
+}
+
+TVerbResult AddCommand(TfmMain* window, const QString& path, int page)
+{
+    TMyPageControl* pc = window->MainMyPageControl;
+    const int position = page > 0 ? page - 1 : pc->ActivePageIndex();
+    TCommandsPage* target = pc->Page(position);
+    if (!target)
+        return Failed(QStringLiteral("Нет страницы с номером %1: страниц %2.")
+                          .arg(position + 1)
+                          .arg(pc->PageCount()));
+    const TDroppedItem item{path, QString(), IsLinkAddress(path)};
+    const TfmMain::TDropResult result = window->FillFromDrop({item}, target, -1, false);
+    if (!result.refusals.isEmpty())
+        return Failed(result.refusals.join(u'\r'));
+    if (result.placed == 0)
+        return Failed(QStringLiteral("На странице «%1» нет пустых кнопок.").arg(target->Caption()));
+    return Done(QStringLiteral("Команда добавлена на страницу «%1».").arg(target->Caption()));
+}
+
+TVerbResult ImportFile(TfmMain* window, const QString& file)
+{
+    QString message;
+    // Undone as one step, as the import from the menu is.
+    std::optional<TUndoStep> step;
+    if (window)
+        step.emplace(QStringLiteral("импорт настроек"));
+    const int code = ImportSettingsFile(file, Folders::appFolder(), &message);
+    step.reset();
+    if (window && code == 0)
+        window->ReloadProfile();
+    return {code == 0, message};
+}
+
+} // namespace
+
+void ConnectProfileVerbs(TVerbs& verbs, TfmMain* window)
+{
+    const QPointer<TfmMain> main(window);
+    verbs.List = [](bool json) {
+        const TProfile profile(Folders::appFolder());
+        return Done(json ? QString::fromUtf8(profile.ListJson()) : profile.ListText());
+    };
+    verbs.Export = [](const QString& file) {
+        QString message;
+        const int code = ExportSettingsFile(file, Folders::appFolder(), &message);
+        return TVerbResult{code == 0, message};
+    };
+    verbs.Import = [main](const QString& file) { return ImportFile(main, file); };
+    verbs.Run = [main](int page, int button, const QString& description) {
+        return main ? RunCommand(main, page, button, description)
+                    : Failed(QStringLiteral("Окно программы не открыто."));
+    };
+    verbs.Add = [main](const QString& path, int page) {
+        return main ? AddCommand(main, path, page)
+                    : Failed(QStringLiteral("Окно программы не открыто."));
+    };
+}
