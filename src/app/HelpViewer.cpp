@@ -62,6 +62,7 @@ const QList<THelpViewer::Topic>& THelpViewer::Topics()
         {QStringLiteral("Экспорт настроек"), QStringLiteral("export.html")},
         {QStringLiteral("Отмена, резервные копии и импорт"), QStringLiteral("undo.html")},
         {QStringLiteral("Меню и клавиши"), QStringLiteral("keys.html")},
+        {QStringLiteral("Командная строка и горячая клавиша"), QStringLiteral("commandline.html")},
         {QStringLiteral("Файлы программы"), QStringLiteral("files.html")},
     };
     return topics;
