@@ -72,7 +72,7 @@ bool TfmMain::ImportArchive(const QString& path, bool backup)
         text += QStringLiteral("\rСтраницы: ") + shown.join(QStringLiteral(", "));
     }
     if (!summary.MissingFiles.isEmpty())
-        text += QStringLiteral("\rВ архиве нет файлов %1: их настройки станут обычными.")
+        text += QStringLiteral("\rВ архиве нет файлов %1: после загрузки их не будет.")
                     .arg(summary.MissingFiles.join(QStringLiteral(", ")));
     text += QStringLiteral("\r\rТекущие страницы, команды и настройки будут заменены. Перед этим "
                            "программа сохранит их резервную копию.\rПродолжить?");
