@@ -113,7 +113,8 @@ TfmMain::~TfmMain()
 
 void TfmMain::FormCreate()
 {
-    // 1. The skins menu, and the chosen skin when there are skins at all.
+    // The skin comes first: everything made below is drawn in it. It is applied only when there
+    // are skins at all, so a copy without them keeps the desktop's look.
     sd = new TSkinEngine(this);
     m_skinsMenu = new TSkinsMenu(miSkins, sd, Folders::skinsFolder(), this);
     const int skinEntries = m_skinsMenu->Build();
@@ -129,7 +130,8 @@ void TfmMain::FormCreate()
         PrintStartupProbeText("skin", sd->Active() ? sd->LoadedFile() : QStringLiteral("-"));
     }
 
-    // 2-4. No taskbar entry (a tool window); only the gauge shows until the pages are loaded.
+    // Until the pages are loaded only the gauge shows, at the bottom right of the work area
+    // (higher where the skins menu takes room below it).
     m_statusHeight = StatusPanelLoadingHeight;
     SetClientSize(DesignWidth, m_statusHeight);
     const QRect work = PrimaryWorkArea();
@@ -138,10 +140,10 @@ void TfmMain::FormCreate()
         top -= TSkinsMenu::SkinWindowShift;
     move(work.x() + work.width() - width(), top);
 
-    // 5. Files dropped from the desktop.
+    // Shortcuts dropped from the desktop become commands.
     setAcceptDrops(true);
 
-    // 6. The tray icon.
+    // The tray icon is the way back to a hidden window.
     TrayIcon = new QSystemTrayIcon(QIcon(ProgramIcon(QStringLiteral("MAINICON"), 32)), this);
     TrayIcon->setToolTip(Constants::ProductName);
     TrayIcon->setContextMenu(TrayPopupMenu);
@@ -158,12 +160,12 @@ void TfmMain::FormCreate()
     connect(UndoStack, &TUndoStack::Changed, this, &TfmMain::UpdateUndoActions);
     connect(UndoStack, &TUndoStack::Restored, this, &TfmMain::ReloadProfile);
 
-    // 7, 9.
+    // The first activation loads the pages; nothing asked to leave yet.
     m_FirstActivation = true;
     m_ExitRequested = false;
     PageImageNames.clear();
 
-    // 10. Stay on top and translucency.
+    // Stay on top and translucency are the stored choices, applied before the window shows.
     ApplyStayOnTop(Settings().UseStayOnTop());
     ApplyAlphaBlend(Settings().UseAlphaBlend(), Settings().AlphaBlendValue());
 }

@@ -184,7 +184,7 @@ void TfmMain::Options_MainOptionsActionExecute()
 
     if (dialog->exec() == QDialog::Accepted) {
         bool layoutChanged = false;
-        // 1-3. The grid and circular scrolling. A smaller grid takes the commands off the
+        // The grid and circular scrolling. A smaller grid takes the commands off the
         // buttons it no longer has: the user is told how many and may keep the old grid.
         const int newColCount = dialog->ColCountSpinEdit->value();
         const int newCommandsCount = dialog->CommandsCountSpinEdit->value();
@@ -211,14 +211,15 @@ void TfmMain::Options_MainOptionsActionExecute()
             s.SetUseCircleScroll(dialog->CircleScrollCheckBox->isChecked());
             layoutChanged = true;
         }
-        // 4. Autorun.
+        // The autorun shortcut is written or removed only when the choice changed, so an
+        // unchanged dialog never touches the startup folder.
         if (dialog->AutoRunCheckBox->isChecked() != autorun) {
             if (dialog->AutoRunCheckBox->isChecked())
                 CreateAutorunShortcut();
             else
                 RemoveAutorunShortcut();
         }
-        // 5-6. The switches, each saved only when it changes.
+        // The confirmation and sound switches, each saved only when it changes.
         for (int i = 0; i < 5; ++i) {
             if (confirmations[i]->isChecked())
                 s.Conformations()->Include(i);
@@ -233,7 +234,7 @@ void TfmMain::Options_MainOptionsActionExecute()
             s.Sounds()->Exclude(TSys_Sounds::MuteAll);
         else
             s.Sounds()->Include(TSys_Sounds::MuteAll);
-        // 7-8. Translucency.
+        // Translucency shows at once and is stored with it.
         if (dialog->UseAlphaBlendCheckBox->isChecked() != useAlpha ||
             dialog->AlphaBlendTrackBar->value() != alpha) {
             ApplyAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked(),
@@ -241,12 +242,12 @@ void TfmMain::Options_MainOptionsActionExecute()
             s.SetUseAlphaBlend(dialog->UseAlphaBlendCheckBox->isChecked());
             s.SetAlphaBlendValue(dialog->AlphaBlendTrackBar->value());
         }
-        // 9. Stay on top.
+        // Stored from the window's flags, so the file says what the window does.
         if (dialog->StayOnTopCheckBox->isChecked() != stayOnTop) {
             ApplyStayOnTop(dialog->StayOnTopCheckBox->isChecked());
             s.SetUseStayOnTop(IsStayOnTop());
         }
-        // 10-11. The quick-launch history.
+        // The quick-launch history: the button holds the order and the size; the file follows it.
         if (dialog->AscSortRadioButton->isChecked() != ascSort) {
             QuickLaunchArrowButton->SetDescending(!dialog->AscSortRadioButton->isChecked());
             s.SetUseAscSort(!QuickLaunchArrowButton->Descending());
@@ -255,7 +256,6 @@ void TfmMain::Options_MainOptionsActionExecute()
             QuickLaunchArrowButton->SetHistoryCount(dialog->HystoryCommandCountSpinEdit->value());
             s.SetHistoryCommandsCount(QuickLaunchArrowButton->MaxCount());
         }
-        // 12-13.
         s.SetAfterRunCommand(dialog->MinimizeToTrayAfterRunCommandCheckBox->isChecked());
         s.SetAfterLoad(dialog->MinimizeToTrayAfterLoadCheckBox->isChecked());
         if (dialog->Hotkey() != s.GlobalHotkey()) {
@@ -263,7 +263,7 @@ void TfmMain::Options_MainOptionsActionExecute()
             if (TProgramHotkey* hotkey = TProgramHotkey::Instance())
                 hotkey->Apply(true);
         }
-        // 14.
+        // A changed grid or scrolling rule needs new counts on disk and a new window size.
         if (layoutChanged) {
             MainMyPageControl->SaveCounts();
             SetMinHeightAndWidth();
