@@ -90,12 +90,12 @@ void BM_ExportSettings(benchmark::State& state)
     TFixedDialogs dialogs;
     dialogs.path = dir.filePath("export.zip");
     TSilentBoxes boxes;
-    IFileDialogs* previousDialogs = SetFileDialogs(&dialogs);
-    IMessageBoxes* previousBoxes = SetMessageBoxes(&boxes);
-    for (auto _ : state)
-        ExportSettings(app, QDate(2026, 12, 6));
-    SetFileDialogs(previousDialogs);
-    SetMessageBoxes(previousBoxes);
+    {
+        TScopedSeam dialogsSeam(SetFileDialogs, &dialogs);
+        TScopedSeam boxesSeam(SetMessageBoxes, &boxes);
+        for (auto _ : state)
+            ExportSettings(app, QDate(2026, 12, 6));
+    }
     if (!boxes.last.startsWith(QStringLiteral("Экспорт произведён!")))
         state.SkipWithError("the export failed");
     state.counters["commands_ini_bytes"] = double(QFileInfo(app + "Commands.ini").size());

@@ -265,7 +265,7 @@ int RunKestrolin(int argc, char** argv)
     int exitCode = 0;
     {
         THelpViewerSeam help;
-        SetHelpViewer(&help);
+        TScopedSeam helpSeam(SetHelpViewer, &help);
         TfmMain main;
         // Verbs from other copies, from the hotkey and from this start's own command line.
         TVerbs verbs;
@@ -297,7 +297,6 @@ int RunKestrolin(int argc, char** argv)
             verbs.Execute(own, [](const TVerbResult& result) { PrintResult(result); });
         }
         exitCode = QApplication::exec();
-        SetHelpViewer(nullptr);
     }
     return exitCode;
 }

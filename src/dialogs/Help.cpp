@@ -1,18 +1,18 @@
 #include "dialogs/Help.h"
 
+#include "platform/Seam.h"
+
 namespace {
-IHelpViewer* registered = nullptr;
+TSeam<IHelpViewer> seam;
 }
 
 IHelpViewer* SetHelpViewer(IHelpViewer* viewer)
 {
-    IHelpViewer* previous = registered;
-    registered = viewer;
-    return previous;
+    return seam.Replace(viewer);
 }
 
 void ShowHelpTopic(const QString& keyword)
 {
-    if (registered)
-        registered->ShowTopic(keyword);
+    if (IHelpViewer* viewer = seam.Current())
+        viewer->ShowTopic(keyword);
 }

@@ -2,6 +2,7 @@
 
 #include "dialogs/Custom.h"
 #include "platform/FileDialogs.h"
+#include "platform/Seam.h"
 #include "platform/Shell.h"
 
 #include <QFileInfo>
@@ -27,7 +28,7 @@ public:
     }
 };
 
-IIconChooser* replacement = nullptr;
+TSeam<IIconChooser> seam;
 
 // A file with a thousand icons is not one a user picks from; the list stops there.
 constexpr int MaxIcons = 1000;
@@ -37,14 +38,12 @@ constexpr int MaxIcons = 1000;
 IIconChooser& IconChooser()
 {
     static TRealIconChooser real;
-    return replacement ? *replacement : real;
+    return *seam.Current(&real);
 }
 
 IIconChooser* SetIconChooser(IIconChooser* chooser)
 {
-    IIconChooser* previous = replacement;
-    replacement = chooser;
-    return previous;
+    return seam.Replace(chooser);
 }
 
 QList<QPixmap> FileIcons(const QString& file, int size)

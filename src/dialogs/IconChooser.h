@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPixmap>
@@ -22,6 +24,7 @@ public:
 // The chooser in use; the real one unless a test has set its own.
 IIconChooser& IconChooser();
 // Replaces the chooser (null restores the real one); returns the previous replacement.
+// Tests put theirs in place with TScopedSeam, which restores the previous one.
 IIconChooser* SetIconChooser(IIconChooser* chooser);
 
 // Every icon a file offers at the given size: all images of a multi-image icon file, the picture

@@ -1,6 +1,7 @@
 #include "dialogs/InputBox.h"
 
 #include "dialogs/Custom.h"
+#include "platform/Seam.h"
 #include "settings/Constants.h"
 
 #include <QDialog>
@@ -48,21 +49,19 @@ public:
     }
 };
 
-IInputBoxes* replacement = nullptr;
+TSeam<IInputBoxes> seam;
 
 } // namespace
 
 IInputBoxes& InputBoxes()
 {
     static TSystemInputBoxes system;
-    return replacement ? *replacement : system;
+    return *seam.Current(&system);
 }
 
 IInputBoxes* SetInputBoxes(IInputBoxes* boxes)
 {
-    IInputBoxes* previous = replacement;
-    replacement = boxes;
-    return previous;
+    return seam.Replace(boxes);
 }
 
 bool InputBox(const QString& caption, const QString& prompt, const QString& initialText,

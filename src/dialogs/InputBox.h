@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 
 #include <memory>
@@ -23,6 +25,7 @@ public:
 // The prompts in use; the real ones unless a test has set its own.
 IInputBoxes& InputBoxes();
 // Replaces the prompts (null restores the real ones); returns the previous replacement.
+// Tests put theirs in place with TScopedSeam, which restores the previous one.
 IInputBoxes* SetInputBoxes(IInputBoxes* boxes);
 
 // Shows the input box beside the main window: a prompt, an edit of at most 25 characters with the

@@ -1,5 +1,7 @@
 #include "platform/FileDialogs.h"
 
+#include "platform/Seam.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -37,19 +39,17 @@ public:
     }
 };
 
-IFileDialogs* replacement = nullptr;
+TSeam<IFileDialogs> seam;
 
 } // namespace
 
 IFileDialogs& FileDialogs()
 {
     static TSystemFileDialogs system;
-    return replacement ? *replacement : system;
+    return *seam.Current(&system);
 }
 
 IFileDialogs* SetFileDialogs(IFileDialogs* dialogs)
 {
-    IFileDialogs* previous = replacement;
-    replacement = dialogs;
-    return previous;
+    return seam.Replace(dialogs);
 }

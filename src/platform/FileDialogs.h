@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 
 class QWidget;
@@ -23,4 +25,5 @@ public:
 // The choosers in use; the real ones unless a test has set its own.
 IFileDialogs& FileDialogs();
 // Replaces the choosers (null restores the real ones); returns the previous replacement.
+// Tests put theirs in place with TScopedSeam, which restores the previous one.
 IFileDialogs* SetFileDialogs(IFileDialogs* dialogs);

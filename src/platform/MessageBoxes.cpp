@@ -1,5 +1,7 @@
 #include "platform/MessageBoxes.h"
 
+#include "platform/Seam.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -49,21 +51,19 @@ public:
     }
 };
 
-IMessageBoxes* replacement = nullptr;
+TSeam<IMessageBoxes> seam;
 
 } // namespace
 
 IMessageBoxes& MessageBoxes()
 {
     static TSystemMessageBoxes system;
-    return replacement ? *replacement : system;
+    return *seam.Current(&system);
 }
 
 IMessageBoxes* SetMessageBoxes(IMessageBoxes* boxes)
 {
-    IMessageBoxes* previous = replacement;
-    replacement = boxes;
-    return previous;
+    return seam.Replace(boxes);
 }
 
 int ShowMessage(const QString& text, const QString& caption, int flags)

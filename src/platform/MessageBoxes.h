@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QString>
 
 class QWidget;
@@ -31,6 +33,7 @@ public:
 // The boxes in use; the real ones unless a test has set its own.
 IMessageBoxes& MessageBoxes();
 // Replaces the boxes (null restores the real ones); returns the previous replacement.
+// Tests put theirs in place with TScopedSeam, which restores the previous one.
 IMessageBoxes* SetMessageBoxes(IMessageBoxes* boxes);
 
 // Shorthand for the common cases.

@@ -4,6 +4,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
+#include "platform/Seam.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/SystemSettings.h"
@@ -41,7 +42,7 @@ const QString MailRecipient = QStringLiteral("support@kestrolin.example.org");
 
 namespace {
 
-IShell* replacement = nullptr;
+TSeam<IShell> seam;
 
 struct ShellTexts
 {
@@ -81,7 +82,7 @@ QColor buttonFace()
 IShell& Shell()
 {
     initShellResources();
-    if (replacement)
+    if (IShell* replacement = seam.Current())
         return *replacement;
     static const std::unique_ptr<IShell> platform = CreatePlatformShell();
     return *platform;
@@ -89,9 +90,7 @@ IShell& Shell()
 
 IShell* SetShell(IShell* shell)
 {
-    IShell* previous = replacement;
-    replacement = shell;
-    return previous;
+    return seam.Replace(shell);
 }
 
 // ---- Shared rules ----------------------------------------------------------------------------

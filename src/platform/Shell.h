@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Seam.h"
+
 #include <QDateTime>
 #include <QPixmap>
 #include <QString>
@@ -132,6 +134,7 @@ public:
 // The shell in use: the platform's own unless a test has set its own.
 IShell& Shell();
 // Replaces the shell (null restores the platform's); returns the previous replacement.
+// Tests put theirs in place with TScopedSeam, which restores the previous one.
 IShell* SetShell(IShell* shell);
 
 // Process-wide texts, computed by InitializeShellTexts at start in this order and cleared at exit.

@@ -29,9 +29,6 @@ inline void onModal(std::function<void(QWidget*)> action)
 class TFakeFileDialogs : public IFileDialogs
 {
 public:
-    TFakeFileDialogs() { m_previous = SetFileDialogs(this); }
-    ~TFakeFileDialogs() override { SetFileDialogs(m_previous); }
-
     QString GetSaveFileName(QWidget*, const QString&, const QString& folder, const QString&,
                             const QString&, const QString&, bool) override
     {
@@ -61,16 +58,13 @@ private:
         }
         return answers.takeFirst();
     }
-    IFileDialogs* m_previous;
+    TScopedSeam<IFileDialogs> m_seam{SetFileDialogs, this};
 };
 
 // Answers the change-icon chooser: the queued file and index, or Cancel when cancel is set.
 class TFakeIconChooser : public IIconChooser
 {
 public:
-    TFakeIconChooser() { m_previous = SetIconChooser(this); }
-    ~TFakeIconChooser() override { SetIconChooser(m_previous); }
-
     bool Execute(QWidget*, QString& file, int& index) override
     {
         startFile = file;
@@ -91,7 +85,7 @@ public:
     int runs = 0;
 
 private:
-    IIconChooser* m_previous;
+    TScopedSeam<IIconChooser> m_seam{SetIconChooser, this};
 };
 
 // A partner window that records the notices it receives.

@@ -10,8 +10,7 @@
 class TSoundCounter : public IShell
 {
 public:
-    TSoundCounter() : m_real(Shell()) { m_previous = SetShell(this); }
-    ~TSoundCounter() override { SetShell(m_previous); }
+    TSoundCounter() : m_real(Shell()) {}
     bool Execute(const QString& p, const QString& a, const QString& w) override
     {
         return m_real.Execute(p, a, w);
@@ -44,5 +43,5 @@ public:
 
 private:
     IShell& m_real;
-    IShell* m_previous;
+    TScopedSeam<IShell> m_seam{SetShell, this};
 };

@@ -11,11 +11,8 @@
 
 #include <algorithm>
 
-TScriptedMessageBoxes::TScriptedMessageBoxes() : m_previous(SetMessageBoxes(this)) {}
-
 TScriptedMessageBoxes::~TScriptedMessageBoxes()
 {
-    SetMessageBoxes(m_previous);
     if (!m_answers.isEmpty())
         qWarning("%d scripted message box answer(s) were not used", int(m_answers.size()));
 }

@@ -18,7 +18,7 @@ public:
         int flags;
     };
 
-    TScriptedMessageBoxes();
+    TScriptedMessageBoxes() = default;
     ~TScriptedMessageBoxes() override;
 
     // Queues the answer for the next box.
@@ -31,7 +31,7 @@ public:
 
 private:
     QList<int> m_answers;
-    IMessageBoxes* m_previous;
+    TScopedSeam<IMessageBoxes> m_seam{SetMessageBoxes, this};
 };
 
 class QWidget;

@@ -14,8 +14,6 @@ namespace {
 class TVersionShell : public IShell
 {
 public:
-    TVersionShell() { m_previous = SetShell(this); }
-    ~TVersionShell() override { SetShell(m_previous); }
     bool Execute(const QString&, const QString&, const QString&) override { return false; }
     void PlaySound(int) override {}
     TShortcutInfo ReadShortcut(const QString&) override { return {}; }
@@ -34,7 +32,7 @@ public:
     QStringList opened;
 
 private:
-    IShell* m_previous;
+    TScopedSeam<IShell> m_seam{SetShell, this};
 };
 
 } // namespace

@@ -60,9 +60,6 @@ private:
 class TFakeShell : public IShell
 {
 public:
-    TFakeShell() : m_previous(SetShell(this)) {}
-    ~TFakeShell() override { SetShell(m_previous); }
-
     bool Execute(const QString& path, const QString& parameters, const QString&) override
     {
         executed.append(path + '|' + parameters);
@@ -97,7 +94,7 @@ public:
     QStringList* log = nullptr;
 
 private:
-    IShell* m_previous;
+    TScopedSeam<IShell> m_seam{SetShell, this};
 };
 
 // Runs a drag of a button as a test script says instead of waiting for the user.

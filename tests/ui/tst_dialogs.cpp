@@ -234,9 +234,10 @@ private slots:
         // No viewer registered: nothing happens.
         QTest::mouseClick(dialog.HelpButton, Qt::LeftButton);
         TRecordingHelp help;
-        IHelpViewer* previous = SetHelpViewer(&help);
-        QTest::mouseClick(dialog.HelpButton, Qt::LeftButton);
-        SetHelpViewer(previous);
+        {
+            TScopedSeam viewer(SetHelpViewer, &help);
+            QTest::mouseClick(dialog.HelpButton, Qt::LeftButton);
+        }
         QCOMPARE(help.topics, QStringList{QStringLiteral("Главное окно программы")});
         QVERIFY(!dialog.isVisible());
     }

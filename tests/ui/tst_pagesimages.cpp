@@ -17,9 +17,6 @@ namespace {
 class TFakeFileDialogs : public IFileDialogs
 {
 public:
-    TFakeFileDialogs() : m_previous(SetFileDialogs(this)) {}
-    ~TFakeFileDialogs() override { SetFileDialogs(m_previous); }
-
     QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&,
                             const QString&, const QString&, bool) override
     {
@@ -37,7 +34,7 @@ public:
     QStringList filters;
 
 private:
-    IFileDialogs* m_previous;
+    TScopedSeam<IFileDialogs> m_seam{SetFileDialogs, this};
 };
 
 class TScriptedInputBoxes : public IInputBoxes
@@ -49,9 +46,6 @@ public:
         QString prompt;
         QString initial;
     };
-
-    TScriptedInputBoxes() : m_previous(SetInputBoxes(this)) {}
-    ~TScriptedInputBoxes() override { SetInputBoxes(m_previous); }
 
     bool InputBox(const QString& caption, const QString& prompt, QString& text, bool editVisible,
                   bool okIsDefault, QWidget*) override
@@ -85,7 +79,7 @@ private:
         text = next;
         return true;
     }
-    IInputBoxes* m_previous;
+    TScopedSeam<IInputBoxes> m_seam{SetInputBoxes, this};
 };
 
 // A 16 x 16 (or other size) 24-bit picture: white in its bottom-left corner, magenta in its

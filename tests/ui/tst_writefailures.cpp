@@ -106,15 +106,13 @@ private slots:
 
         struct TWatch : IMessageBoxes
         {
-            TWatch() { previous = SetMessageBoxes(this); }
-            ~TWatch() override { SetMessageBoxes(previous); }
             int Show(const QString&, const QString&, int) override
             {
                 heldAtShow.append(IsInputHeld());
                 return IDOK;
             }
             QList<bool> heldAtShow;
-            IMessageBoxes* previous;
+            TScopedSeam<IMessageBoxes> seam{SetMessageBoxes, this};
         } watch;
         breakFile(f, "Options.ini");
         f.settings->SetAlphaBlendValue(150); // the box waits for the end of this

@@ -15,9 +15,6 @@ namespace {
 class TScriptedFileDialogs : public IFileDialogs
 {
 public:
-    TScriptedFileDialogs() : m_previous(SetFileDialogs(this)) {}
-    ~TScriptedFileDialogs() override { SetFileDialogs(m_previous); }
-
     QString answer;
     int calls = 0;
     QString title, folder, proposedName, filter, defaultSuffix;
@@ -48,7 +45,7 @@ public:
     }
 
 private:
-    IFileDialogs* m_previous;
+    TScopedSeam<IFileDialogs> m_seam{SetFileDialogs, this};
 };
 
 const QDate SixthOfDecember(2026, 12, 6);

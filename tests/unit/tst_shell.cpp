@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 namespace {
 
 // Answers from fields the test sets and records what it was asked to do.
@@ -132,7 +134,7 @@ class TestShell : public QObject
 
 private:
     TRecordingShell m_shell;
-    IShell* m_previous = nullptr;
+    std::optional<TScopedSeam<IShell>> m_seam;
     QTemporaryDir m_dir;
 
 private slots:
@@ -148,7 +150,7 @@ private slots:
         m_shell.startup = m_dir.filePath(QStringLiteral("autostart"));
         m_shell.desktop = m_dir.filePath(QStringLiteral("desktop"));
         QDir().mkpath(m_shell.desktop);
-        m_previous = SetShell(&m_shell);
+        m_seam.emplace(SetShell, &m_shell);
         Folders::initializeWith(m_dir.filePath(QStringLiteral("app")));
         InitializeShellTexts();
     }
@@ -157,7 +159,7 @@ private slots:
     {
         ClearShellTexts();
         Folders::clear();
-        SetShell(m_previous);
+        m_seam.reset();
     }
 
     void asciiLowerCaseLeavesEverythingButAToZ()
@@ -260,7 +262,7 @@ private slots:
         TOwnRulesShell own;
         own.startup = QStringLiteral("C:\\Startup");
         own.desktop = QStringLiteral("C:\\Desktop");
-        SetShell(&own);
+        TScopedSeam ownSeam(SetShell, &own);
         Folders::initialize(m_dir.filePath(QStringLiteral("app")), true, QStringLiteral("C:\\W"));
         InitializeShellTexts();
         QCOMPARE(AutorunShortcutPath(), QStringLiteral("C:\\Startup\\Kestrolin.lnk"));
@@ -289,7 +291,6 @@ private slots:
                               QStringLiteral("remove C:\\Startup\\Kestrolin.lnk")}));
         QVERIFY(own.executed.isEmpty() && own.written.isEmpty());
         QVERIFY(boxes.shown.isEmpty());
-        SetShell(&m_shell);
     }
 
     void mailLinkIsExact()
