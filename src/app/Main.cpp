@@ -131,7 +131,7 @@ void TfmMain::FormCreate()
     }
 
     // Until the pages are loaded only the gauge shows, at the bottom right of the work area
-    // (higher where the skins menu takes room below it).
+    // (higher when a skin is chosen).
     m_statusHeight = StatusPanelLoadingHeight;
     SetClientSize(DesignWidth, m_statusHeight);
     const QRect work = PrimaryWorkArea();
