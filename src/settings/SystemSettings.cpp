@@ -32,22 +32,23 @@ QString NormalizedHotkey(const QString& text)
     return QKeySequence(keys[0]).toString(QKeySequence::PortableText);
 }
 
-struct SwitchKey
-{
-    int bit;
-    const char16_t* key;
-};
+const QString ConformationsSection = QStringLiteral("Conformations");
+const QString SoundsSection = QStringLiteral("Sounds");
 
-constexpr SwitchKey ConformationKeys[] = {{0, u"DelPage"},
-                                          {1, u"ClearCommand"},
-                                          {2, u"ReplaceCommandOnDrop"},
-                                          {3, u"ChangeCommandProperties"},
-                                          {4, u"ReplaceLNK"}};
-constexpr SwitchKey SoundKeys[] = {{0, u"DropShortCut"},
-                                   {1, u"ScrollPage"},
-                                   {2, u"RunCommand"},
-                                   {4, u"DropPage"},
-                                   {5, u"MuteAll"}};
+constexpr TSys_Switches::Key ConformationKeys[] = {
+    {TSys_Switches::DelPage, u"DelPage"},
+    {TSys_Switches::ClearCommand, u"ClearCommand"},
+    {TSys_Switches::ReplaceCommandOnDrop, u"ReplaceCommandOnDrop"},
+    {TSys_Switches::ChangeCommandProperties, u"ChangeCommandProperties"},
+    {TSys_Switches::ReplaceLNK, u"ReplaceLNK"}};
+constexpr TSys_Switches::Key SoundKeys[] = {{TSys_Switches::DropShortCut, u"DropShortCut"},
+                                            {TSys_Switches::ScrollPage, u"ScrollPage"},
+                                            {TSys_Switches::RunCommand, u"RunCommand"},
+                                            {TSys_Switches::DropPage, u"DropPage"},
+                                            {TSys_Switches::MuteAll, u"MuteAll"}};
+// Every confirmation on; every sound on, MuteAll off.
+constexpr quint8 ConformationDefaults = 0x1F;
+constexpr quint8 SoundDefaults = 0x1F;
 
 // A number outside [lowest, highest] is taken as the nearest allowed one; anything that is no
 // number at all, as the default.
@@ -65,26 +66,21 @@ bool contains(quint8 bits, int sw)
     return sw >= 0 && sw <= 7 && (bits >> sw) & 1;
 }
 
-template <size_t N>
-void saveSwitches(IniFile* file, const QString& section, quint8 bits, const SwitchKey (&keys)[N])
-{
-    IniFile::Batch batch(*file);
-    for (const SwitchKey& k : keys)
-        file->writeBool(section, QString::fromUtf16(k.key), contains(bits, k.bit));
-}
 } // namespace
 
-TSys_Conformations::TSys_Conformations(IniFile* optionsFile) : m_file(optionsFile)
+TSys_Switches::TSys_Switches(IniFile* optionsFile, const QString& section, quint8 defaults,
+                             std::span<const Key> keys)
+    : m_bits(defaults), m_file(optionsFile), m_section(section), m_keys(keys)
 {
     Load();
 }
 
-bool TSys_Conformations::Contains(int sw) const
+bool TSys_Switches::Contains(int sw) const
 {
     return contains(m_bits, sw);
 }
 
-void TSys_Conformations::Include(int sw)
+void TSys_Switches::Include(int sw)
 {
     if (sw < 0 || sw > 7 || Contains(sw))
         return;
@@ -92,7 +88,7 @@ void TSys_Conformations::Include(int sw)
     Save();
 }
 
-void TSys_Conformations::Exclude(int sw)
+void TSys_Switches::Exclude(int sw)
 {
     if (!Contains(sw))
         return;
@@ -100,61 +96,20 @@ void TSys_Conformations::Exclude(int sw)
     Save();
 }
 
-void TSys_Conformations::Save()
+void TSys_Switches::Save()
 {
-    saveSwitches(m_file, QStringLiteral("Conformations"), m_bits, ConformationKeys);
+    IniFile::Batch batch(*m_file);
+    for (const Key& k : m_keys)
+        m_file->writeBool(m_section, QString::fromUtf16(k.name), Contains(k.bit));
 }
 
-void TSys_Conformations::Load()
+void TSys_Switches::Load()
 {
-    for (const SwitchKey& k : ConformationKeys)
-        if (!m_file->readBool(QStringLiteral("Conformations"), QString::fromUtf16(k.key),
-                              Contains(k.bit)))
+    for (const Key& k : m_keys) {
+        if (m_file->readBool(m_section, QString::fromUtf16(k.name), Contains(k.bit)))
+            m_bits |= quint8(1u << k.bit);
+        else
             m_bits &= quint8(~(1u << k.bit));
-}
-
-TSys_Sounds::TSys_Sounds(IniFile* optionsFile) : m_file(optionsFile)
-{
-    Load();
-}
-
-bool TSys_Sounds::Contains(int sw) const
-{
-    return contains(m_bits, sw);
-}
-
-void TSys_Sounds::Include(int sw)
-{
-    if (sw < 0 || sw > 7 || Contains(sw))
-        return;
-    m_bits |= quint8(1u << sw);
-    Save();
-}
-
-void TSys_Sounds::Exclude(int sw)
-{
-    if (!Contains(sw))
-        return;
-    m_bits &= quint8(~(1u << sw));
-    Save();
-}
-
-void TSys_Sounds::Save()
-{
-    saveSwitches(m_file, QStringLiteral("Sounds"), m_bits, SoundKeys);
-}
-
-void TSys_Sounds::Load()
-{
-    const QString section = QStringLiteral("Sounds");
-    for (const SwitchKey& k : SoundKeys) {
-        const bool value = m_file->readBool(section, QString::fromUtf16(k.key), Contains(k.bit));
-        if (k.bit == MuteAll) {
-            if (value)
-                m_bits |= quint8(1u << MuteAll);
-        } else if (!value) {
-            m_bits &= quint8(~(1u << k.bit));
-        }
     }
 }
 
@@ -167,8 +122,10 @@ TSystemSettings::TSystemSettings(const QString& appFolder) : m_appFolder(appFold
         InitializeFiles();
     else
         Load();
-    m_Conformations = std::make_unique<TSys_Conformations>(m_optionsFile.get());
-    m_Sounds = std::make_unique<TSys_Sounds>(m_optionsFile.get());
+    m_Conformations = std::make_unique<TSys_Switches>(m_optionsFile.get(), ConformationsSection,
+                                                      ConformationDefaults, ConformationKeys);
+    m_Sounds = std::make_unique<TSys_Switches>(m_optionsFile.get(), SoundsSection, SoundDefaults,
+                                               SoundKeys);
     if (m_optionsFile->valueExists(HotkeySection, HotkeyKey))
         m_GlobalHotkey = NormalizedHotkey(
             m_optionsFile->readString(HotkeySection, HotkeyKey, DefaultGlobalHotkey()));

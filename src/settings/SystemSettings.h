@@ -5,12 +5,17 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 
-// Confirmation switches, kept as one byte with bit n for switch n.
-class TSys_Conformations
+// A set of on/off switches kept as one byte, bit n for switch n, each stored as a key of one
+// section of Options.ini the moment it changes. The program has two: the confirmations asked
+// before an action and the event sounds. A switch without a key (DropCommand) is never stored:
+// it takes its default at every start.
+class TSys_Switches
 {
 public:
-    enum Switch
+    // The confirmation switches ("Conformations"); all on by default.
+    enum Conformation
     {
         DelPage = 0,
         ClearCommand = 1,
@@ -18,27 +23,8 @@ public:
         ChangeCommandProperties = 3,
         ReplaceLNK = 4
     };
-
-    explicit TSys_Conformations(IniFile* optionsFile);
-
-    bool Contains(int sw) const;
-    void Include(int sw);
-    void Exclude(int sw);
-    void Save();
-    quint8 bits() const { return m_bits; }
-
-private:
-    void Load();
-
-    quint8 m_bits = 0x1F;
-    IniFile* m_file;
-};
-
-// Sound switches. DropCommand (bit 3) has no key: it is on at every start.
-class TSys_Sounds
-{
-public:
-    enum Switch
+    // The sound switches ("Sounds"); the first five are the sound kinds, on by default.
+    enum Sound
     {
         DropShortCut = 0,
         ScrollPage = 1,
@@ -48,7 +34,15 @@ public:
         MuteAll = 5
     };
 
-    explicit TSys_Sounds(IniFile* optionsFile);
+    struct Key
+    {
+        int bit;
+        const char16_t* name;
+    };
+
+    // Reads every keyed switch, its default when the key is missing.
+    TSys_Switches(IniFile* optionsFile, const QString& section, quint8 defaults,
+                  std::span<const Key> keys);
 
     bool Contains(int sw) const;
     void Include(int sw);
@@ -59,9 +53,15 @@ public:
 private:
     void Load();
 
-    quint8 m_bits = 0x1F;
+    quint8 m_bits;
     IniFile* m_file;
+    QString m_section;
+    std::span<const Key> m_keys;
 };
+
+// The names the program knows its two switch sets by.
+using TSys_Conformations = TSys_Switches;
+using TSys_Sounds = TSys_Switches;
 
 // The grid and the page count as Options.ini holds them, in the ranges the settings dialog offers.
 struct TStoredGrid
