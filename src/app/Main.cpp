@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "actions/ShellActions.h"
 #include "app/SkinsMenu.h"
 
 #include "commands/Messages.h"
@@ -17,6 +18,8 @@
 #include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
+#include "text/Paths.h"
+#include "text/Text.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,13 @@
 #include "commands/Command.h"
 
+#include "actions/ShellActions.h"
 #include "commands/Messages.h"
 #include "platform/MessageBoxes.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
 #include "skin/SkinEngine.h"
+#include "text/Text.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -246,13 +248,7 @@ void TCommand::ShowPicture()
 
 QString TCommand::ToolTipText() const
 {
-    // Tool tips break lines at "\n"; the program's texts use "\r".
-    QString tip = Hint();
-    tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    // A description that looks like markup is still shown as the text it is.
-    if (Qt::mightBeRichText(tip))
-        tip = Qt::convertFromPlainText(tip, Qt::WhiteSpacePre);
-    return tip;
+    return ::ToolTipText(Hint());
 }
 
 bool TCommand::Clear()

@@ -2,6 +2,7 @@
 
 #include "settings/IniFile.h"
 #include "settings/SharedFiles.h"
+#include "text/Text.h"
 
 #include <QDir>
 
@@ -25,13 +26,11 @@ const QString KeyExactParameters = QStringLiteral("ParametersExact");
 // one line, trim it, drop a pair of enclosing quotes and cut it to their longest value.
 QString ParametersReadBack(const QString& parameters)
 {
-    QString stored = ReplaceAllText(parameters, Quote, StoredQuote);
-    stored.replace(u'\r', u' ').replace(u'\n', u' ');
-    stored = stored.trimmed();
+    QString stored = OneLine(ReplaceAll(parameters, Quote, StoredQuote)).trimmed();
     if (stored.size() >= 2 && stored.front() == u'\'' && stored.back() == u'\'')
         stored = stored.mid(1, stored.size() - 2);
     stored.truncate(IniFile::MaxValueLength);
-    return ReplaceAllText(stored, StoredQuote, Quote);
+    return ReplaceAll(stored, StoredQuote, Quote);
 }
 
 bool isSeparator(QChar c)
@@ -41,25 +40,6 @@ bool isSeparator(QChar c)
     return c == native || (native == u'\\' && c == u':');
 }
 } // namespace
-
-QString ReplaceAllText(const QString& text, const QString& pattern, const QString& replacement)
-{
-    if (pattern.isEmpty())
-        return text;
-    if (replacement.contains(pattern))
-        return QString(text).replace(pattern, replacement);
-    QString result = text;
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = result.indexOf(pattern, from);
-        if (at < 0)
-            return result;
-        result.replace(at, pattern.size(), replacement);
-        // Everything before the replaced place held no occurrence, so a new one can only
-        // start where it overlaps the replacement.
-        from = qMax<qsizetype>(0, at - pattern.size() + 1);
-    }
-}
 
 QString CommandFileName(const QString& path)
 {
@@ -150,7 +130,7 @@ bool TCommandRecord::Load()
     m_IconIndex = file->readInteger(section, KeyIconIndex, -1);
     m_IconPath = file->readString(section, KeyIconPath, QString());
     m_Parameters =
-        ReplaceAllText(file->readString(section, KeyParameters, QString()), StoredQuote, Quote);
+        ReplaceAll(file->readString(section, KeyParameters, QString()), StoredQuote, Quote);
     // The exact copy counts only while Parameters still holds what it was stored with: a
     // Parameters changed by hand or by another program wins.
     if (file->valueExists(section, KeyExactParameters)) {
@@ -185,7 +165,7 @@ bool TCommandRecord::Save()
         ok = file->writeString(section, KeyDescription, m_Description) && ok;
     if (!m_Parameters.isEmpty()) {
         ok = file->writeString(section, KeyParameters,
-                               ReplaceAllText(m_Parameters, Quote, StoredQuote)) &&
+                               ReplaceAll(m_Parameters, Quote, StoredQuote)) &&
              ok;
         if (ParametersReadBack(m_Parameters) != m_Parameters)
             ok = file->writeString(section, KeyExactParameters, Quote + m_Parameters + Quote) && ok;

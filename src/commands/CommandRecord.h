@@ -4,11 +4,6 @@
 
 class IniFile;
 
-// The replace-all step used for stored quoting and path expansion: the first occurrence of
-// pattern is replaced, then the text is searched again, until no occurrence is left. A
-// replacement that contains its pattern would never finish; it is done in one pass instead.
-QString ReplaceAllText(const QString& text, const QString& pattern, const QString& replacement);
-
 // The file-name part of a path (after the last separator) and the display-name rule of a
 // command: the description, or else that file name with the first occurrence of its extension
 // deleted.

@@ -14,6 +14,8 @@
 #include "settings/Folders.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
+#include "text/Paths.h"
+#include "text/Text.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -82,13 +84,6 @@ void SetWholeText(QLineEdit* edit, const QString& text)
 {
     edit->setMaxLength(qMax(TypingLimit, int(qMin<qsizetype>(text.size(), 32767))));
     edit->setText(text);
-}
-
-QString OneLine(QString text)
-{
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Seam.h"
 #include "platform/Shell.h"
+#include "text/Paths.h"
 
 #include <QFileInfo>
 #include <QImageReader>

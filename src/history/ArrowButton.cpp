@@ -4,6 +4,7 @@
 #include "commands/Messages.h"
 #include "platform/Shell.h"
 #include "settings/IniFile.h"
+#include "text/Text.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -45,24 +46,7 @@ public:
     }
 };
 
-namespace {
-
-QString oneLine(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ');
-    return text.replace(u'\n', u' ');
-}
-
-QString toolTipText(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    // A description that looks like markup is still shown as the text it is.
-    if (Qt::mightBeRichText(text))
-        text = Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
-    return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 THistoryMenuItem::THistoryMenuItem(TCommand* command, QObject* parent)
     : QAction(parent), m_command(nullptr)
@@ -279,7 +263,7 @@ void TArrowButton::SetCurrent(TCommand* command)
     if (!command || m_history->IndexOfCommand(command) < 0)
         return;
     SetGlyph(RenderCommandIcon(command));
-    m_firstButton->setToolTip(toolTipText(HintText(command)));
+    m_firstButton->setToolTip(ToolTipText(HintText(command)));
     m_firstClickAction = command->ClickAction();
     m_shownCommand = command;
 }
@@ -306,7 +290,7 @@ QString TArrowButton::ItemCaption(TCommand* command) const
 {
     // A missing-file line would break the menu line; it is joined with a space. A single "&"
     // would mark a mnemonic and a tab would start the shortcut column.
-    QString hint = oneLine(HintText(command));
+    QString hint = OneLine(HintText(command));
     hint.replace(u'&', QStringLiteral("&&")).replace(u'\t', u' ');
     return hint + QStringLiteral(" [") + QString::number(m_history->GetRunCount(command)) +
            QLatin1Char(']');

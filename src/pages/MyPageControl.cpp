@@ -1,5 +1,6 @@
 #include "pages/MyPageControl.h"
 
+#include "actions/ShellActions.h"
 #include "commands/Messages.h"
 #include "history/RepositoryCommands.h"
 #include "pages/CommandsPage.h"
@@ -8,6 +9,7 @@
 #include "settings/ProfileUndo.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
+#include "text/Text.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -444,20 +446,11 @@ void TMyPageControl::DeleteActivePage()
     UpdateTabs();
 }
 
-static QString asciiLower(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return result;
-}
-
 bool TMyPageControl::NameExists(const QString& caption) const
 {
-    const QString wanted = asciiLower(caption);
+    const QString wanted = AsciiLowerCase(caption);
     return std::any_of(m_pages.begin(), m_pages.end(), [&](const TCommandsPage* page) {
-        return asciiLower(page->Caption()) == wanted;
+        return AsciiLowerCase(page->Caption()) == wanted;
     });
 }
 

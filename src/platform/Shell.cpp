@@ -2,12 +2,12 @@
 
 #include "commands/DroppedItems.h"
 
-#include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
 #include "platform/Seam.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
-#include "settings/SystemSettings.h"
+#include "text/Paths.h"
+#include "text/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,12 +31,6 @@ static void initShellResources()
     Q_UNUSED(done);
 }
 
-#ifdef Q_OS_WIN
-const QChar PathSeparator = u'\\';
-#else
-const QChar PathSeparator = u'/';
-#endif
-
 const QString WebSiteUrl = QStringLiteral("https://kestrolin.example.org");
 const QString MailRecipient = QStringLiteral("support@kestrolin.example.org");
 
@@ -53,24 +47,6 @@ struct ShellTexts
     QString lastChangeText;
 };
 ShellTexts texts;
-
-bool isSeparator(QChar c)
-{
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u':' || c == u'/';
-#else
-    return c == u'/';
-#endif
-}
-
-qsizetype lastSeparator(const QString& path)
-{
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (isSeparator(path.at(i)))
-            return i;
-    }
-    return -1;
-}
 
 QColor buttonFace()
 {
@@ -95,15 +71,6 @@ IShell* SetShell(IShell* shell)
 
 // ---- Shared rules ----------------------------------------------------------------------------
 
-bool PathsIgnoreCase()
-{
-#ifdef Q_OS_WIN
-    return true;
-#else
-    return false;
-#endif
-}
-
 bool ProgramFolderHoldsSettings()
 {
 #ifdef Q_OS_WIN
@@ -111,33 +78,6 @@ bool ProgramFolderHoldsSettings()
 #else
     return false;
 #endif
-}
-
-QString AsciiLowerCase(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return result;
-}
-
-QString ExtractFileName(const QString& path)
-{
-    return path.mid(lastSeparator(path) + 1);
-}
-
-QString ExtractFilePath(const QString& path)
-{
-    return path.left(lastSeparator(path) + 1);
-}
-
-QString ExtractFileExt(const QString& path)
-{
-    const QString name = ExtractFileName(path);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
 }
 
 bool TargetExists(const QString& path)
@@ -171,40 +111,6 @@ bool IShell::FileExists(const QString& path)
     const QFileInfo info(path);
     const bool folder = info.isDir();
     return !folder && info.exists();
-}
-
-bool IsValidFileName(const QString& name)
-{
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20)
-            return false;
-#ifdef Q_OS_WIN
-        if (QStringView(u"\\/:*?\"<>|").contains(c))
-            return false;
-#else
-        if (c == u'/')
-            return false;
-#endif
-    }
-    return true;
-}
-
-QString ReplaceAll(const QString& text, const QString& pattern, const QString& replacement)
-{
-    if (pattern.isEmpty())
-        return text;
-    QString result = text;
-    // A replacement holding its own pattern would never finish; one pass is all that makes sense.
-    if (replacement.contains(pattern))
-        return result.replace(pattern, replacement);
-    qsizetype at = result.indexOf(pattern);
-    while (at >= 0) {
-        result.replace(at, pattern.size(), replacement);
-        at = result.indexOf(pattern);
-    }
-    return result;
 }
 
 // ---- Texts -----------------------------------------------------------------------------------
@@ -298,28 +204,15 @@ void ClearShellTexts()
 
 // ---- Running and sounds ----------------------------------------------------------------------
 
-bool LaunchCommand(const QString& path, const QString& parameters)
+bool IShell::Launch(const QString& path, const QString& parameters)
 {
-    return Shell().LaunchCommand(path, parameters);
+    // An address has no folder to start in.
+    return Execute(path, parameters, IsLinkAddress(path) ? QString() : ExtractFilePath(path));
 }
 
 int LinkIconIndex()
 {
     return Shell().LinkIconIndex();
-}
-
-bool IShell::LaunchCommand(const QString& path, const QString& parameters)
-{
-    // An address has no folder to start in.
-    if (Execute(path, parameters, IsLinkAddress(path) ? QString() : ExtractFilePath(path)))
-        return true;
-    QString text = QStringLiteral("Не удаётся запустить команду\r\"") + path +
-                   QStringLiteral("\" ") + parameters;
-    const QString reason = ExecuteFailure();
-    if (!reason.isEmpty())
-        text += u'\r' + reason;
-    ShowMessage(text, QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);
-    return false;
 }
 
 QString SoundResourceName(int kind)
@@ -337,16 +230,6 @@ QString SoundResourceName(int kind)
     default:
         return {};
     }
-}
-
-void PlayEventSound(int kind)
-{
-    if (SoundResourceName(kind).isEmpty())
-        return;
-    const TSys_Sounds* sounds = SystemSettings ? SystemSettings->Sounds() : nullptr;
-    if (!sounds || sounds->Contains(TSys_Sounds::MuteAll) || !sounds->Contains(kind))
-        return;
-    Shell().PlaySound(kind);
 }
 
 // ---- Shortcuts -------------------------------------------------------------------------------

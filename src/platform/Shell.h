@@ -6,9 +6,10 @@
 #include <QPixmap>
 #include <QString>
 
-// The thin layer over the desktop shell: running commands, sounds, shortcuts, icons, links.
+// The thin layer over the desktop shell: starting programs, sounds, shortcuts, icons, links.
 // One implementation per platform behind IShell; the free functions below are what the rest
-// of the program calls.
+// of the program calls. What the user sees of a launch (the failure box, the event sounds and
+// their switches) is the program's business above this layer (actions/ShellActions.h).
 
 // Fields of a shell shortcut (on this desktop: a freedesktop desktop entry).
 struct TShortcutInfo
@@ -106,9 +107,9 @@ public:
     virtual bool TargetExists(const QString& path);
     // True for an existing file that is not a folder.
     virtual bool FileExists(const QString& path);
-    // Runs a command in its own folder; a failure is shown to the user. False when it did not
-    // start.
-    virtual bool LaunchCommand(const QString& path, const QString& parameters);
+    // Starts a command in its own folder. False when it did not start; ExecuteFailure then says
+    // why, where there is more to say. Nothing is shown to the user here.
+    virtual bool Launch(const QString& path, const QString& parameters);
     // A command's shortcut in desktopFolder, named after its description; nothing for a
     // description that cannot be a file name.
     virtual void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
@@ -146,9 +147,7 @@ QString LastChangeText();
 void InitializeShellTexts();
 void ClearShellTexts();
 
-bool LaunchCommand(const QString& path, const QString& parameters);
 int LinkIconIndex();
-void PlayEventSound(int kind);
 TShortcutInfo ReadShortcut(const QString& shortcutFile);
 bool CheckShortcut(const QString& shortcutFile, QString* reason);
 bool WriteShortcut(const QString& targetPath, const QString& arguments,
@@ -182,26 +181,11 @@ QString MailLinkText(int kind, const QString& versionText, const QString& lastCh
 QString SoundResourceName(int kind);
 // The program's own pictures: "MY_WARNING_ICO", "MY_ERROR_ICO", "MAINICON"; null if unknown.
 QPixmap ProgramIcon(const QString& name, int size);
-// True when text can be used as a file name on this system as it is.
-bool IsValidFileName(const QString& name);
-// Replaces every occurrence, searching again from the start after each replacement, so
-// occurrences formed by a replacement are replaced too.
-QString ReplaceAll(const QString& text, const QString& pattern, const QString& replacement);
 
-// Shared rules.
-// The separator between folders in the rules below.
-extern const QChar PathSeparator;
-// A web or mail address always counts as there: the desktop's opener finds out at the run.
+// What the shell finds on the disk (IShell::TargetExists and FileExists). A web or mail address
+// always counts as there: the desktop's opener finds out at the run.
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
-QString AsciiLowerCase(const QString& text);
-// True where the file system ignores the letter case of paths (Windows).
-bool PathsIgnoreCase();
 // True where a program's own folder holds its settings without a portable marker (Windows, as the
 // program always did there); elsewhere only a portable folder does (settings/Folders.h).
 bool ProgramFolderHoldsSettings();
-// The file-name part: the text after the last separator.
-QString ExtractFileName(const QString& path);
-// The folder part with its trailing separator.
-QString ExtractFilePath(const QString& path);
-QString ExtractFileExt(const QString& path);

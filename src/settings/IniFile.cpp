@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
-#include "platform/FileWrites.h"
+#include "settings/FileWrites.h"
+#include "text/Text.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -201,14 +202,7 @@ QString decode(const QByteArray& bytes)
 QString oneLine(QString value)
 {
     // A line break inside a value would split it into lines of its own on the next read.
-    // Most values have none, and they are not copied.
-    value = withoutLoneSurrogates(std::move(value));
-    if (!value.contains(u'\r') && !value.contains(u'\n'))
-        return value;
-    for (QChar& c : value)
-        if (c == u'\r' || c == u'\n')
-            c = u' ';
-    return value;
+    return OneLine(withoutLoneSurrogates(std::move(value)));
 }
 
 IniFile::WriteObserver& writeObserver()

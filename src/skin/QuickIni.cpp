@@ -1,5 +1,7 @@
 #include "skin/QuickIni.h"
 
+#include "text/Text.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -46,15 +48,6 @@ QByteArray skinBytes(const QString& text)
     return text.toLatin1();
 }
 
-QString skinLowerCase(const QString& text)
-{
-    QString result = text;
-    for (QChar& c : result)
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return result;
-}
-
 void TQuickIni::Load(const QByteArray& bytes)
 {
     m_lines.clear();
@@ -74,7 +67,7 @@ void TQuickIni::Load(const QByteArray& bytes)
         if (!line.isEmpty() && line.front() != u';') {
             if (isHeader(line)) {
                 const QString name = line.mid(1, line.size() - 2);
-                const QString folded = skinLowerCase(name);
+                const QString folded = AsciiLowerCase(name);
                 if (!m_headers.contains(folded)) {
                     m_headers.insert(folded, int(m_lines.size()));
                     m_sectionNames.append(name);
@@ -90,7 +83,7 @@ void TQuickIni::Load(const QByteArray& bytes)
 
 const QHash<QString, QString>* TQuickIni::keysOf(const QString& section) const
 {
-    const auto header = m_headers.constFind(skinLowerCase(section));
+    const auto header = m_headers.constFind(AsciiLowerCase(section));
     if (header == m_headers.cend())
         return nullptr;
     const int first = header.value();
@@ -100,7 +93,7 @@ const QHash<QString, QString>* TQuickIni::keysOf(const QString& section) const
         for (qsizetype i = first + 1; i < m_lines.size() && !isHeader(m_lines[i]); ++i) {
             const QString& line = m_lines[i];
             const qsizetype eq = line.indexOf(u'=');
-            const QString key = eq < 0 ? QString() : skinLowerCase(trimmed(line.left(eq)));
+            const QString key = eq < 0 ? QString() : AsciiLowerCase(trimmed(line.left(eq)));
             if (!keys.contains(key))
                 keys.insert(key, eq < 0 ? QString() : trimmed(line.mid(eq + 1)));
         }
@@ -114,7 +107,7 @@ QString TQuickIni::ReadString(const QString& section, const QString& key, const 
     const QHash<QString, QString>* keys = keysOf(section);
     if (!keys)
         return def;
-    const auto found = keys->constFind(skinLowerCase(key));
+    const auto found = keys->constFind(AsciiLowerCase(key));
     if (found == keys->cend() || found.value().isEmpty())
         return def;
     return found.value();
@@ -130,7 +123,7 @@ int TQuickIni::ReadInteger(const QString& section, const QString& key, int def) 
 
 bool TQuickIni::SectionExists(const QString& section) const
 {
-    return m_headers.contains(skinLowerCase(section));
+    return m_headers.contains(AsciiLowerCase(section));
 }
 
 bool TQuickIni::ParseInteger(const QString& text, int* value)

@@ -34,8 +34,6 @@ private:
     mutable QHash<int, QHash<QString, QString>> m_keys;
 };
 
-// Changes only the ASCII letters A to Z, as names in skin files are compared.
-QString skinLowerCase(const QString& text);
 // The single-byte text of a skin (its description and its entry names, which must read alike so
 // that the names match) and back.
 QString skinText(const QByteArray& bytes);

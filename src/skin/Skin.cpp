@@ -2,6 +2,7 @@
 
 #include "skin/QuickIni.h"
 #include "skin/SkinBitmap.h"
+#include "text/Text.h"
 
 #include <QFile>
 #include <QHash>
@@ -60,7 +61,7 @@ QImage SkinBuilder::fetchBitmap(const QString& value)
     const qsizetype dot = name.lastIndexOf(u'.');
     if (name.isEmpty() || dot < 0 || QStringView(name).mid(dot) != u".bmp")
         return {};
-    const QString key = skinLowerCase(name);
+    const QString key = AsciiLowerCase(name);
     if (const auto cached = m_bitmaps.constFind(key); cached != m_bitmaps.cend())
         return cached.value();
     const QByteArray bytes = m_reader.FetchEntry(name);

@@ -2,6 +2,7 @@
 
 #include "skin/LZH.h"
 #include "skin/QuickIni.h"
+#include "text/Text.h"
 
 #include <QtEndian>
 
@@ -108,7 +109,7 @@ TSkinReader::Status TSkinReader::LoadArchive(const QByteArray& archive, QString*
             return Status::Damaged;
         }
         // Read as the description is, so a picture name with letters beyond ASCII matches it.
-        names.append(skinLowerCase(skinText(nameText.mid(start, end - start))));
+        names.append(AsciiLowerCase(skinText(nameText.mid(start, end - start))));
         if (end < nameText.size() && nameText[end] == '\r' && end + 1 < nameText.size() &&
             nameText[end + 1] == '\n')
             ++end;
@@ -155,7 +156,7 @@ QByteArray TSkinReader::Entry(int index) const
 
 QByteArray TSkinReader::FetchEntry(const QString& name) const
 {
-    const QString wanted = skinLowerCase(name);
+    const QString wanted = AsciiLowerCase(name);
     for (int i = 0; i < m_names.size(); ++i)
         if (m_names[i] == wanted)
             return Entry(i);

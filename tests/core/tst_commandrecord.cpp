@@ -283,16 +283,6 @@ private slots:
         QCOMPARE(binaryAgain.ExePath(), binary.ExePath());
         QCOMPARE(binaryAgain.Parameters(), binary.Parameters());
     }
-
-    void replaceAll()
-    {
-        // Each replacement is followed by a search from the start, so new occurrences go too.
-        QCOMPARE(ReplaceAllText("aabb", "ab", ""), QString(""));
-        QCOMPARE(ReplaceAllText("a\"b\"\"", "\"", "#"), QString("a#b##"));
-        QCOMPARE(ReplaceAllText("xyz", "", "q"), QString("xyz"));
-        // A replacement holding its pattern can't loop for ever.
-        QCOMPARE(ReplaceAllText("a-a", "a", "aa"), QString("aa-aa"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCommandRecord)

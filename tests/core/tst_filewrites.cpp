@@ -1,7 +1,7 @@
 // How the settings files reach the disk on this system: the atomic replace of one file and the
 // new files of a write that spans several.
 #include "CoreSupport.h"
-#include "platform/FileWrites.h"
+#include "settings/FileWrites.h"
 
 #include <QDir>
 #include <QFile>

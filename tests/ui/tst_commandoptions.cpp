@@ -10,6 +10,7 @@
 #include "settings/Folders.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
+#include "text/Paths.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -1,5 +1,6 @@
 // The freedesktop shell: real processes, real desktop entries, real folders (all temporary).
 #include "TestSupport.h"
+#include "actions/ShellActions.h"
 #include "platform/Shell.h"
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopEntry.h"

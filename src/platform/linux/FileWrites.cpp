@@ -1,4 +1,4 @@
-#include "platform/FileWrites.h"
+#include "settings/FileWrites.h"
 
 #include <QFile>
 #include <QFileInfo>

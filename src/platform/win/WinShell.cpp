@@ -1,7 +1,6 @@
 #include "platform/win/WinShell.h"
 
 #include "commands/DroppedItems.h"
-#include "platform/MessageBoxes.h"
 #include "platform/PlatformShell.h"
 #include "platform/win/WinShellCore.h"
 
@@ -29,11 +28,8 @@ std::wstring nativePath(const QString& path)
     return wide(QDir::toNativeSeparators(path));
 }
 
-// Launch failures are shown in the program's own message box, which tests can answer.
-void reportLaunchFailure(HWND, const std::wstring& text, const std::wstring& caption)
-{
-    ShowMessage(fromWide(text), fromWide(caption), MB::OK | MB::ICONERROR);
-}
+// The program above reports a launch that failed in its own message box.
+void leaveLaunchFailureToTheProgram(HWND, const std::wstring&, const std::wstring&) {}
 
 // The shell's owner window: the program's active window when there is one.
 HWND ownerWindow()
@@ -133,13 +129,13 @@ bool TWinShell::FileExists(const QString& path)
     return winshell::FileExists(nativePath(path));
 }
 
-bool TWinShell::LaunchCommand(const QString& path, const QString& parameters)
+bool TWinShell::Launch(const QString& path, const QString& parameters)
 {
     // An address is no path: its slashes must stay, and it has no folder to start in.
     if (IsLinkAddress(path) && winshell::OpenUrl(wide(path), SW_SHOWNORMAL))
         return true;
     return winshell::LaunchCommand(ownerWindow(), nativePath(path), wide(parameters),
-                                   reportLaunchFailure);
+                                   leaveLaunchFailureToTheProgram);
 }
 
 void TWinShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,

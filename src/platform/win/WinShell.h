@@ -25,7 +25,7 @@ public:
 
     bool TargetExists(const QString& path) override;
     bool FileExists(const QString& path) override;
-    bool LaunchCommand(const QString& path, const QString& parameters) override;
+    bool Launch(const QString& path, const QString& parameters) override;
     void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
                                const QString& path, const QString& iconPath,
                                const QString& description, const QString& parameters,

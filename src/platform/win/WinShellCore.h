@@ -71,7 +71,8 @@ LocalTime LastWriteTime(const std::wstring& file);
 
 // The whole run of a command: shortcuts with their default verb, everything else with "open",
 // the folder part of the path as working folder, shown normally. On failure the caller's report
-// gets the caption and text of the error box (MessageBoxW when report is null).
+// gets the caption and text of the error box (MessageBoxW when report is null; the Qt program
+// passes one that leaves the report to its own message box).
 using LaunchReport = void (*)(HWND owner, const std::wstring& text, const std::wstring& caption);
 bool LaunchCommand(HWND owner, const std::wstring& path, const std::wstring& parameters,
                    LaunchReport report = nullptr);

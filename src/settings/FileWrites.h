@@ -5,8 +5,9 @@
 
 #include <vector>
 
-// How the settings files reach the disk whole, one implementation per system. These are the core
-// library's only calls into the platform; they need nothing above QtCore.
+// How the settings files reach the disk whole, one implementation per system
+// (src/platform/<system>/FileWrites.cpp). These are the core library's only calls into the
+// platform; they need nothing above QtCore.
 
 // Replaces a file's content at once: a new file beside it, synced, then renamed over the old one,
 // so a crash or a power cut leaves either the old or the new content. A file reached through a
