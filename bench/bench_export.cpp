@@ -1,9 +1,9 @@
 // Settings export of a large profile: a Commands.ini of 5,000 commands plus the other four files,
 // through the whole export (chooser and report answered by fakes) and through the writer alone.
 // Goal: under 100 ms per export.
+#include "app/SettingsExport.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
-#include "settings/SettingsExport.h"
 #include "settings/Zip.h"
 
 #include <QDir>

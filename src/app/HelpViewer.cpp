@@ -1,6 +1,6 @@
 #include "app/HelpViewer.h"
 
-#include "app/MainImageList.h"
+#include "images/MainImageList.h"
 
 #include <QAction>
 #include <QApplication>

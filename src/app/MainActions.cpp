@@ -1,11 +1,12 @@
 // The main window's actions, its three menus and the handlers that need no dialog of their own.
 #include "app/HelpViewer.h"
 #include "app/Main.h"
-#include "app/MainImageList.h"
+#include "app/SettingsExport.h"
 #include "commands/Messages.h"
 #include "dialogs/Custom.h"
+#include "dialogs/PagesImages.h"
 #include "history/ArrowButton.h"
-#include "images/PagesImages.h"
+#include "images/MainImageList.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
 #include "platform/MessageBoxes.h"
@@ -13,7 +14,6 @@
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/ProfileUndo.h"
-#include "settings/SettingsExport.h"
 #include "settings/SharedFiles.h"
 #include "settings/SystemSettings.h"
 

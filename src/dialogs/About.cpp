@@ -1,7 +1,7 @@
 #include "dialogs/About.h"
 
-#include "app/MainImageList.h"
 #include "dialogs/ClickImage.h"
+#include "images/MainImageList.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 

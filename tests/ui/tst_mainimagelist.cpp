@@ -1,4 +1,4 @@
-#include "app/MainImageList.h"
+#include "images/MainImageList.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "dialogs/InputBox.h"
+#include "dialogs/PagesImages.h"
 #include "images/Bmp.h"
-#include "images/PagesImages.h"
 #include "platform/FileDialogs.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "ZipCheck.h"
+#include "app/SettingsExport.h"
 #include "platform/FileDialogs.h"
-#include "settings/SettingsExport.h"
 
 #include <QDir>
 #include <QFile>

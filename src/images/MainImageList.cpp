@@ -1,4 +1,4 @@
-#include "app/MainImageList.h"
+#include "images/MainImageList.h"
 
 // The resource lives in a static library: its registration must be pulled in explicitly.
 static void InitActionsResource()

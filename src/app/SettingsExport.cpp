@@ -1,4 +1,4 @@
-#include "settings/SettingsExport.h"
+#include "app/SettingsExport.h"
 
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"

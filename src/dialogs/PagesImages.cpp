@@ -1,4 +1,4 @@
-#include "images/PagesImages.h"
+#include "dialogs/PagesImages.h"
 
 #include "dialogs/InputBox.h"
 #include "platform/FileDialogs.h"
