@@ -46,8 +46,6 @@ public:
     }
 };
 
-namespace {} // namespace
-
 THistoryMenuItem::THistoryMenuItem(TCommand* command, QObject* parent)
     : QAction(parent), m_command(nullptr)
 {

@@ -4,6 +4,7 @@
 #include "settings/Constants.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
+#include "text/Text.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -13,14 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-// A text on one line of the list.
-QString flat(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
-        .replace(u'\r', u' ')
-        .replace(u'\n', u' ');
-}
 
 bool isPageSection(const QString& name)
 {
@@ -189,9 +182,9 @@ QString TProfile::ListText() const
             QString line = QStringLiteral("  %1:%2  %3  —  %4")
                                .arg(p + 1)
                                .arg(b + 1)
-                               .arg(flat(c.DisplayName()), c.ExePath());
+                               .arg(OneLine(c.DisplayName()), c.ExePath());
             if (!c.Parameters().isEmpty())
-                line += u' ' + flat(c.Parameters());
+                line += u' ' + OneLine(c.Parameters());
             text += line + u'\n';
         }
     }
