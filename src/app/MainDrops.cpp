@@ -1,6 +1,7 @@
 // The main window's drops: files, folders, links and desktop shortcuts dragged onto a button or
 // a page's tab become commands.
 
+#include "actions/ShellActions.h"
 #include "app/Main.h"
 
 #include "commands/Messages.h"
@@ -14,6 +15,8 @@
 #include "settings/IniFile.h"
 #include "settings/ProfileUndo.h"
 #include "settings/SystemSettings.h"
+#include "text/Paths.h"
+#include "text/Text.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -77,16 +77,6 @@ QString key(const QUrl& url)
 
 } // namespace
 
-bool IsLinkAddress(const QString& text)
-{
-    for (const char* scheme : {"http://", "https://", "mailto:"}) {
-        const QLatin1String prefix(scheme);
-        if (text.size() > prefix.size() && text.startsWith(prefix, Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
 QList<TDroppedItem> DroppedItems(const QMimeData* data)
 {
     QList<TDroppedItem> items;

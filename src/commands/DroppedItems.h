@@ -1,13 +1,11 @@
 #pragma once
 
+#include "text/Paths.h"
+
 #include <QList>
 #include <QString>
 
 class QMimeData;
-
-// True for the addresses a command may open instead of a file: web pages (http, https) and mail
-// links (mailto), letter case of the scheme ignored.
-bool IsLinkAddress(const QString& text);
 
 // One thing dragged onto the window from a file manager or a browser: a local file or folder
 // (its path), or a link (its address and, when the source gave one, its title).

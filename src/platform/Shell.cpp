@@ -1,7 +1,5 @@
 #include "platform/Shell.h"
 
-#include "commands/DroppedItems.h"
-
 #include "platform/PlatformShell.h"
 #include "platform/Seam.h"
 #include "settings/Constants.h"

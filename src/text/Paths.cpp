@@ -30,6 +30,16 @@ QString ExtractFileExt(const QString& path)
     return dot < 0 ? QString() : name.mid(dot);
 }
 
+bool IsLinkAddress(const QString& text)
+{
+    for (const char* scheme : {"http://", "https://", "mailto:"}) {
+        const QLatin1String prefix(scheme);
+        if (text.size() > prefix.size() && text.startsWith(prefix, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 bool IsValidFileName(const QString& name)
 {
     if (name.isEmpty() || name == u"." || name == u"..")

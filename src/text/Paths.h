@@ -23,6 +23,9 @@ QString ExtractFileName(const QString& path);
 QString ExtractFilePath(const QString& path);
 // The extension of the file-name part with its dot; empty without one.
 QString ExtractFileExt(const QString& path);
+// True for the addresses a command may open instead of a file: web pages (http, https) and mail
+// links (mailto), letter case of the scheme ignored.
+bool IsLinkAddress(const QString& text);
 // True when text can be used as a file name on this system as it is: not empty, not "." or "..",
 // no control character and nothing the system forbids.
 bool IsValidFileName(const QString& name);

@@ -1,13 +1,12 @@
 #include "platform/linux/LinuxShell.h"
 
-#include "commands/DroppedItems.h"
-
 #include "platform/PlatformShell.h"
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/IconTheme.h"
 #include "platform/linux/MimeApps.h"
 #include "settings/Folders.h"
+#include "text/Paths.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,8 +1,8 @@
 #include "platform/win/WinShell.h"
 
-#include "commands/DroppedItems.h"
 #include "platform/PlatformShell.h"
 #include "platform/win/WinShellCore.h"
+#include "text/Paths.h"
 
 #include <QApplication>
 #include <QDir>
