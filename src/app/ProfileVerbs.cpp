@@ -10,6 +10,7 @@
 #include "settings/ProfileUndo.h"
 #include "settings/SettingsImport.h"
 
+#include <QApplication>
 #include <QPointer>
 
 #include <optional>
@@ -24,6 +25,17 @@ TVerbResult Done(const QString& text)
 TVerbResult Failed(const QString& text)
 {
     return {false, text};
+}
+
+// A change under an open dialog would pull its buttons away from under it: the dialog goes first.
+bool DialogOpen(TVerbResult* refusal)
+{
+    const QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog)
+        return false;
+    *refusal = Failed(QStringLiteral("В программе открыто окно «%1». Закройте его и повторите.")
+                          .arg(dialog->windowTitle()));
+    return true;
 }
 
 TVerbResult RunCommand(TfmMain* window, int page, int button, const QString& description)
@@ -51,6 +63,8 @@ TVerbResult RunCommand(TfmMain* window, int page, int button, const QString& des
 
 TVerbResult AddCommand(TfmMain* window, const QString& path, int page)
 {
+    if (TVerbResult refusal; DialogOpen(&refusal))
+        return refusal;
     TMyPageControl* pc = window->MainMyPageControl;
     const int position = page > 0 ? page - 1 : pc->ActivePageIndex();
     TCommandsPage* target = pc->Page(position);
@@ -69,6 +83,8 @@ TVerbResult AddCommand(TfmMain* window, const QString& path, int page)
 
 TVerbResult ImportFile(TfmMain* window, const QString& file)
 {
+    if (TVerbResult refusal; window && DialogOpen(&refusal))
+        return refusal;
     QString message;
     // Undone as one step, as the import from the menu is.
     std::optional<TUndoStep> step;

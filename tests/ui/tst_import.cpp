@@ -192,6 +192,17 @@ private slots:
         result = verbs.Add(tool, 2);
         QVERIFY(!result.ok);
         QCOMPARE(result.text, QStringLiteral("На странице «Игры» нет пустых кнопок."));
+        // Not under an open dialog, whose buttons the change would pull away.
+        TModalScript script;
+        script.then([&](QDialog* d) {
+            const TVerbResult refused = verbs.Import(f.file("any.zip"));
+            QVERIFY(!refused.ok);
+            QVERIFY(refused.text.startsWith(QStringLiteral("В программе открыто окно «")));
+            QVERIFY(!verbs.Add(tool, 1).ok);
+            d->reject();
+        });
+        f.main->Options_MainOptionsActionExecute();
+        QCOMPARE(script.shown, 1);
         result = verbs.Add(f.file("missing"), 1);
         QVERIFY(!result.ok);
         QVERIFY(result.text.contains(QStringLiteral("Файл не найден")));
