@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/FindBox.h"
 
 #include "actions/ShellActions.h"
 #include "app/SkinsMenu.h"
@@ -307,6 +308,11 @@ void TfmMain::ReloadProfile()
     const int active = MainMyPageControl->ActivePageIndex();
     const QString skin = Settings().SelectedSkinFileName();
     Settings().Load();
+    // An open find box lists the buttons about to go.
+    for (TFindBox* box : findChildren<TFindBox*>()) {
+        box->hide();
+        box->deleteLater();
+    }
     // The history names the buttons about to go; it starts afresh from the files, as at start.
     QuickLaunchArrowButton->ForgetHistory();
     MainMyPageControl->UnloadPages();

@@ -1,6 +1,7 @@
 #include "MainFixture.h"
 #include "ModalScript.h"
 #include "TestSupport.h"
+#include "app/FindBox.h"
 #include "app/Main.h"
 #include "commands/Messages.h"
 #include "dialogs/AddRenamePage.h"
@@ -237,7 +238,12 @@ private slots:
         QVERIFY(f.main->UndoAction->isEnabled());
         QVERIFY(!f.main->RedoAction->isEnabled());
 
+        // A find box open meanwhile listed buttons that the undo replaces: it goes.
+        f.pc()->SetActivePageIndex(0);
+        QPointer<TFindBox> box = f.main->OpenFindBox("c");
+        QVERIFY(box && box->isVisible());
         f.main->UndoActionExecute();
+        QTRY_VERIFY(!box);
         QCOMPARE(f.pc()->PageCount(), 3);
         QCOMPARE(f.pc()->Page(0)->Caption(), QStringLiteral("Работа"));
         QVERIFY(!f.main->UndoAction->isEnabled());
