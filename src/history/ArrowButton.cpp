@@ -200,13 +200,14 @@ void TArrowButton::SaveMenuState()
 {
     if (!m_history)
         return;
-    IniFile::Batch batch(*m_history->StatFile());
+    QList<THistoryCommand> order;
     const QList<QAction*> items = m_historyMenu->actions();
     for (int p = 2; p < items.size(); ++p) {
         auto* item = qobject_cast<THistoryMenuItem*>(items[p]);
-        if (item && TCommand::IsCommandButton(item->Command()))
-            m_history->SaveStateItem(item->Command(), p - 2);
+        order.append(item && TCommand::IsCommandButton(item->Command()) ? item->Command()
+                                                                        : nullptr);
     }
+    m_history->SaveMenuOrder(order);
 }
 
 void TArrowButton::ForgetHistory()

@@ -249,6 +249,14 @@ void TRepositoryCommands::SaveStateItem(THistoryCommand command, int k)
     m_statFile->writeInteger(section, CommandIndexKey, entry->CommandIndex());
 }
 
+void TRepositoryCommands::SaveMenuOrder(const QList<THistoryCommand>& order)
+{
+    IniFile::Batch batch(*m_statFile);
+    for (int k = 0; k < order.size(); ++k)
+        if (!IsNone(order[k]))
+            SaveStateItem(order[k], k);
+}
+
 THistoryCommand TRepositoryCommands::GetLastRunCommand() const
 {
     const int page = m_statFile->readInteger(LastRunSection, PageIndexKey, -1);

@@ -96,6 +96,9 @@ public:
     void SetMaxCount(int count);
     void LoadLastState();
     void SaveStateItem(THistoryCommand command, int k);
+    // Stores the history menu's order, in one write: order[k] is the command of item k, none
+    // for an item whose command is gone (that place keeps what an earlier call stored).
+    void SaveMenuOrder(const QList<THistoryCommand>& order);
     THistoryCommand GetLastRunCommand() const;
     THistoryCommand LastTopCommand() const;
     int GetRunCount(THistoryCommand command) const;

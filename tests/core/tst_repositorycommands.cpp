@@ -411,12 +411,15 @@ private slots:
         f.setCount(c, "3");
         f.open();
         f.history->AddCommands({a, b, c});
-        f.history->SaveStateItem(c, 0);
-        f.history->SaveStateItem(a, 1);
-        f.history->SaveStateItem(b, 2);
         FakeCommand stranger{7, 7, QString()};
-        f.history->SaveStateItem(&stranger, 3); // unknown: nothing written
+        // The whole order in one write; an item whose command is gone, or one the history does
+        // not know, leaves its place as it was.
+        const quint64 writes = IniFile(f.statPath()).diskWrites();
+        f.history->SaveMenuOrder({c, a, b, &stranger, nullptr});
+        QCOMPARE(IniFile(f.statPath()).diskWrites(), writes + 1);
         QVERIFY(!IniFile(f.statPath()).sectionExists("LastStateMenuItem3"));
+        f.history->SaveMenuOrder({nullptr, a});
+        QCOMPARE(IniFile(f.statPath()).readInteger("LastStateMenuItem0", "CommandIndex", -1), 4);
         f.history.reset();
 
         f.open();
