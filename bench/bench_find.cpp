@@ -1,6 +1,7 @@
 // The find box over 5,000 commands: what one keystroke costs, from a fresh query (every command
 // searched) and typed on (the previous result narrowed), in the finder alone and in the box
 // with its list drawn; and the first keystroke, which opens the box and gathers the commands.
+#include "BigProfile.h"
 #include "app/FindBox.h"
 #include "commands/CommandFinder.h"
 #include "pages/CommandsPage.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr int Pages = 50;
-constexpr int PerPage = 100;
+constexpr int Pages = TBigProfile::Pages;
+constexpr int PerPage = TBigProfile::PerPage;
 
 const QStringList Words = {"Почта",    "Браузер", "Калькулятор", "Terminal", "Редактор",
                            "Firefox",  "Office",  "Документы",   "Фото",     "Музыка",
@@ -128,79 +128,36 @@ void BM_FinderGather(benchmark::State& state)
 }
 BENCHMARK(BM_FinderGather)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The real page control with 50 pages of 100 commands, as the program loads them.
-struct TBigProfile
+// The real page control with 50 pages of 100 commands, every one run, as the program loads
+// them.
+struct TFindProfile : TBigProfile
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TSystemSettings> settings;
-    std::unique_ptr<IniFile> pages;
-    std::unique_ptr<IniFile> commands;
-    std::unique_ptr<IniFile> runStat;
-    std::unique_ptr<TMyPageControl> control;
-
-    TBigProfile()
+    TFindProfile()
+        : TBigProfile(
+              [](int page, int button) -> TBigCommand {
+                  return {exePath(page, button), description(page, button),
+                          parameters(page, button)};
+              },
+              [](int page, int button) { return (page * 31 + button * 17) % 50 + 1; })
     {
-        const QString folder = dir.path() + '/';
-        {
-            IniFile options(folder + "Options.ini");
-            IniFile::Batch batch(options);
-            options.writeInteger("PageControl", "ColCount", 5);
-            options.writeInteger("PageControl", "CommandsCount", 20);
-            options.writeInteger("PageControl", "PagesCount", Pages);
-            IniFile p(folder + "Pages.ini");
-            IniFile c(folder + "Commands.ini");
-            IniFile::Batch pb(p), cb(c);
-            for (int page = 0; page < Pages; ++page) {
-                p.writeString(QString::number(page), "Caption", QString("Страница %1").arg(page));
-                p.writeInteger(QString::number(page), "ImageIndex", -1);
-                for (int b = 0; b < PerPage; ++b) {
-                    const QString s = QString("%1\\%2").arg(page).arg(b);
-                    c.writeString(s, "ExePath", exePath(page, b));
-                    c.writeInteger(s, "IconIndex", 0);
-                    c.writeString(s, "Description", description(page, b));
-                    c.writeString(s, "Parameters", parameters(page, b));
-                }
-            }
-        }
-        {
-            // Every command has run, as the history reads its counts.
-            IniFile stat(folder + "RunStat.ini");
-            IniFile::Batch batch(stat);
-            for (int page = 0; page < Pages; ++page)
-                for (int b = 0; b < PerPage; ++b)
-                    stat.writeInteger(QString("%1\\%2").arg(page).arg(b), "RunCount",
-                                      (page * 31 + b * 17) % 50 + 1);
-        }
-        runStat = std::make_unique<IniFile>(folder + "RunStat.ini");
-        settings = std::make_unique<TSystemSettings>(folder);
-        SystemSettings = settings.get();
-        pages = std::make_unique<IniFile>(folder + "Pages.ini");
-        commands = std::make_unique<IniFile>(folder + "Commands.ini");
-        control =
-            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
-        control->resize(5 * 43 + 28, 900);
-        control->LoadPages(nullptr, nullptr, nullptr, {}, nullptr);
+        load();
     }
-    ~TBigProfile()
-    {
-        control.reset();
-        SystemSettings = nullptr;
-    }
+    std::unique_ptr<IniFile> runStat = std::make_unique<IniFile>(dir.path() + "/RunStat.ini");
 };
 
 // Made once, and gone before the application: its widgets must not outlive it.
-std::unique_ptr<TBigProfile> big;
+std::unique_ptr<TFindProfile> big;
 
-TBigProfile& profile()
+TFindProfile& profile()
 {
     if (!big)
-        big = std::make_unique<TBigProfile>();
+        big = std::make_unique<TFindProfile>();
     return *big;
 }
 
 // The run counts as the main window hands them to the box: read from RunStat.ini, the disk
 // looked at once for all of them.
-std::unique_ptr<TFindBox> openBox(TBigProfile& big)
+std::unique_ptr<TFindBox> openBox(TFindProfile& big)
 {
     IniFile* stat = big.runStat.get();
     IniFile::Batch batch(*stat);
@@ -221,7 +178,7 @@ void keystroke(TFindBox& box, const QString& text)
 // finds (the broadest one: every command).
 void BM_BoxOpen(benchmark::State& state)
 {
-    TBigProfile& big = profile();
+    TFindProfile& big = profile();
     qsizetype found = 0;
     for (auto _ : state) {
         std::unique_ptr<TFindBox> box = openBox(big);
@@ -235,7 +192,7 @@ BENCHMARK(BM_BoxOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BoxFreshQuery(benchmark::State& state)
 {
-    TBigProfile& big = profile();
+    TFindProfile& big = profile();
     std::unique_ptr<TFindBox> opened = openBox(big);
     TFindBox& box = *opened;
     box.Start(QString());
@@ -254,7 +211,7 @@ BENCHMARK(BM_BoxFreshQuery)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BoxBroadest(benchmark::State& state)
 {
-    TBigProfile& big = profile();
+    TFindProfile& big = profile();
     std::unique_ptr<TFindBox> opened = openBox(big);
     TFindBox& box = *opened;
     box.Start(QString());
@@ -270,7 +227,7 @@ BENCHMARK(BM_BoxBroadest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_BoxTypedOn(benchmark::State& state)
 {
-    TBigProfile& big = profile();
+    TFindProfile& big = profile();
     std::unique_ptr<TFindBox> opened = openBox(big);
     TFindBox& box = *opened;
     box.Start(QString());

@@ -1,12 +1,9 @@
 // 50 pages of 5 columns x 20 buttons (5,000 commands): loading them, deleting the first page
 // and dragging the last tab to the front, with the number of file writes each costs.
+#include "BigProfile.h"
 #include "pages/CommandsPage.h"
-#include "pages/MyPageControl.h"
-#include "settings/IniFile.h"
-#include "settings/SystemSettings.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -14,62 +11,13 @@
 
 namespace {
 
-constexpr int Pages = 50;
+constexpr int Pages = TBigProfile::Pages;
 
-struct TBigProfile
+TBigCommand command(int page, int button)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TSystemSettings> settings;
-    std::unique_ptr<IniFile> pages;
-    std::unique_ptr<IniFile> commands;
-    std::unique_ptr<TMyPageControl> control;
-
-    TBigProfile()
-    {
-        const QString folder = dir.path() + '/';
-        {
-            IniFile options(folder + "Options.ini");
-            IniFile::Batch batch(options);
-            options.writeInteger("PageControl", "ColCount", 5);
-            options.writeInteger("PageControl", "CommandsCount", 20);
-            options.writeInteger("PageControl", "PagesCount", Pages);
-        }
-        {
-            IniFile p(folder + "Pages.ini");
-            IniFile c(folder + "Commands.ini");
-            IniFile::Batch pb(p), cb(c);
-            for (int page = 0; page < Pages; ++page) {
-                p.writeString(QString::number(page), "Caption", QString("Страница %1").arg(page));
-                p.writeInteger(QString::number(page), "ImageIndex", -1);
-                for (int b = 0; b < 100; ++b) {
-                    const QString s = QString("%1\\%2").arg(page).arg(b);
-                    c.writeString(s, "ExePath", QString("/usr/bin/program-%1-%2").arg(page).arg(b));
-                    c.writeInteger(s, "IconIndex", 0);
-                    c.writeString(s, "Description", QString("Команда %1-%2").arg(page).arg(b));
-                }
-            }
-        }
-        settings = std::make_unique<TSystemSettings>(folder);
-        SystemSettings = settings.get();
-        pages = std::make_unique<IniFile>(folder + "Pages.ini");
-        commands = std::make_unique<IniFile>(folder + "Commands.ini");
-        control =
-            std::make_unique<TMyPageControl>(nullptr, settings.get(), pages.get(), commands.get());
-        control->resize(5 * 43 + 28, 900);
-    }
-    ~TBigProfile()
-    {
-        control.reset();
-        SystemSettings = nullptr;
-    }
-    // As in the program, the event loop runs between loading and the user's next step.
-    bool load()
-    {
-        const bool loaded = control->LoadPages(nullptr, nullptr, nullptr, TEditCallback(), nullptr);
-        QCoreApplication::sendPostedEvents();
-        return loaded;
-    }
-};
+    return {QString("/usr/bin/program-%1-%2").arg(page).arg(button),
+            QString("Команда %1-%2").arg(page).arg(button), QString()};
+}
 
 void report(benchmark::State& state, const TBigProfile& p, quint64 commandWrites,
             quint64 pageWrites)
@@ -82,7 +30,7 @@ void BM_LoadPages(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        TBigProfile p;
+        TBigProfile p(command);
         const quint64 c = p.commands->diskWrites(), pg = p.pages->diskWrites();
         state.ResumeTiming();
         p.load();
@@ -97,7 +45,7 @@ void BM_DeleteFirstPage(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        TBigProfile p;
+        TBigProfile p(command);
         p.load();
         p.control->SetActivePageIndex(0);
         const quint64 c = p.commands->diskWrites(), pg = p.pages->diskWrites();
@@ -114,7 +62,7 @@ void BM_DragLastTabToFront(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        TBigProfile p;
+        TBigProfile p(command);
         p.load();
         p.control->SetActivePageIndex(Pages - 1);
         const QPoint front = p.control->TabRect(0).center();
