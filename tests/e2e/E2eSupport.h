@@ -85,4 +85,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
+// The share of pixels that differ between two pictures; 1 when their sizes differ.
+double differingShare(const QImage& a, const QImage& b);
+
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);

@@ -12,22 +12,18 @@ namespace {
 const QByteArray Options = "[PageControl]\r\nColCount=1\r\nCommandsCount=4\r\nPagesCount=2\r\n"
                            "[MainForm]\r\nLeft=900\r\nTop=300\r\n[Conformations]\r\nDelPage=0\r\n";
 
-QByteArray pages()
+// Two pages, "Работа" and "Игры", of 1 x 4 buttons, and the marker script on one button with the
+// parameter it notes.
+void prepare(const TProgram& program, const QString& button, const QString& parameter)
 {
-    return QStringLiteral("[0]\r\nCaption=Работа\r\nImageIndex=-1\r\n[1]\r\nCaption=Игры\r\n"
-                          "ImageIndex=-1\r\n")
-        .toUtf8();
-}
-
-double differingShare(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return 1.0;
-    qint64 differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            differing += a.pixel(x, y) != b.pixel(x, y);
-    return double(differing) / (double(a.width()) * a.height());
+    program.write("Options.ini", Options);
+    program.write("Pages.ini", QStringLiteral("[0]\r\nCaption=Работа\r\nImageIndex=-1\r\n[1]\r\n"
+                                              "Caption=Игры\r\nImageIndex=-1\r\n")
+                                   .toUtf8());
+    program.write("Commands.ini", QString("[%1]\r\nExePath=%2\r\nIconPath=%2\r\nIconIndex=0\r\n"
+                                          "Description=Отметка\r\nParameters=%3\r\n")
+                                      .arg(button, program.markerScript(), parameter)
+                                      .toUtf8());
 }
 
 } // namespace
@@ -53,14 +49,7 @@ private slots:
     void withoutARunningCopy()
     {
         TProgram program(display);
-        program.write("Options.ini", Options);
-        program.write("Pages.ini", pages());
-        const QString script = program.markerScript();
-        program.write("Commands.ini",
-                      QString("[1\\2]\r\nExePath=%1\r\nIconPath=%1\r\nIconIndex=0\r\n"
-                              "Description=Отметка\r\nParameters=ran\r\n")
-                          .arg(script)
-                          .toUtf8());
+        prepare(program, "1\\2", "ran");
         QProcessEnvironment headless = program.environment();
         headless.remove("DISPLAY");
         headless.insert("QT_QPA_PLATFORM", "no-such-platform");
@@ -85,14 +74,7 @@ private slots:
     void againstARunningCopy()
     {
         TProgram program(display);
-        program.write("Options.ini", Options);
-        program.write("Pages.ini", pages());
-        const QString script = program.markerScript();
-        program.write("Commands.ini",
-                      QString("[0\\0]\r\nExePath=%1\r\nIconPath=%1\r\nIconIndex=0\r\n"
-                              "Description=Отметка\r\nParameters=first\r\n")
-                          .arg(script)
-                          .toUtf8());
+        prepare(program, "0\\0", "first");
         program.start();
         const QString window = program.waitForWindow();
         QVERIFY(program.waitForPages(window));

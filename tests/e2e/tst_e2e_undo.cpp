@@ -2,23 +2,6 @@
 
 #include <QTest>
 
-namespace {
-
-// The share of pixels that differ between two pictures of one size.
-double differingShare(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.isNull())
-        return 1.0;
-    qint64 differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y))
-                ++differing;
-    return double(differing) / (double(a.width()) * a.height());
-}
-
-} // namespace
-
 // Undo and redo in the real program, from its shortcut keys.
 class TestE2eUndo : public QObject
 {
