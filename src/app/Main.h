@@ -144,6 +144,9 @@ public:
     // Reads and checks an archive (an export or a backup), says what it holds and, when the user
     // agrees, puts its files in the settings' place and shows them; true when it did.
     bool ImportArchive(const QString& path, bool backup);
+    // Puts other settings files in place through replace (true when it did), as one undoable
+    // step named label, and shows them.
+    bool ReplaceSettings(const QString& label, const std::function<bool()>& replace);
     // The backup of the settings made at every start; a failure is told in the tray's balloon.
     void BackUpSettings();
     void UndoActionExecute();

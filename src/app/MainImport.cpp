@@ -79,16 +79,24 @@ bool TfmMain::ImportArchive(const QString& path, bool backup)
     if (!Confirm(text, caption))
         return false;
     QString message;
+    const bool done = ReplaceSettings(
+        backup ? QStringLiteral("восстановление настроек") : QStringLiteral("импорт настроек"),
+        [&] { return ApplySettingsImport(archive, Folders::appFolder(), &message); });
+    if (!done)
+        ShowError(message, caption);
+    return done;
+}
+
+bool TfmMain::ReplaceSettings(const QString& label, const std::function<bool()>& replace)
+{
+    bool done = false;
     {
-        TUndoStep step(backup ? QStringLiteral("восстановление настроек")
-                              : QStringLiteral("импорт настроек"));
-        if (!ApplySettingsImport(archive, Folders::appFolder(), &message)) {
-            ShowError(message, caption);
-            return false;
-        }
+        TUndoStep step(label);
+        done = replace();
     }
-    ReloadProfile();
-    return true;
+    if (done)
+        ReloadProfile();
+    return done;
 }
 
 void TfmMain::BackUpSettings()

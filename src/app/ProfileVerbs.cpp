@@ -7,13 +7,10 @@
 #include "platform/Shell.h"
 #include "profile/Profile.h"
 #include "settings/Folders.h"
-#include "settings/ProfileUndo.h"
 #include "settings/SettingsImport.h"
 
 #include <QApplication>
 #include <QPointer>
-
-#include <optional>
 
 namespace {
 
@@ -86,15 +83,13 @@ TVerbResult ImportFile(TfmMain* window, const QString& file)
     if (TVerbResult refusal; window && DialogOpen(&refusal))
         return refusal;
     QString message;
-    // Undone as one step, as the import from the menu is.
-    std::optional<TUndoStep> step;
-    if (window)
-        step.emplace(QStringLiteral("импорт настроек"));
-    const int code = ImportSettingsFile(file, Folders::appFolder(), &message);
-    step.reset();
-    if (window && code == 0)
-        window->ReloadProfile();
-    return {code == 0, message};
+    const auto import = [&] {
+        return ImportSettingsFile(file, Folders::appFolder(), &message) == 0;
+    };
+    // With a window, shown at once and undone as one step, as the import from the menu is.
+    const bool done =
+        window ? window->ReplaceSettings(QStringLiteral("импорт настроек"), import) : import();
+    return {done, message};
 }
 
 } // namespace

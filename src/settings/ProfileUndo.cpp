@@ -35,28 +35,27 @@ std::optional<QByteArray> mergeIni(const std::optional<QByteArray>& current,
                                    const std::optional<QByteArray>& target,
                                    const std::optional<QByteArray>& left)
 {
+    // Only the file in hand is written; the two states of the step are read from memory.
     QTemporaryDir dir;
     if (!dir.isValid())
         return target;
-    auto place = [&dir](const QString& name, const std::optional<QByteArray>& bytes) {
-        const QString path = dir.filePath(name);
-        if (bytes) {
-            QFile file(path);
-            if (file.open(QIODevice::WriteOnly))
-                file.write(*bytes);
-        }
-        return path;
-    };
-    IniFile now(place(QStringLiteral("now.ini"), current));
-    const IniFile wanted(place(QStringLiteral("wanted.ini"), target));
-    const IniFile was(place(QStringLiteral("was.ini"), left));
+    const QString path = dir.filePath(QStringLiteral("now.ini"));
+    if (current) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(*current);
+    }
+    IniFile now(path);
+    const std::unique_ptr<IniFile> wantedFile = IniFile::fromContent(target.value_or(QByteArray()));
+    const std::unique_ptr<IniFile> wasFile = IniFile::fromContent(left.value_or(QByteArray()));
+    const IniFile& wanted = *wantedFile;
+    const IniFile& was = *wasFile;
     {
         IniFile::Batch batch(now);
-        QStringList sections = wanted.sections();
         for (const QString& section : was.sections())
             if (!wanted.sectionExists(section))
                 now.eraseSection(section);
-        for (const QString& section : sections) {
+        for (const QString& section : wanted.sections()) {
             QStringList keys = wanted.keys(section);
             for (const QString& key : was.keys(section))
                 if (!keys.contains(key, Qt::CaseInsensitive))
