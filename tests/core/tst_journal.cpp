@@ -293,20 +293,9 @@ private slots:
         }
         // The kills must land in the middle of writes however fast this machine and this build
         // are: the moments are drawn from a few times what one write of the four files takes.
-        qint64 window = 0;
-        {
-            constexpr int Generations = 5;
-            QProcess child;
-            child.start(QStringLiteral(KESTROLIN_JOURNAL_WRITER),
-                        {dir.path(), QString::number(Generations)});
-            QVERIFY(child.waitForStarted());
-            QVERIFY(child.waitForReadyRead(10000));
-            QElapsedTimer writing;
-            writing.start();
-            QVERIFY(child.waitForFinished(60000));
-            QCOMPARE(child.exitCode(), 0);
-            window = std::max<qint64>(12000, 3 * writing.nsecsElapsed() / 1000 / Generations);
-        }
+        const qint64 window =
+            killWindowMicros(QStringLiteral(KESTROLIN_JOURNAL_WRITER), {dir.path()}, 5, 12000);
+        QVERIFY(window > 0);
         QRandomGenerator random(20260612);
         int completed = 0, rolledBack = 0, lastGeneration = 0;
         QElapsedTimer elapsed;

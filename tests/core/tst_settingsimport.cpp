@@ -1,5 +1,6 @@
 // Import of settings archives, automatic backups and the headless export, on the core library
 // alone. Bad archives are made here: with libzip, or by patching the bytes of a good one.
+#include "CoreSupport.h"
 #include "images/Repository.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsArchive.h"
@@ -486,20 +487,9 @@ private slots:
         putSettings(settings, setA);
         const QStringList arguments{settings, dir.filePath("a.zip"), dir.filePath("b.zip")};
 
-        qint64 window = 0;
-        {
-            constexpr int Imports = 6;
-            QProcess child;
-            child.start(QStringLiteral(KESTROLIN_IMPORT_WRITER),
-                        arguments + QStringList{QString::number(Imports)});
-            QVERIFY(child.waitForStarted());
-            QVERIFY(child.waitForReadyRead(10000));
-            QElapsedTimer writing;
-            writing.start();
-            QVERIFY(child.waitForFinished(60000));
-            QCOMPARE(child.exitCode(), 0);
-            window = std::max<qint64>(20000, 3 * writing.nsecsElapsed() / 1000 / Imports);
-        }
+        const qint64 window =
+            killWindowMicros(QStringLiteral(KESTROLIN_IMPORT_WRITER), arguments, 6, 20000);
+        QVERIFY(window > 0);
         QRandomGenerator random(20261208);
         int a = 0, b = 0, recovered = 0;
         for (int trial = 0; trial < trials; ++trial) {
