@@ -9,6 +9,15 @@
 
 #include <unistd.h>
 
+QString TProgram::startAndWait(const QStringList& arguments)
+{
+    start(arguments);
+    const QString window = waitForWindow();
+    if (!window.isEmpty())
+        waitForPages(window);
+    return window;
+}
+
 double differingShare(const QImage& a, const QImage& b)
 {
     if (a.size() != b.size() || a.isNull())

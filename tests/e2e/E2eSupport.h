@@ -64,6 +64,9 @@ public:
     TRun run(const QStringList& arguments, const QProcessEnvironment& environment,
              int timeoutMs = 20000) const;
     TRun run(const QStringList& arguments) const { return run(arguments, environment()); }
+    // Starts a copy and returns its window once the pages are in it; empty when no window
+    // came.
+    QString startAndWait(const QStringList& arguments = {});
     // Waits for the main window to be mapped and returns its X window id.
     QString waitForWindow(int timeoutMs = 15000) const;
     // Waits until the window shows its pages (taller than the loading gauge) and stands still:

@@ -9,16 +9,6 @@ class TestE2eCommandLine : public QObject
 
     TDisplay display;
 
-    // Starts a copy and waits for its window with the pages.
-    QString startAndWait(TProgram& program, const QStringList& arguments = {})
-    {
-        program.start(arguments);
-        const QString window = program.waitForWindow();
-        if (!window.isEmpty())
-            program.waitForPages(window);
-        return window;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -72,7 +62,7 @@ private slots:
     {
 
         TProgram program(display);
-        const QString window = startAndWait(program);
+        const QString window = program.startAndWait();
         QVERIFY(!window.isEmpty());
 
         QCOMPARE(program.run({"--hide"}).exitCode, 0);
@@ -106,7 +96,7 @@ private slots:
     void hotkeyShowsAndHidesTheWindow()
     {
         TProgram program(display);
-        const QString window = startAndWait(program);
+        const QString window = program.startAndWait();
         QVERIFY(!window.isEmpty());
         QCOMPARE(program.run({"--hide"}).exitCode, 0);
         QVERIFY(waitUntil([&] { return !program.isVisible(window); }));
@@ -129,7 +119,7 @@ private slots:
         // The first program holds Ctrl+Alt+K; a second one, of another user's set-up (its own
         // lock), cannot take it and says so.
         TProgram holder(display);
-        QVERIFY(!startAndWait(holder).isEmpty());
+        QVERIFY(!holder.startAndWait().isEmpty());
         TProgram other(display);
         QProcess copy;
         copy.setProcessEnvironment(other.environment());

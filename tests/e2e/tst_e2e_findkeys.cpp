@@ -34,9 +34,8 @@ class TestE2eFindKeys : public QObject
                                                   "\xd0\xa8\xd0\xb0\xd1\x85\xd0\xbc\xd0\xb0\xd1"
                                                   "\x82\xd1\x8b",
                                                   "chess"));
-        program.start();
-        const QString window = program.waitForWindow();
-        if (window.isEmpty() || !program.waitForPages(window))
+        const QString window = program.startAndWait();
+        if (window.isEmpty())
             return {};
         display.xdotool({"windowfocus", "--sync", window});
         return window;

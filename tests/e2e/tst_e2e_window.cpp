@@ -33,16 +33,6 @@ class TestE2eWindow : public QObject
         return ini;
     }
 
-    // Starts the program and returns its window once the pages are in it.
-    QString startAndWait(TProgram& program)
-    {
-        program.start();
-        const QString window = program.waitForWindow();
-        if (!window.isEmpty())
-            program.waitForPages(window);
-        return window;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -62,7 +52,7 @@ private slots:
             QVERIFY(QFile::copy(shipped.filePath(name), program.file("skins/" + name)));
         // A missing skin is reported with a modal box before the window shows: the window
         // comes only when there is nothing to report.
-        const QString window = startAndWait(program);
+        const QString window = program.startAndWait();
         QVERIFY2(!window.isEmpty(), "the main window did not appear");
         QVERIFY(program.read("Options.ini").contains("SelectedSkinFileName=mxskin28.skn\r\n"));
         const QString visible =
@@ -80,7 +70,7 @@ private slots:
                               QByteArray::number(count) +
                               "\r\n[MainForm]\r\nLeft=800\r\nTop=600\r\n");
             program.write("Pages.ini", pages(count, QStringLiteral("Страница номер")));
-            const QString window = startAndWait(program);
+            const QString window = program.startAndWait();
             QVERIFY(!window.isEmpty());
             QVERIFY2(waitUntil([&] { return screen.contains(program.windowGeometry(window)); }),
                      qPrintable(QStringLiteral("%1 pages: %2 %3 %4 %5")
@@ -102,7 +92,7 @@ private slots:
         program.write("Pages.ini", pages(30, QStringLiteral("Страница с длинным именем")));
         program.write("Commands.ini",
                       command(program, 0, 40, "top") + command(program, 0, 49, "bottom"));
-        const QString window = startAndWait(program);
+        const QString window = program.startAndWait();
         QVERIFY(!window.isEmpty());
         QVERIFY(waitUntil([&] { return screen.contains(program.windowGeometry(window)); }));
         const QRect r = program.windowGeometry(window);
@@ -127,7 +117,7 @@ private slots:
                                    "ImageIndex=-1\r\n\r\n[2]\r\nCaption=C\r\nImageIndex=-1\r\n");
         program.write("Commands.ini", command(program, 0, 0, "A") + command(program, 1, 0, "B") +
                                           command(program, 2, 0, "C"));
-        const QString window = startAndWait(program);
+        const QString window = program.startAndWait();
         QVERIFY(!window.isEmpty());
         const QRect r = program.windowGeometry(window);
         // Tabs of one-letter captions are about 29 pixels long, down the right-hand side.
