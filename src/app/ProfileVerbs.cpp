@@ -4,10 +4,10 @@
 #include "app/Verbs.h"
 #include "pages/CommandsPage.h"
 #include "pages/MyPageControl.h"
-#include "platform/Shell.h"
 #include "profile/Profile.h"
 #include "settings/Folders.h"
 #include "settings/SettingsImport.h"
+#include "text/Paths.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -50,10 +50,9 @@ TVerbResult RunCommand(TfmMain* window, int page, int button, const QString& des
     const QString name = command->DisplayName();
     // A click on a command whose file is gone opens its parameters: from a script nobody would
     // answer that window.
-    for (const QString& path : {command->ExePath(), command->IconPath()})
-        if (!(path == command->ExePath() ? TargetExists(path) : IconFileExists(path)))
-            return Failed(
-                QStringLiteral("Команда «%1» не запущена: не найден файл\r\"%2\"").arg(name, path));
+    if (QString missing; command->FileMissing(&missing))
+        return Failed(
+            QStringLiteral("Команда «%1» не запущена: не найден файл\r\"%2\"").arg(name, missing));
     command->Click();
     return Done(QStringLiteral("Запущена команда «%1».").arg(name));
 }

@@ -266,12 +266,22 @@ bool TCommand::Clear()
     return erased;
 }
 
+bool TCommand::FileMissing(QString* which) const
+{
+    const bool program = !TargetExists(ExePath());
+    if (!program && IconFileExists(IconPath()))
+        return false;
+    if (which)
+        *which = program ? ExePath() : IconPath();
+    return true;
+}
+
 void TCommand::Click()
 {
     // A click that arrives while another one holds the interface, or during a drag, is not one.
     if (m_dragging || holdingInput)
         return;
-    if (!TargetExists(ExePath()) || !IconFileExists(IconPath())) {
+    if (FileMissing()) {
         if (m_editCallback)
             m_editCallback(this);
         return;

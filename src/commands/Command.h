@@ -87,6 +87,9 @@ public:
     // empty command. False when the section could not be erased from the file.
     bool Clear();
 
+    // Whether the command's file or its icon file is gone (an empty button's is); which names
+    // the first one gone.
+    bool FileMissing(QString* which = nullptr) const;
     // The click: runs the command, or calls the edit callback when a file is missing.
     void Click();
     // The click as a callable for the quick-launch button; safe to call after the button is gone.
