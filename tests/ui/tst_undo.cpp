@@ -13,6 +13,7 @@
 #include "settings/ProfileUndo.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -86,6 +87,28 @@ private slots:
     // Random changes of every kind the user makes, undone one by one: each undo brings back the
     // very bytes of the files and the window as they were before that change; redoing them all
     // brings back the end.
+    // With KESTROLIN_WRITES_DUMP set, every file after every gesture is copied there (the test
+    // folder's path replaced by "DIR"), so that two builds' writes can be compared byte for byte.
+    static void dumpWrites(const QString& folder, int round, int step)
+    {
+        const QString dump = qEnvironmentVariable("KESTROLIN_WRITES_DUMP");
+        if (dump.isEmpty())
+            return;
+        QDir().mkpath(dump);
+        for (const QString name :
+             {"Options.ini", "Pages.ini", "Commands.ini", "RunStat.ini", "PagesImages.dat"}) {
+            QFile file(folder + "/" + name);
+            QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : "(none)";
+            bytes.replace(folder.toUtf8(), "DIR");
+            writeAll(QString("%1/r%2-s%3-%4")
+                         .arg(dump)
+                         .arg(round)
+                         .arg(step, 2, 10, QChar('0'))
+                         .arg(name),
+                     bytes);
+        }
+    }
+
     void randomChangesUndoToTheVeryBytes()
     {
         int changes = 0;
@@ -197,6 +220,7 @@ private slots:
                     break;
                 }
                 }
+                dumpWrites(f.dir.path(), round, step);
                 if (f.undo()->UndoCount() == stepsBefore)
                     continue;
                 QCOMPARE(f.undo()->UndoCount(), stepsBefore + 1);
