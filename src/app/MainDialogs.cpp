@@ -75,8 +75,7 @@ bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
         if (page && dialog->exec() == QDialog::Accepted) {
             const int selected = dialog->SelectedImageEntry();
             if (selected != preselected) {
-                page->SetImageIndex(selected <= 0 ? -1 : selected - 1);
-                page->SavePage();
+                pc->Model()->SetPageImage(pc->ActivePageIndex(), selected <= 0 ? -1 : selected - 1);
                 result = true;
                 SetMinHeightAndWidth();
             }
@@ -94,16 +93,10 @@ bool TfmMain::ExecutePageDialog(int mode, const QString& initialName)
             if (mode == TfmAddRenamePage::AddPage) {
                 step.SetLabel(QStringLiteral("добавление страницы «%1»").arg(name));
                 const int selected = dialog->SelectedImageEntry();
-                TCommandsPage* page = pc->AddPage(
-                    CommandPopupMenu, QuickLaunchArrowButton, this,
-                    [this](TCommand* sender) { EditCommand(sender); }, pc->PageCount());
-                page->RenamePage(name);
-                page->SetImageIndex(selected <= 0 ? -1 : selected - 1);
-                page->SavePage();
+                pc->AddPage(name, selected <= 0 ? -1 : selected - 1);
                 pc->SaveCounts();
-            } else if (TCommandsPage* page = pc->ActivePage()) {
-                page->RenamePage(name);
-                page->SavePage();
+            } else if (pc->ActivePage()) {
+                pc->Model()->RenamePage(pc->ActivePageIndex(), name);
             }
             result = true;
             SetMinHeightAndWidth();

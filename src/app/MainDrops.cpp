@@ -242,12 +242,6 @@ TfmMain::TDropResult TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCo
         return result;
     const QList<TCommand*> targets = room.mid(0, commands.size());
 
-    struct TChange
-    {
-        QPointer<TCommand> button;
-        TCommandRecord previous;
-    };
-    QList<TChange> changes;
     {
         const QString shown =
             commands.isEmpty() ? QString()
@@ -257,46 +251,21 @@ TfmMain::TDropResult TfmMain::FillFromDrop(const QList<TDroppedItem>& items, TCo
                        : !targets.isEmpty() && !targets[0]->IsEmpty()
                            ? QStringLiteral("замену команды «%1»").arg(targets[0]->DisplayName())
                            : QStringLiteral("добавление команды «%1»").arg(shown));
-        // Every command of the drop, and the run counts of those it replaces, in one write.
-        IniFile::Transaction transaction;
+        QList<TProfileCommand*> places;
+        QList<TCommandRecord> records;
         for (int i = 0; i < targets.size(); ++i) {
-            TCommand* target = targets[i];
             const TDropCommand& command = commands[i];
-            TChange change{target, TCommandRecord()};
-            change.previous.AssignFields(*target);
-            changes.append(change);
-            target->Clear();
-            target->SetExePath(command.exePath);
-            target->SetIconIndex(command.iconIndex);
-            target->SetIconPath(command.iconPath);
-            target->SetParameters(command.parameters);
-            target->SetDescription(command.description);
-            target->RefreshHint();
-            target->RefreshIcon();
-            target->Save();
-            // Also onto a filled button: clearing it took its command out of the history, and
-            // the new one must be counted from its first run on.
-            if (QFileInfo(command.exePath).isFile())
-                SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(target));
+            TCommandRecord record;
+            record.SetExePath(command.exePath);
+            record.SetIconIndex(command.iconIndex);
+            record.SetIconPath(command.iconPath);
+            record.SetParameters(command.parameters);
+            record.SetDescription(command.description);
+            places.append(targets[i]->Record());
+            records.append(record);
         }
-        if (!transaction.commit()) {
-            // The files keep what they held: so do the buttons, and the history follows them.
-            // The failed file itself is told by the write-failure report.
-            IniFile::Transaction undo;
-            for (const TChange& change : changes) {
-                TCommand* button = change.button;
-                if (!button)
-                    continue;
-                button->Clear();
-                button->AssignFields(change.previous);
-                button->RefreshHint();
-                button->RefreshIcon();
-                if (button->IsEmpty())
-                    continue;
-                button->Save();
-                if (QFileInfo(button->ExePath()).isFile())
-                    SendMessage(QuickLaunchArrowButton, UM_COMMAND_FILLED, toParam(button));
-            }
+        // The failed file itself is told by the write-failure report.
+        if (!MainMyPageControl->Model()->FillCommands(places, records)) {
             result.refusals.append(QStringLiteral("Не удалось записать файл команд."));
             return result;
         }

@@ -34,6 +34,13 @@ QSet<const void*>& liveButtons()
     return buttons;
 }
 
+// The button of each shown command.
+QHash<const TProfileCommand*, TCommand*>& buttonsByRecord()
+{
+    static QHash<const TProfileCommand*, TCommand*> buttons;
+    return buttons;
+}
+
 TCommand::TDragRunner& dragRunner()
 {
     static TCommand::TDragRunner runner;
@@ -110,22 +117,41 @@ bool confirmReplaceOnDrop()
 
 } // namespace
 
-TCommand::TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObject* historyWindow,
-                   int pageNumber, int height, int width, int buttonNumber,
-                   TEditCallback editCallback, QObject* mainWindow, IniFile* commandsFile)
-    : QFrame(page), TCommandRecord(pageNumber, buttonNumber, commandsFile),
-      m_hoverWindow(hoverWindow), m_historyWindow(historyWindow), m_mainWindow(mainWindow),
-      m_popupMenu(popupMenu), m_editCallback(std::move(editCallback))
+TCommand::TCommand(TProfileCommand* record, QWidget* page, QMenu* popupMenu, QObject* hoverWindow,
+                   QObject* historyWindow, TEditCallback editCallback, QObject* mainWindow)
+    : QFrame(page), m_record(record), m_hoverWindow(hoverWindow), m_historyWindow(historyWindow),
+      m_mainWindow(mainWindow), m_popupMenu(popupMenu), m_editCallback(std::move(editCallback))
 {
     liveButtons().insert(static_cast<const void*>(this));
-    resize(width, height);
+    buttonsByRecord().insert(record, this);
+    resize(41, 41);
     setAutoFillBackground(true);
     setAcceptDrops(true);
+    if (!m_record->IsEmpty())
+        Refresh();
 }
 
 TCommand::~TCommand()
 {
     liveButtons().remove(static_cast<const void*>(this));
+    if (buttonsByRecord().value(m_record) == this)
+        buttonsByRecord().remove(m_record);
+}
+
+TCommand* TCommand::ButtonOf(const TProfileCommand* record)
+{
+    return buttonsByRecord().value(record);
+}
+
+TCommand* TCommand::ButtonFor(TProfileCommand* record)
+{
+    if (!TProfileCommand::IsLive(record))
+        return nullptr;
+    if (TCommand* button = ButtonOf(record))
+        return button;
+    if (TProfileModel* model = record->Model())
+        emit model->CommandWanted(record);
+    return ButtonOf(record);
 }
 
 void TCommand::SetPopupMenu(QMenu* menu)
@@ -158,7 +184,7 @@ TCommand::TDragRunner TCommand::SetDragRunner(TDragRunner runner)
     return previous;
 }
 
-void TCommand::Loaded()
+void TCommand::Refresh()
 {
     RefreshHint();
     RefreshIcon();
@@ -255,15 +281,8 @@ bool TCommand::Clear()
 {
     if (IsEmpty())
         return true;
-    ResetFields();
-    m_picture.hint.clear();
-    m_picture.pixmap = QPixmap();
-    m_iconPending = false;
-    m_hintLinePending = false;
-    ShowPicture();
-    const bool erased = EraseStored();
-    SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));
-    return erased;
+    TProfileModel* model = m_record->Model();
+    return model ? model->ClearCommand(m_record) : false;
 }
 
 bool TCommand::FileMissing(QString* which) const
@@ -297,10 +316,10 @@ void TCommand::Click()
     if (!self)
         return;
     if (launched) {
-        SendMessage(m_historyWindow, UM_COMMAND_RUN, toParam(this));
+        SendMessage(m_historyWindow, UM_COMMAND_RUN, toParam(m_record));
         if (!self)
             return;
-        SendMessage(m_mainWindow, UM_COMMAND_RUN, toParam(this));
+        SendMessage(m_mainWindow, UM_COMMAND_RUN, toParam(m_record));
         if (!self)
             return;
     }
@@ -561,44 +580,15 @@ void TCommand::DragDrop(TCommand* source, bool copy)
     TUndoStep step((copy ? QStringLiteral("копирование команды «%1»")
                          : QStringLiteral("перемещение команды «%1»"))
                        .arg(source->DisplayName()));
-    TCommandRecord previous;
-    previous.AssignFields(*this);
-    const bool wasEmpty = IsEmpty();
-    // Both buttons' commands and their run counts reach the files together, or none of them.
-    IniFile::Transaction transaction;
-    AssignFields(*source);
-    // The target is written first: a move clears its source only once the command is safe
-    // in the file, so a failing write never loses it.
-    if (!Save()) {
-        AssignFields(previous);
-        // The file object may still hold the failed section; put this button's one back as it
-        // was, so that a later successful write of the file does not store the failed drop.
-        if (IsEmpty())
-            EraseStored();
-        else
-            Save();
-        IniFile* file = CommandsIniFile();
-        transaction.commit();
-        ShowError(QStringLiteral("Не удалось записать команду в файл\r\"%1\"\r%2")
-                      .arg(file ? file->fileName() : QString(),
-                           copy ? QStringLiteral("Команда не скопирована.")
-                                : QStringLiteral("Команда осталась на прежнем месте.")),
-                  QStringLiteral("Ошибка сохранения команды"));
+    TProfileModel* model = m_record->Model();
+    if (!model || model->MoveCommand(source->Record(), m_record, copy) != TCommandWrite::Failed)
         return;
-    }
-    RefreshHint();
-    RefreshIcon();
-    if (copy) {
-        // The command the copy replaced is gone, and its run count with it: the copy starts
-        // afresh.
-        if (!wasEmpty)
-            SendMessage(m_historyWindow, UM_COMMAND_CLEARED, toParam(this));
-        SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(this));
-    } else {
-        SendMessage(m_historyWindow, UM_COMMAND_MOVED, toParam(source), toParam(this));
-        if (from)
-            from->Clear();
-    }
+    IniFile* file = m_record->CommandsIniFile();
+    ShowError(QStringLiteral("Не удалось записать команду в файл\r\"%1\"\r%2")
+                  .arg(file ? file->fileName() : QString(),
+                       copy ? QStringLiteral("Команда не скопирована.")
+                            : QStringLiteral("Команда осталась на прежнем месте.")),
+              QStringLiteral("Ошибка сохранения команды"));
 }
 
 bool IsInputHeld()

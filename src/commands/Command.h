@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commands/CommandRecord.h"
 #include "platform/Shell.h"
+#include "profile/ProfileModel.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -25,13 +25,14 @@ bool IsInputHeld();
 using TEditCallback = std::function<void(TCommand* sender)>;
 
 // One launch button of a page: a 41 x 41 raised panel with a lowered frame and the command's
-// 32 x 32 icon, the display name as hint. It is one widget that draws its frame and picture
+// 32 x 32 icon, the display name as hint. It shows one command of the profile and passes what is
+// done to it (a clear, a drop) to the profile. It is one widget that draws its frame and picture
 // itself: pages hold thousands of buttons, and every child widget costs start-up time. The
 // picture's square alone takes clicks, drops, the context menu and shows the hint. A click runs the
 // command; Alt or Ctrl with the left button drags it onto another button (moving it, or copying it
-// with Ctrl). The button tells its partner windows about hovering, runs and content changes through
-// synchronous notices.
-class TCommand : public QFrame, public TCommandRecord
+// with Ctrl). The button tells its partner windows about hovering and runs through synchronous
+// notices; a run names the command, a hover the button.
+class TCommand : public QFrame
 {
     Q_OBJECT
 
@@ -43,12 +44,28 @@ public:
         BevelRaised
     };
 
-    // page: owner and parent. hoverWindow gets UM_COMMAND_ENTER/LEAVE, historyWindow the content
-    // and run notices, mainWindow UM_COMMAND_RUN. commandsFile null means CommandsFile.
-    TCommand(QWidget* page, QMenu* popupMenu, QObject* hoverWindow, QObject* historyWindow,
-             int pageNumber, int height, int width, int buttonNumber, TEditCallback editCallback,
-             QObject* mainWindow, IniFile* commandsFile = nullptr);
+    // record: the command shown, which must outlive the button. page: owner and parent.
+    // hoverWindow gets UM_COMMAND_ENTER/LEAVE, historyWindow and mainWindow UM_COMMAND_RUN.
+    TCommand(TProfileCommand* record, QWidget* page, QMenu* popupMenu, QObject* hoverWindow,
+             QObject* historyWindow, TEditCallback editCallback, QObject* mainWindow);
     ~TCommand() override;
+
+    TProfileCommand* Record() const { return m_record; }
+    // What the button shows, read from its command.
+    QString ExePath() const { return m_record->ExePath(); }
+    QString IconPath() const { return m_record->IconPath(); }
+    int IconIndex() const { return m_record->IconIndex(); }
+    QString Description() const { return m_record->Description(); }
+    QString Parameters() const { return m_record->Parameters(); }
+    int PageNumber() const { return m_record->PageNumber(); }
+    int ButtonNumber() const { return m_record->ButtonNumber(); }
+    bool IsEmpty() const { return m_record->IsEmpty(); }
+    QString DisplayName() const { return m_record->DisplayName(); }
+    // The button showing a command; null when there is none.
+    static TCommand* ButtonOf(const TProfileCommand* record);
+    // The same, asking the views of the command's profile to make it when its page has not been
+    // shown yet.
+    static TCommand* ButtonFor(TProfileCommand* record);
 
     // Partners, normally given at creation; pages set them again when they load.
     void SetHoverWindow(QObject* window) { m_hoverWindow = window; }
@@ -83,9 +100,11 @@ public:
         return m_picture.pixmap;
     }
 
-    // Empties the command, erases its section and tells the history window. Nothing for an
-    // empty command. False when the section could not be erased from the file.
+    // Empties the command through its profile. Nothing for an empty command. False when the
+    // section could not be erased from the file.
     bool Clear();
+    // Shows the command anew after it changed.
+    void Refresh();
 
     // Whether the command's file or its icon file is gone (an empty button's is); which names
     // the first one gone.
@@ -132,7 +151,6 @@ public:
     static constexpr int PressedTime = 300;
 
 protected:
-    void Loaded() override;
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -157,6 +175,7 @@ private:
     // The button a drag comes from, when it is a live command button of this process.
     static TCommand* DragSource(const QDropEvent* event);
 
+    TProfileCommand* m_record;
     // Mutable: the hint's missing-file line of a button not yet shown is worked out when asked.
     mutable TCommandPicture m_picture;
     mutable bool m_hintLinePending = false;

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // Notices between the program's windows. They are delivered synchronously: the sender waits
-// until the receiver has handled them. A command travels as its button's address; 0 and -1
-// stand for no command.
+// until the receiver has handled them. A command travels as its address in the profile (a hover
+// names the button under the pointer); 0 and -1 stand for no command.
 enum TUserMessage : int
 {
     UM_COMMAND_ENTER = 0x401,

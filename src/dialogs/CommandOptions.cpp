@@ -284,11 +284,8 @@ bool TfmCommandOptions::Save()
                     MB::OKCANCEL | MB::ICONQUESTION | MB::DEFBUTTON2) == IDCANCEL)
         return true;
     TCommand* c = m_command;
-    const bool wasEmpty = c->IsEmpty();
-    TCommandRecord previous;
-    previous.AssignFields(*c);
     // Every field emptied: the command goes, as the clear action takes it, with its section
-    // and its place in the run history; saved empty, the old section would bring it back.
+    // and its place in the run history.
     const bool emptied = ExePathEdit->text().isEmpty() && ParametersEdit->text().isEmpty() &&
                          DescriptionEdit->text().isEmpty() && IconPathEdit->text().isEmpty();
     if (!emptied) {
@@ -301,48 +298,23 @@ bool TfmCommandOptions::Save()
             m_chosenIconIndex = iconIndex;
         }
     }
-    bool saved = false;
-    {
-        // The command and its run count reach the files together, or neither does.
-        IniFile::Transaction transaction;
-        if (emptied) {
-            saved = c->Clear();
-        } else {
-            c->SetExePath(ExePathEdit->text());
-            c->SetParameters(ParametersEdit->text());
-            c->SetDescription(DescriptionEdit->text());
-            c->SetIconIndex(m_chosenIconIndex);
-            c->SetIconPath(IconPathEdit->text());
-            c->RefreshHint();
-            c->RefreshIcon();
-            saved = c->Save();
-        }
-        saved = transaction.commit() && saved;
+    TCommandRecord fields;
+    if (!emptied) {
+        fields.SetExePath(ExePathEdit->text());
+        fields.SetParameters(ParametersEdit->text());
+        fields.SetDescription(DescriptionEdit->text());
+        fields.SetIconIndex(m_chosenIconIndex);
+        fields.SetIconPath(IconPathEdit->text());
     }
-    if (!saved) {
-        // The button goes back to what the file holds; the dialog stays with what was typed.
-        c->AssignFields(previous);
-        c->RefreshHint();
-        c->RefreshIcon();
-        // The file object may still hold the failed change: the button's own section is put
-        // back, so that a later write of the file does not store it after all.
-        if (previous.IsEmpty()) {
-            c->EraseStored();
-        } else {
-            c->Save();
-            if (emptied && QFileInfo(c->ExePath()).isFile())
-                SendMessage(m_historyWindow, UM_COMMAND_FILLED, toParam(c), 0);
-        }
+    TProfileModel* model = c->Record()->Model();
+    if (!model || model->SetCommand(c->Record(), fields) == TCommandWrite::Failed) {
+        // The button keeps what the file holds; the dialog stays with what was typed.
         WriteFailures::MarkPendingReported();
         ShowError(QStringLiteral("Не удалось записать команду в файл команд!\r"
                                  "Проверьте, что папка программы доступна для записи."),
                   QStringLiteral("Ошибка"));
         return false;
     }
-    const QFileInfo target(ExePathEdit->text());
-    if (!emptied && !ExePathEdit->text().isEmpty() && target.isFile())
-        SendMessage(m_historyWindow, wasEmpty ? UM_COMMAND_FILLED : UM_COMMAND_CHANGED, toParam(c),
-                    0);
     return true;
 }
 

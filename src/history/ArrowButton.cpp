@@ -3,6 +3,7 @@
 #include "commands/Command.h"
 #include "commands/Messages.h"
 #include "platform/Shell.h"
+#include "profile/ProfileModel.h"
 #include "settings/IniFile.h"
 #include "text/Text.h"
 
@@ -20,46 +21,41 @@
 
 #include <algorithm>
 
-// The history reads positions and program paths from the buttons. An address whose button is
-// gone reads as no position, so a stale entry can never be dereferenced.
+// The history reads positions and program paths from the profile's commands. An address whose
+// command is gone reads as no position, so a stale entry can never be dereferenced.
 class TArrowButton::TCommandInfo : public IHistoryCommandInfo
 {
 public:
-    static TCommand* live(THistoryCommand command)
+    static TProfileCommand* live(THistoryCommand command)
     {
-        return TCommand::IsCommandButton(command) ? static_cast<TCommand*>(command) : nullptr;
+        return TProfileCommand::IsLive(command) ? static_cast<TProfileCommand*>(command) : nullptr;
     }
     int PageIndex(THistoryCommand command) const override
     {
-        TCommand* button = live(command);
-        return button ? button->PageNumber() : -1;
+        TProfileCommand* c = live(command);
+        return c ? c->PageNumber() : -1;
     }
     int CommandIndex(THistoryCommand command) const override
     {
-        TCommand* button = live(command);
-        return button ? button->ButtonNumber() : -1;
+        TProfileCommand* c = live(command);
+        return c ? c->ButtonNumber() : -1;
     }
     QString ProgramPath(THistoryCommand command) const override
     {
-        TCommand* button = live(command);
-        return button ? button->ExePath() : QString();
+        TProfileCommand* c = live(command);
+        return c ? c->ExePath() : QString();
     }
 };
 
-THistoryMenuItem::THistoryMenuItem(TCommand* command, QObject* parent)
-    : QAction(parent), m_command(nullptr)
+THistoryMenuItem::THistoryMenuItem(TProfileCommand* command, QObject* parent)
+    : QAction(parent), m_command(command)
 {
-    SetCommand(command);
-    connect(this, &QAction::triggered, this, [this] {
-        if (m_clickAction)
-            m_clickAction();
-    });
+    connect(this, &QAction::triggered, this, [this] { TArrowButton::Click(m_command); });
 }
 
-void THistoryMenuItem::SetCommand(TCommand* command)
+void THistoryMenuItem::SetCommand(TProfileCommand* command)
 {
     m_command = command;
-    m_clickAction = command ? command->ClickAction() : std::function<void()>();
 }
 
 QFont THistoryMenuHeader::CaptionFont()
@@ -166,10 +162,7 @@ TArrowButton::TArrowButton(const QString& statFileName, QWidget* parent)
         part->setContextMenuPolicy(Qt::CustomContextMenu);
         part->installEventFilter(this);
     }
-    connect(m_firstButton, &QToolButton::clicked, this, [this] {
-        if (m_firstClickAction)
-            m_firstClickAction();
-    });
+    connect(m_firstButton, &QToolButton::clicked, this, [this] { Click(ShownCommand()); });
     connect(m_secondButton, &QToolButton::clicked, this, &TArrowButton::ArrowClick);
     connect(m_firstButton, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ShowPopup(m_firstButtonPopupMenu, m_firstButton, pos); });
@@ -204,8 +197,7 @@ void TArrowButton::SaveMenuState()
     const QList<QAction*> items = m_historyMenu->actions();
     for (int p = 2; p < items.size(); ++p) {
         auto* item = qobject_cast<THistoryMenuItem*>(items[p]);
-        order.append(item && TCommand::IsCommandButton(item->Command()) ? item->Command()
-                                                                        : nullptr);
+        order.append(item && TProfileCommand::IsLive(item->Command()) ? item->Command() : nullptr);
     }
     m_history->SaveMenuOrder(order);
 }
@@ -222,6 +214,32 @@ void TArrowButton::ForgetHistory()
     m_history->StoreMaxCount(m_maxCount);
 }
 
+TProfileCommand* TArrowButton::ShownCommand() const
+{
+    return TProfileCommand::IsLive(m_shownCommand) ? m_shownCommand : nullptr;
+}
+
+void TArrowButton::Click(TProfileCommand* command)
+{
+    // The command's button runs it, so that a run from here is a click in every way; a button
+    // on a page not shown yet is made for it.
+    if (TCommand* button = TCommand::ButtonFor(command))
+        button->Click();
+}
+
+void TArrowButton::AttachModel(TProfileModel* model)
+{
+    connect(model, &TProfileModel::CommandCleared, this,
+            [this](TProfileCommand* command) { CommandCleared(command); });
+    connect(model, &TProfileModel::CommandEdited, this,
+            [this](TProfileCommand* command) { CommandChanged(command); });
+    connect(model, &TProfileModel::CommandFilled, this, [this](TProfileCommand* command) {
+        SendMessage(this, UM_COMMAND_FILLED, toParam(command));
+    });
+    connect(model, &TProfileModel::CommandMoved, this,
+            [this](TProfileCommand* from, TProfileCommand* to) { CommandMoved(from, to); });
+}
+
 void TArrowButton::resizeEvent(QResizeEvent*)
 {
     const int arrow = std::min(ArrowWidth, width());
@@ -235,12 +253,18 @@ void TArrowButton::SetGlyph(const QPixmap& glyph)
     m_firstButton->setIcon(glyph.isNull() ? QIcon() : QIcon(glyph));
 }
 
-QString TArrowButton::HintText(TCommand* command)
+QString TArrowButton::HintText(TProfileCommand* command)
 {
-    return command ? command->Hint() : QString();
+    if (!TProfileCommand::IsLive(command))
+        return QString();
+    // The button's own hint when it is on a page already, which knows what it drew.
+    if (TCommand* button = TCommand::ButtonOf(command))
+        return button->Hint();
+    return command->DisplayName() + CommandIconHint(command->IconPath(), command->ExePath(),
+                                                    TCommand::PictureRect().width());
 }
 
-QPixmap TArrowButton::RenderCommandIcon(TCommand* command) const
+QPixmap TArrowButton::RenderCommandIcon(TProfileCommand* command) const
 {
     if (!command || m_history->IndexOfCommand(command) < 0)
         return QPixmap();
@@ -257,13 +281,12 @@ QPixmap TArrowButton::RenderCommandIcon(TCommand* command) const
     return result;
 }
 
-void TArrowButton::SetCurrent(TCommand* command)
+void TArrowButton::SetCurrent(TProfileCommand* command)
 {
     if (!command || m_history->IndexOfCommand(command) < 0)
         return;
     SetGlyph(RenderCommandIcon(command));
     m_firstButton->setToolTip(ToolTipText(HintText(command)));
-    m_firstClickAction = command->ClickAction();
     m_shownCommand = command;
 }
 
@@ -271,11 +294,10 @@ void TArrowButton::ClearCurrent()
 {
     SetGlyph(QPixmap());
     m_firstButton->setToolTip(QString());
-    m_firstClickAction = nullptr;
     m_shownCommand = nullptr;
 }
 
-int TArrowButton::IndexOfKey(const TCommand* command) const
+int TArrowButton::IndexOfKey(const TProfileCommand* command) const
 {
     if (!command)
         return -1;
@@ -285,7 +307,7 @@ int TArrowButton::IndexOfKey(const TCommand* command) const
     return -1;
 }
 
-QString TArrowButton::ItemCaption(TCommand* command) const
+QString TArrowButton::ItemCaption(TProfileCommand* command) const
 {
     // A missing-file line would break the menu line; it is joined with a space. A single "&"
     // would mark a mnemonic and a tab would start the shortcut column.
@@ -295,7 +317,7 @@ QString TArrowButton::ItemCaption(TCommand* command) const
            QLatin1Char(']');
 }
 
-void TArrowButton::AddMenuItem(TCommand* command)
+void TArrowButton::AddMenuItem(TProfileCommand* command)
 {
     // Only commands the history selected for the menu get an item, so a stale name in the
     // history's last added list can never add a command that is not among the most run.
@@ -312,7 +334,7 @@ void TArrowButton::AddMenuItem(TCommand* command)
     m_menuIndex.append({command, item});
 }
 
-void TArrowButton::RemoveMenuItem(TCommand* command)
+void TArrowButton::RemoveMenuItem(TProfileCommand* command)
 {
     const int index = IndexOfKey(command);
     if (index < 0)
@@ -320,7 +342,7 @@ void TArrowButton::RemoveMenuItem(TCommand* command)
     delete m_menuIndex.takeAt(index).item;
 }
 
-bool TArrowButton::UpdateMenuItem(TCommand* command, bool withPicture)
+bool TArrowButton::UpdateMenuItem(TProfileCommand* command, bool withPicture)
 {
     const int index = IndexOfKey(command);
     if (index < 0)
@@ -334,7 +356,7 @@ bool TArrowButton::UpdateMenuItem(TCommand* command, bool withPicture)
     return true;
 }
 
-void TArrowButton::PlaceMenuItem(TCommand* command)
+void TArrowButton::PlaceMenuItem(TProfileCommand* command)
 {
     const int index = IndexOfKey(command);
     if (index >= 0)
@@ -377,24 +399,24 @@ void TArrowButton::SyncMenu()
     if (m_history->Count() == 0 || m == m_maxCount)
         return;
     if (m < m_maxCount) {
-        QList<TCommand*> added;
+        QList<TProfileCommand*> added;
         for (THistoryCommand c : m_history->AddedCommands())
-            added.append(static_cast<TCommand*>(c));
+            added.append(static_cast<TProfileCommand*>(c));
         // Items go in under the separator when the lowest count is on top; going in backwards
         // keeps the order the list gives, so the saved order of equal counts comes back.
         if (m_descending) {
-            for (TCommand* c : added)
+            for (TProfileCommand* c : added)
                 AddMenuItem(c);
         } else {
             for (auto it = added.crbegin(); it != added.crend(); ++it)
                 AddMenuItem(*it);
         }
-        for (TCommand* c : added)
+        for (TProfileCommand* c : added)
             PlaceMenuItem(c);
     } else {
         const QList<THistoryCommand> removed = m_history->RemovedCommands();
         for (THistoryCommand c : removed)
-            RemoveMenuItem(static_cast<TCommand*>(c));
+            RemoveMenuItem(static_cast<TProfileCommand*>(c));
         const QList<TMenuIndexEntry> remaining = m_menuIndex;
         for (int i = 2; i < remaining.size(); ++i)
             PlaceMenuItem(remaining[i].item);
@@ -425,11 +447,11 @@ void TArrowButton::SetDescending(bool descending)
         m_historyMenu->addAction(item); // moves it to the end
 }
 
-void TArrowButton::LoadHistory(const QList<TCommand*>& commands)
+void TArrowButton::LoadHistory(const QList<TProfileCommand*>& commands)
 {
     QList<THistoryCommand> list;
     list.reserve(commands.size());
-    for (TCommand* c : commands)
+    for (TProfileCommand* c : commands)
         list.append(c);
     m_history->AddCommands(list);
     m_history->StoreMaxCount(m_maxCount);
@@ -443,7 +465,7 @@ void TArrowButton::ShowInitialCommand()
     if (!command && m_history->Count() > 0)
         command = m_history->LastTopCommand();
     if (command)
-        SetCurrent(TCommand::FromParam(reinterpret_cast<intptr_t>(command)));
+        SetCurrent(TProfileCommand::FromParam(reinterpret_cast<intptr_t>(command)));
 }
 
 void TArrowButton::ArrowClick()
@@ -499,7 +521,7 @@ void TArrowButton::SendEnter()
 {
     if (m_hoverWindow)
         SendMessage(m_hoverWindow, UM_COMMAND_ENTER,
-                    m_shownCommand ? toParam(m_shownCommand.data()) : intptr_t(-1));
+                    ShownCommand() ? toParam(ShownCommand()) : intptr_t(-1));
 }
 
 void TArrowButton::SendLeave()
@@ -546,25 +568,25 @@ void TArrowButton::HandleMessage(int message, intptr_t wParam, intptr_t lParam)
 {
     switch (message) {
     case UM_COMMAND_RUN:
-        CommandRun(TCommand::FromParam(wParam));
+        CommandRun(TProfileCommand::FromParam(wParam));
         break;
     case UM_COMMAND_CLEARED:
-        CommandCleared(TCommand::FromParam(wParam));
+        CommandCleared(TProfileCommand::FromParam(wParam));
         break;
     case UM_COMMAND_CHANGED:
-        CommandChanged(TCommand::FromParam(wParam));
+        CommandChanged(TProfileCommand::FromParam(wParam));
         break;
     case UM_COMMAND_FILLED:
-        if (TCommand* command = TCommand::FromParam(wParam))
+        if (TProfileCommand* command = TProfileCommand::FromParam(wParam))
             m_history->AddIfFileExists(command);
         break;
     case UM_COMMAND_MOVED:
-        CommandMoved(TCommand::FromParam(wParam), TCommand::FromParam(lParam));
+        CommandMoved(TProfileCommand::FromParam(wParam), TProfileCommand::FromParam(lParam));
         break;
     case UM_HISTORY_REPLACE:
         // The leaving command is only compared, never used; the entering one must be live.
-        RemoveMenuItem(reinterpret_cast<TCommand*>(wParam));
-        AddMenuItem(TCommand::FromParam(lParam));
+        RemoveMenuItem(reinterpret_cast<TProfileCommand*>(wParam));
+        AddMenuItem(TProfileCommand::FromParam(lParam));
         break;
     case UM_HISTORY_CLEAR:
         HistoryClear();
@@ -574,7 +596,7 @@ void TArrowButton::HandleMessage(int message, intptr_t wParam, intptr_t lParam)
     }
 }
 
-void TArrowButton::CommandRun(TCommand* command)
+void TArrowButton::CommandRun(TProfileCommand* command)
 {
     if (!command)
         return;
@@ -586,14 +608,14 @@ void TArrowButton::CommandRun(TCommand* command)
     SyncMenu();
 }
 
-void TArrowButton::CommandCleared(TCommand* command)
+void TArrowButton::CommandCleared(TProfileCommand* command)
 {
     if (!command)
         return;
     RemoveMenuItem(command);
     m_history->RemoveCommand(command);
     if (command == m_shownCommand) {
-        TCommand* successor = nullptr;
+        TProfileCommand* successor = nullptr;
         const QList<QAction*> items = m_historyMenu->actions();
         QAction* pick = nullptr;
         if (m_descending)
@@ -609,7 +631,7 @@ void TArrowButton::CommandCleared(TCommand* command)
     SyncMenu();
 }
 
-void TArrowButton::CommandChanged(TCommand* command)
+void TArrowButton::CommandChanged(TProfileCommand* command)
 {
     if (!command)
         return;
@@ -623,7 +645,7 @@ void TArrowButton::CommandChanged(TCommand* command)
         SetCurrent(command);
 }
 
-void TArrowButton::CommandMoved(TCommand* oldCommand, TCommand* newCommand)
+void TArrowButton::CommandMoved(TProfileCommand* oldCommand, TProfileCommand* newCommand)
 {
     if (!oldCommand || !newCommand || oldCommand == newCommand)
         return;
@@ -631,7 +653,6 @@ void TArrowButton::CommandMoved(TCommand* oldCommand, TCommand* newCommand)
     const bool targetShown = newCommand == m_shownCommand;
     if (oldCommand == m_shownCommand) {
         m_shownCommand = newCommand;
-        m_firstClickAction = newCommand->ClickAction();
     }
     if (targetKnown) {
         // The target button had a history entry of its own, for the command the move replaced;

@@ -14,6 +14,8 @@ class QMenu;
 class QToolButton;
 class QWidgetAction;
 class TCommand;
+class TProfileCommand;
+class TProfileModel;
 
 // A history item of the quick-launch menu: it runs its command exactly as a click on the
 // command's own button does.
@@ -22,14 +24,13 @@ class THistoryMenuItem : public QAction
     Q_OBJECT
 
 public:
-    THistoryMenuItem(TCommand* command, QObject* parent);
+    THistoryMenuItem(TProfileCommand* command, QObject* parent);
 
-    TCommand* Command() const { return m_command; }
-    void SetCommand(TCommand* command);
+    TProfileCommand* Command() const { return m_command; }
+    void SetCommand(TProfileCommand* command);
 
 private:
-    TCommand* m_command;
-    std::function<void()> m_clickAction;
+    TProfileCommand* m_command;
 };
 
 // The header of the quick-launch menu: a caption-coloured gradient with the menu's title,
@@ -71,7 +72,7 @@ class TArrowButton : public QWidget
 public:
     struct TMenuIndexEntry
     {
-        TCommand* key; // null for the header and the separator
+        TProfileCommand* key; // null for the header and the separator
         QAction* item;
     };
 
@@ -88,7 +89,7 @@ public:
     int MaxCount() const { return m_maxCount; }
     bool Descending() const { return m_descending; }
     // The command the first part shows; null when there is none.
-    TCommand* ShownCommand() const { return m_shownCommand; }
+    TProfileCommand* ShownCommand() const;
     QObject* HoverWindow() const { return m_hoverWindow; }
     void SetHoverWindow(QObject* window) { m_hoverWindow = window; }
 
@@ -99,20 +100,23 @@ public:
     QPixmap Glyph() const { return m_glyph; }
     void SetGlyph(const QPixmap& glyph);
 
+    // The history follows the profile's commands as they are emptied, filled, edited and moved.
+    void AttachModel(TProfileModel* model);
+
     // Start-up, in this order: SetHistoryCount, SetDescending, SetHoverWindow, LoadHistory,
     // ShowInitialCommand.
     void SetHistoryCount(int n);
     void SetDescending(bool descending);
-    void LoadHistory(const QList<TCommand*>& commands);
+    void LoadHistory(const QList<TProfileCommand*>& commands);
     void ShowInitialCommand();
 
-    void SetCurrent(TCommand* command);
+    void SetCurrent(TProfileCommand* command);
     void ClearCurrent();
-    void AddMenuItem(TCommand* command);
-    void RemoveMenuItem(TCommand* command);
-    bool UpdateMenuItem(TCommand* command, bool withPicture);
+    void AddMenuItem(TProfileCommand* command);
+    void RemoveMenuItem(TProfileCommand* command);
+    bool UpdateMenuItem(TProfileCommand* command, bool withPicture);
     void PlaceMenuItem(QAction* item);
-    void PlaceMenuItem(TCommand* command);
+    void PlaceMenuItem(TProfileCommand* command);
     void SyncMenu();
     // Writes the menu order to the stat file; also done on destruction. Commands whose buttons
     // are already gone keep what an earlier call wrote for them.
@@ -121,10 +125,13 @@ public:
     // loaded again from files that were replaced.
     void ForgetHistory();
 
-    // The hint of a command as the quick-launch button shows it.
-    static QString HintText(TCommand* command);
+    // Runs a command as a click on its button does.
+    static void Click(TProfileCommand* command);
+    // The hint of a command as the quick-launch button shows it: its display name and any
+    // missing-file line.
+    static QString HintText(TProfileCommand* command);
     // The 16 x 16 icon of a command on the button-face colour.
-    QPixmap RenderCommandIcon(TCommand* command) const;
+    QPixmap RenderCommandIcon(TProfileCommand* command) const;
     // Drops every mouse event that is waiting to be delivered, so that the click that closed
     // the menu does nothing more.
     static void PurgeMouseMessages();
@@ -148,16 +155,16 @@ private:
     class TCommandInfo;
 
     void HandleMessage(int message, intptr_t wParam, intptr_t lParam);
-    void CommandRun(TCommand* command);
-    void CommandCleared(TCommand* command);
-    void CommandChanged(TCommand* command);
-    void CommandMoved(TCommand* oldCommand, TCommand* newCommand);
+    void CommandRun(TProfileCommand* command);
+    void CommandCleared(TProfileCommand* command);
+    void CommandChanged(TProfileCommand* command);
+    void CommandMoved(TProfileCommand* oldCommand, TProfileCommand* newCommand);
     void HistoryClear();
     void SendEnter();
     void SendLeave();
-    int IndexOfKey(const TCommand* command) const;
+    int IndexOfKey(const TProfileCommand* command) const;
     int HistoryItemCount() const { return int(m_menuIndex.size()) - 2; }
-    QString ItemCaption(TCommand* command) const;
+    QString ItemCaption(TProfileCommand* command) const;
     void ShowPopup(QMenu* menu, QWidget* part, const QPoint& pos);
 
     std::unique_ptr<TCommandInfo> m_info;
@@ -170,8 +177,7 @@ private:
     QList<TMenuIndexEntry> m_menuIndex;
     int m_maxCount = 10;
     bool m_descending = true;
-    QPointer<TCommand> m_shownCommand;
-    std::function<void()> m_firstClickAction;
+    TProfileCommand* m_shownCommand = nullptr;
     QPixmap m_glyph;
     QPointer<QObject> m_hoverWindow;
     QPointer<QMenu> m_firstButtonPopupMenu;

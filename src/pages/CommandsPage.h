@@ -6,12 +6,12 @@
 #include <QString>
 #include <QWidget>
 
-class IniFile;
 class QMenu;
 class TMyPageControl;
 
-// One page of the page control: a tab with caption and optional image, holding a grid of
-// ColCount columns of CommandsCount buttons, in column-major order.
+// One page of the page control: it shows a page of the profile, a grid of ColCount columns of
+// CommandsCount buttons in column-major order. Its buttons are made when they are first needed
+// (the page shown, or one of its buttons asked for), so that pages nobody looks at cost nothing.
 class TCommandsPage : public QWidget
 {
     Q_OBJECT
@@ -20,61 +20,42 @@ public:
     static constexpr int ButtonHeight = 41;
     static constexpr int ButtonWidth = 41;
 
-    // Joins control as its last page and creates ColCount x CommandsCount empty buttons, or
-    // none yet when withButtons is false (CreateButtons makes them later).
-    TCommandsPage(TMyPageControl* control, QMenu* popupMenu, QObject* historyWindow,
-                  int commandsCount, int colCount, int pageNumber, TEditCallback editCallback,
-                  QObject* mainWindow, bool withButtons = true);
+    // Joins control as its last page.
+    TCommandsPage(TMyPageControl* control, TProfilePage* page);
     ~TCommandsPage() override;
 
-    int ColCount() const { return m_ColCount; }
-    int CommandsCount() const { return m_CommandsCount; }
-    int PageNumber() const { return m_pageNumber; }
-    QString Caption() const { return m_caption; }
-    int ImageIndex() const { return m_imageIndex; }
-    void SetImageIndex(int index);
+    TProfilePage* ProfilePage() const { return m_page; }
+    int ColCount() const { return m_page->ColCount(); }
+    int CommandsCount() const { return m_page->CommandsCount(); }
+    int PageNumber() const { return m_page->PageNumber(); }
+    QString Caption() const { return m_page->Caption(); }
+    int ImageIndex() const { return m_page->ImageIndex(); }
     TMyPageControl* PageControl() const { return m_control; }
 
     // Places the buttons, sharing the page's height out evenly above, between and below them.
     void Layout();
-    void SetColCount(int n);
-    void SetCommandsCount(int n);
-    // Makes the page's empty buttons when it has none.
+    // Makes the page's buttons when it has none.
     void CreateButtons();
-    // Loads every button's command from the commands file.
-    void LoadCommands();
-    void LoadPage();
-    void SavePage();
-    void RenamePage(const QString& caption);
-    void EraseStoredPage();
-    void SetPageNumber(int n);
-    // Takes a new number, for the page and its buttons, without touching the files: the page
-    // control stores every page anew afterwards.
-    void TakePageNumber(int n);
-    void SaveAllCommands();
-    void ClearAllCommands();
+    bool HasButtons() const { return m_made; }
+    // A command joined the page or is about to leave it.
+    void CommandAdded(TProfileCommand* command);
+    void CommandRemoved(TProfileCommand* command);
 
-    int ButtonCount() const { return int(m_buttons.size()); }
+    // The buttons, made first when they are not there yet.
+    int ButtonCount() const { return m_page->CommandCount(); }
     TCommand* Button(int position) const;
-    const QList<TCommand*>& Buttons() const { return m_buttons; }
+    const QList<TCommand*>& Buttons() const;
 
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
-    TCommand* CreateButton();
-    void DestroyButton(TCommand* button);
+    TCommand* CreateButton(TProfileCommand* command);
 
     TMyPageControl* m_control;
-    int m_ColCount;
-    int m_CommandsCount;
-    QMenu* m_popupMenu;
-    QObject* m_historyWindow;
-    QObject* m_mainWindow;
-    QString m_caption;
-    int m_pageNumber;
-    int m_imageIndex = -1;
+    TProfilePage* m_page;
     QList<TCommand*> m_buttons;
-    TEditCallback m_editCallback;
+    bool m_made = false;
 };

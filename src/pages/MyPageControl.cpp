@@ -32,26 +32,11 @@
 
 namespace {
 const QString PageMimeType = QStringLiteral("application/x-kestrolin-page");
-const QString CaptionKey = QStringLiteral("Caption");
-const QString ImageIndexKey = QStringLiteral("ImageIndex");
-
-quint64 placeKey(int page, int button)
-{
-    return (quint64(quint32(page)) << 32) | quint32(button);
-}
-
-// The names of page sections: a page number in decimal, nothing else.
-bool isPageSection(const QString& name)
-{
-    bool ok = false;
-    const int number = name.toInt(&ok);
-    return ok && number >= 0 && QString::number(number) == name;
-}
 } // namespace
 
 TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFile* pagesFile,
                                IniFile* commandsFile)
-    : QWidget(parent), m_settings(settings), m_pagesFile(pagesFile), m_commandsFile(commandsFile)
+    : QWidget(parent), m_model(new TProfileModel(settings, pagesFile, commandsFile, this))
 {
     setAcceptDrops(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -60,42 +45,99 @@ TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFi
     m_refreshTimer->setSingleShot(true);
     m_refreshTimer->setInterval(150);
     connect(m_refreshTimer, &QTimer::timeout, this, &TMyPageControl::RefreshShownPage);
-    if (TSystemSettings* s = Settings()) {
-        m_ColCount = s->ColCount();
-        m_CommandsCount = s->CommandsCount();
-    }
+
+    connect(m_model, &TProfileModel::Reset, this, &TMyPageControl::ShowProfile);
+    connect(m_model, &TProfileModel::PageAdded, this, &TMyPageControl::PageAdded);
+    connect(m_model, &TProfileModel::PageAboutToBeRemoved, this,
+            &TMyPageControl::PageAboutToBeRemoved);
+    connect(m_model, &TProfileModel::PageMoved, this, &TMyPageControl::PageMoved);
+    connect(m_model, &TProfileModel::PageChanged, this, [this] { UpdateTabs(); });
+    connect(m_model, &TProfileModel::GridChanged, this, [this] {
+        LayoutPages();
+        // The mark follows its place in the new grid, so that Enter runs what is marked.
+        ShowKeyFocus();
+    });
+    connect(m_model, &TProfileModel::CommandAdded, this, [this](TProfileCommand* command) {
+        if (TCommandsPage* page = PageOf(command))
+            page->CommandAdded(command);
+    });
+    connect(m_model, &TProfileModel::CommandAboutToBeRemoved, this,
+            [this](TProfileCommand* command) {
+                if (TCommandsPage* page = PageOf(command))
+                    page->CommandRemoved(command);
+            });
+    connect(m_model, &TProfileModel::CommandChanged, this, [](TProfileCommand* command) {
+        if (TCommand* button = TCommand::ButtonOf(command))
+            button->Refresh();
+    });
+    connect(m_model, &TProfileModel::CommandWanted, this, [this](TProfileCommand* command) {
+        if (TCommandsPage* page = PageOf(command))
+            page->CreateButtons();
+    });
 }
 
 TMyPageControl::~TMyPageControl()
 {
-    UnloadPages();
+    // The pages' buttons show the profile's commands: they go first.
+    m_currentCommand = nullptr;
+    while (!m_pages.isEmpty())
+        delete m_pages.takeLast();
+}
+
+void TMyPageControl::SetButtonPartners(QMenu* commandMenu, QObject* historyWindow,
+                                       TEditCallback editCallback, QObject* mainWindow)
+{
+    m_commandMenu = commandMenu;
+    m_historyWindow = historyWindow;
+    m_editCallback = std::move(editCallback);
+    m_mainWindow = mainWindow;
 }
 
 void TMyPageControl::UnloadPages()
+{
+    m_model->Unload();
+}
+
+void TMyPageControl::ShowProfile()
 {
     m_currentCommand = nullptr;
     while (!m_pages.isEmpty())
         delete m_pages.takeLast();
     m_active = -1;
+    for (int i = 0; i < m_model->PageCount(); ++i)
+        new TCommandsPage(this, m_model->Page(i));
     UpdateTabs();
 }
 
-TSystemSettings* TMyPageControl::Settings() const
+void TMyPageControl::PageAdded(int position)
 {
-    return m_settings ? m_settings : SystemSettings;
-}
-IniFile* TMyPageControl::PagesIniFile() const
-{
-    return m_pagesFile ? m_pagesFile : PagesFile;
-}
-IniFile* TMyPageControl::CommandsIniFile() const
-{
-    return m_commandsFile ? m_commandsFile : CommandsFile;
+    auto* page = new TCommandsPage(this, m_model->Page(position));
+    m_pages.move(m_pages.indexOf(page), position);
+    UpdateTabs();
 }
 
-void TMyPageControl::SetRunStatFile(const QString& fileName)
+void TMyPageControl::PageAboutToBeRemoved(int position)
 {
-    m_runStatFile = fileName.isEmpty() ? nullptr : std::make_unique<IniFile>(fileName);
+    TCommandsPage* page = Page(position);
+    if (!page)
+        return;
+    if (m_currentCommand && m_currentCommand->parent() == page)
+        m_currentCommand = nullptr;
+    delete page;
+}
+
+void TMyPageControl::PageMoved(int from, int to)
+{
+    TCommandsPage* active = ActivePage();
+    m_pages.move(from, to);
+    if (active)
+        m_active = int(m_pages.indexOf(active));
+    UpdateTabs();
+}
+
+TCommandsPage* TMyPageControl::PageOf(const TProfileCommand* command) const
+{
+    return Page(m_model->PageOf(command));
 }
 
 TCommandsPage* TMyPageControl::Page(int position) const
@@ -115,6 +157,8 @@ void TMyPageControl::SetActivePageIndex(int position)
     if (TCommandsPage* old = ActivePage(); old && old != m_pages[position])
         old->setVisible(false);
     m_active = position;
+    // Made before the page shows, so that they show with it.
+    m_pages[position]->CreateButtons();
     m_pages[position]->setVisible(true);
     ShowKeyFocus();
     // A strip that scrolls follows the active page's tab.
@@ -163,117 +207,19 @@ TCommand* TMyPageControl::CurrentCommand() const
 
 void TMyPageControl::SetColCount(int n)
 {
-    m_ColCount = n;
-    IniFile::Transaction transaction;
-    {
-        IniFile::Batch batch(*CommandsIniFile());
-        for (TCommandsPage* page : std::as_const(m_pages))
-            page->SetColCount(n);
-    }
-    NumberButtonsByPosition();
-    // The mark follows its place in the new grid, so that Enter runs what is marked.
-    ShowKeyFocus();
+    m_model->SetColCount(n);
 }
 
 void TMyPageControl::SetCommandsCount(int n)
 {
-    m_CommandsCount = n;
-    IniFile::Transaction transaction;
-    {
-        IniFile::Batch batch(*CommandsIniFile());
-        for (TCommandsPage* page : std::as_const(m_pages))
-            page->SetCommandsCount(n);
-    }
-    NumberButtonsByPosition();
-    // The mark follows its place in the new grid, so that Enter runs what is marked.
-    ShowKeyFocus();
+    m_model->SetCommandsCount(n);
 }
 
-void TMyPageControl::NumberButtonsByPosition()
+TCommandsPage* TMyPageControl::AddPage(const QString& caption, int imageIndex)
 {
-    // Removing rows leaves gaps in the numbers, and growing again would give new buttons the
-    // numbers of old ones: two buttons would share one section.
-    const QHash<quint64, TCommand*> before = ButtonPlaces();
-    bool renumbered = false;
-    for (TCommandsPage* page : std::as_const(m_pages)) {
-        for (int i = 0; i < page->ButtonCount(); ++i) {
-            TCommand* button = page->Button(i);
-            if (button->ButtonNumber() != i) {
-                button->TakeNumbers(page->PageNumber(), i);
-                renumbered = true;
-            }
-        }
-    }
-    if (renumbered)
-        StoreAll(before, false);
-}
-
-QHash<quint64, TCommand*> TMyPageControl::ButtonPlaces() const
-{
-    QHash<quint64, TCommand*> places;
-    for (const TCommandsPage* page : m_pages)
-        for (TCommand* button : page->Buttons())
-            places.insert(placeKey(button->PageNumber(), button->ButtonNumber()), button);
-    return places;
-}
-
-void TMyPageControl::StoreAll(const QHash<quint64, TCommand*>& before, bool withPages)
-{
-    IniFile::Transaction transaction;
-    {
-        IniFile::Batch pagesBatch(*PagesIniFile());
-        IniFile::Batch commandsBatch(*CommandsIniFile());
-        if (withPages) {
-            const QStringList sections = PagesIniFile()->sections();
-            for (const QString& section : sections)
-                if (isPageSection(section))
-                    PagesIniFile()->eraseSection(section);
-        }
-        const QStringList sections = CommandsIniFile()->sections();
-        for (const QString& section : sections)
-            if (!TRepositoryCommands::PlaceOfSection(section).IsNone())
-                CommandsIniFile()->eraseSection(section);
-        for (TCommandsPage* page : std::as_const(m_pages)) {
-            if (withPages)
-                page->SavePage();
-            page->SaveAllCommands();
-        }
-    }
-    if (IniFile* stat = RunStatIniFile()) {
-        // A count belongs to the command on its button: it goes where the button went, and
-        // with the command when the button was emptied or is gone.
-        TRepositoryCommands::MoveStatistics(*stat, [&before](const TStatPlace& place) {
-            const TCommand* button = before.value(placeKey(place.page, place.command));
-            if (!button || !TCommand::IsCommandButton(button) || button->IsEmpty())
-                return TStatPlace();
-            return TStatPlace{button->PageNumber(), button->ButtonNumber()};
-        });
-    }
-}
-
-TCommandsPage* TMyPageControl::AddPage(QMenu* popupMenu, QObject* historyWindow,
-                                       QObject* mainWindow, TEditCallback editCallback,
-                                       int pageNumber)
-{
-    {
-        // A new page holds nothing: commands and counts stored under its number long ago (by a
-        // program that left them behind) must not turn up on it at the next start.
-        IniFile::Transaction transaction;
-        IniFile* commands = CommandsIniFile();
-        IniFile::Batch batch(*commands);
-        const QStringList sections = commands->sections();
-        for (const QString& section : sections)
-            if (TRepositoryCommands::PlaceOfSection(section).page == pageNumber)
-                commands->eraseSection(section);
-        if (IniFile* stat = RunStatIniFile())
-            TRepositoryCommands::MoveStatistics(*stat, [pageNumber](const TStatPlace& place) {
-                return place.page == pageNumber ? TStatPlace() : place;
-            });
-    }
-    auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount, m_ColCount,
-                                   pageNumber, std::move(editCallback), mainWindow);
+    m_model->AddPage(caption, imageIndex);
     SetActivePageIndex(int(m_pages.size()) - 1);
-    return page;
+    return ActivePage();
 }
 
 namespace {
@@ -284,135 +230,33 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
                                TEditCallback editCallback, QObject* mainWindow,
                                const std::function<void()>& firstPageShown)
 {
-    // Every write of the loading, repairs included, reaches the files together.
-    IniFile::Transaction transaction;
-    ApplyStoredCounts();
-    TSystemSettings* settings = Settings();
-    const int n = settings ? std::max(settings->PagesCount(), 0) : 0;
-
-    // A stored count far beyond the sections present must not keep us reading nothing for ever:
-    // no page can live past the highest numbered section.
-    int highest = -1;
-    for (const QString& name : PagesIniFile()->sections()) {
-        bool ok = false;
-        const int number = name.toInt(&ok);
-        if (ok && number >= 0 && QString::number(number) == name)
-            highest = std::max(highest, number);
-    }
-    const int last = std::min(n, highest + 1);
-
+    SetButtonPartners(popupMenu, historyWindow, std::move(editCallback), mainWindow);
     hide();
-    if (gauge) {
-        gauge->setMaximum(std::max(1, last));
-        gauge->setValue(0);
-        gauge->show();
-    }
-    IniFile::Batch pagesBatch(*PagesIniFile());
-    IniFile::Batch commandsBatch(*CommandsIniFile());
     QElapsedTimer gaugeShown;
-    for (int k = 0; k < last; ++k) {
-        const QString caption =
-            PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
-        if (!caption.isEmpty()) {
-            // Only the first page gets its buttons now: it is the one shown first, and the
-            // other pages' thousands of buttons are made once it is on the screen.
-            const bool first = m_pages.isEmpty();
-            auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount,
-                                           m_ColCount, k, editCallback, mainWindow, first);
-            page->LoadPage();
-            page->LoadCommands();
+    m_model->Load([&](int done, int total) {
+        if (!gauge)
+            return;
+        if (done == 1) {
+            gauge->setMaximum(std::max(1, total));
+            gauge->show();
         }
-        if (gauge) {
-            gauge->setValue(k + 1);
-            // Drawn at a pace the eye can follow, not once per page.
-            if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
-                gauge->repaint();
-                gaugeShown.start();
-            }
+        gauge->setValue(done);
+        // Drawn at a pace the eye can follow, not once per page.
+        if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
+            gauge->repaint();
+            gaugeShown.start();
         }
-    }
-    const bool firstRunPage = m_pages.isEmpty();
-    if (firstRunPage) {
-        // Nothing to show would end every start at once, without a word. The program starts
-        // with the page a first run has instead; every other file stays as it is.
-        IniFile* pages = PagesIniFile();
-        IniFile::Batch batch(*pages);
-        pages->eraseSection(QStringLiteral("0"));
-        pages->writeString(QStringLiteral("0"), CaptionKey, Constants::DefaultPageCaption);
-        pages->writeInteger(QStringLiteral("0"), ImageIndexKey, -1);
-        auto* page = new TCommandsPage(this, popupMenu, historyWindow, m_CommandsCount, m_ColCount,
-                                       0, editCallback, mainWindow);
-        page->LoadPage();
-        page->LoadCommands();
-    }
+    });
     if (gauge)
         gauge->hide();
     SetActivePageIndex(0);
     show();
     if (firstPageShown)
         firstPageShown();
-
-    for (TCommandsPage* page : std::as_const(m_pages)) {
-        if (page->ButtonCount() == 0) {
-            page->CreateButtons();
-            page->LoadCommands();
-        }
-    }
-    // Every page and button just made asked to be polished; each is polished when it first
-    // shows, and thousands of requests on their way through the event queue cost more.
+    // Every page just made asked to be polished; each is polished when it first shows, and
+    // requests on their way through the event queue cost more.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);
-    if (firstRunPage) {
-        SaveCounts();
-    } else if (m_pages.size() != n) {
-        RenumberPages();
-        SaveCounts();
-    }
     return true;
-}
-
-QList<TCommand*> TMyPageControl::CommandsWithProgram() const
-{
-    QList<TCommand*> found;
-    for (const TCommandsPage* page : m_pages)
-        for (TCommand* button : page->Buttons())
-            if (!button->ExePath().isEmpty() && QFileInfo(button->ExePath()).isFile())
-                found.append(button);
-    return found;
-}
-
-void TMyPageControl::SaveCounts()
-{
-    if (TSystemSettings* s = Settings()) {
-        s->SetColCount(m_ColCount);
-        s->SetCommandsCount(m_CommandsCount);
-        s->SetPagesCount(int(m_pages.size()));
-    }
-}
-
-void TMyPageControl::ApplyStoredCounts()
-{
-    if (TSystemSettings* s = Settings()) {
-        SetColCount(s->ColCount());
-        SetCommandsCount(s->CommandsCount());
-    }
-}
-
-void TMyPageControl::RenumberPages()
-{
-    // Pages and commands are stored anew under the tab positions, and what was left under
-    // other numbers goes: sections of pages that were skipped or deleted would otherwise come
-    // back on the renumbered pages at the next start.
-    const QHash<quint64, TCommand*> before = ButtonPlaces();
-    for (int i = 0; i < m_pages.size(); ++i)
-        m_pages[i]->TakePageNumber(i);
-    StoreAll(before, true);
-}
-
-void TMyPageControl::SaveAllPagesCommands()
-{
-    IniFile::Batch batch(*CommandsIniFile());
-    for (TCommandsPage* page : std::as_const(m_pages))
-        page->SaveAllCommands();
 }
 
 void TMyPageControl::LayoutPages()
@@ -424,34 +268,15 @@ void TMyPageControl::LayoutPages()
 
 void TMyPageControl::DeleteActivePage()
 {
-    TCommandsPage* page = ActivePage();
-    if (!page)
+    if (!ActivePage())
         return;
-    // The files of the settings folder change together, also across a crash.
-    IniFile::Transaction transaction;
-    IniFile::Batch pagesBatch(*PagesIniFile());
-    IniFile::Batch commandsBatch(*CommandsIniFile());
     const int position = m_active;
-    page->EraseStoredPage();
-    page->ClearAllCommands();
-    if (m_currentCommand && m_currentCommand->parent() == page)
-        m_currentCommand = nullptr;
-    delete page;
-    SaveCounts();
-    RenumberPages();
+    m_model->DeletePage(position);
     if (!m_pages.isEmpty())
         SetActivePageIndex(std::min<int>(position, int(m_pages.size()) - 1));
     else
         m_active = -1;
     UpdateTabs();
-}
-
-bool TMyPageControl::NameExists(const QString& caption) const
-{
-    const QString wanted = AsciiLowerCase(caption);
-    return std::any_of(m_pages.begin(), m_pages.end(), [&](const TCommandsPage* page) {
-        return AsciiLowerCase(page->Caption()) == wanted;
-    });
 }
 
 TCommand* TMyPageControl::GetCommand(int page, int button) const
@@ -460,41 +285,10 @@ TCommand* TMyPageControl::GetCommand(int page, int button) const
     return p ? p->Button(button) : nullptr;
 }
 
-int TMyPageControl::FilledButtonsOutside(int colCount, int commandsCount) const
-{
-    int count = 0;
-    for (const TCommandsPage* page : m_pages) {
-        const int rows = page->CommandsCount();
-        for (int i = 0; i < page->ButtonCount(); ++i) {
-            const bool outside = rows <= 0 || i / rows >= colCount || i % rows >= commandsCount;
-            if (outside && !page->Button(i)->IsEmpty())
-                ++count;
-        }
-    }
-    return count;
-}
-
-void TMyPageControl::RemapImageIndexes(const QList<int>& newIndexOf)
-{
-    auto remap = [&newIndexOf](int index) {
-        return index >= 0 && index < newIndexOf.size() ? newIndexOf[index] : index;
-    };
-    IniFile* file = PagesIniFile();
-    IniFile::Batch batch(*file);
-    for (TCommandsPage* page : std::as_const(m_pages)) {
-        const QString section = QString::number(page->PageNumber());
-        // The stored index too: a page loaded without pictures shows none but keeps its own.
-        const int stored = file->readInteger(section, ImageIndexKey, -1);
-        if (remap(stored) != stored)
-            file->writeInteger(section, ImageIndexKey, remap(stored));
-        if (remap(page->ImageIndex()) != page->ImageIndex())
-            page->SetImageIndex(remap(page->ImageIndex()));
-    }
-}
-
 void TMyPageControl::SetImages(const QList<QPixmap>& images)
 {
     m_images = images;
+    m_model->SetImageCount(int(images.size()));
     UpdateTabs();
 }
 
@@ -638,8 +432,7 @@ void TMyPageControl::DropPage(const QPoint& point)
     TUndoStep step(QStringLiteral("перемещение страницы «%1»").arg(active->Caption()));
     // The page takes the tab it was dropped on, the pages in between move up one place, and
     // every page's commands and run counts go with it.
-    MovePage(active, target);
-    RenumberPages();
+    m_model->MovePage(m_active, target);
     SetActivePageIndex(int(m_pages.indexOf(active)));
 }
 
@@ -659,19 +452,6 @@ void TMyPageControl::RemovePage(TCommandsPage* page)
     m_pages.removeAt(index);
     if (m_active >= m_pages.size())
         m_active = int(m_pages.size()) - 1;
-    UpdateTabs();
-}
-
-void TMyPageControl::MovePage(TCommandsPage* page, int position)
-{
-    const int from = int(m_pages.indexOf(page));
-    if (from < 0)
-        return;
-    TCommandsPage* active = ActivePage();
-    position = std::clamp(position, 0, int(m_pages.size()) - 1);
-    m_pages.move(from, position);
-    if (active)
-        m_active = int(m_pages.indexOf(active));
     UpdateTabs();
 }
 
@@ -747,7 +527,7 @@ void TMyPageControl::LayoutTabs()
     // The rows of tabs never cover the grid: what does not fit beside it scrolls, following the
     // active page.
     const int grid =
-        m_ColCount * (TCommandsPage::ButtonWidth + Constants::ButtonGap) + 2 * FrameWidth;
+        m_model->ColCount() * (TCommandsPage::ButtonWidth + Constants::ButtonGap) + 2 * FrameWidth;
     const int fit = std::max(1, (width() - grid) / TabRowWidth);
     m_tabRowsShown = std::min(m_tabRows, fit);
     const int activeRow = m_active >= 0 && m_active < rows.size() ? rows[m_active] : 0;
@@ -840,7 +620,11 @@ bool TMyPageControl::event(QEvent* event)
     if (event->type() == TMessageEvent::eventType()) {
         auto* message = static_cast<TMessageEvent*>(event);
         if (message->message() == UM_COMMAND_ENTER) {
-            m_currentCommand = TCommand::FromParam(message->wParam());
+            // A button, or a command of the profile (the quick-launch button's).
+            TCommand* button = TCommand::FromParam(message->wParam());
+            if (!button)
+                button = TCommand::ButtonFor(TProfileCommand::FromParam(message->wParam()));
+            m_currentCommand = button;
             message->result = 0;
             return true;
         }

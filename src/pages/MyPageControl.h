@@ -22,10 +22,10 @@ class QProgressBar;
 class TCommandsPage;
 class TSystemSettings;
 
-// The page control of the main window: one tab per commands page, tabs on the right-hand side
-// in as many rows as they need. It loads and stores the pages, keeps every page's grid equal,
-// scrolls pages with the wheel, reorders them when a tab is dragged with Alt held, keeps page
-// numbers equal to tab positions, and knows the button under the mouse (CurrentCommand).
+// The page control of the main window: one tab per page of the profile, tabs on the right-hand
+// side in as many rows as they need. It shows the profile and follows its changes, scrolls pages
+// with the wheel, passes a tab dragged with Alt held to the profile as a page move, and knows the
+// button under the mouse (CurrentCommand).
 class TMyPageControl : public QWidget
 {
     Q_OBJECT
@@ -36,45 +36,54 @@ public:
     // The border drawn around the page area.
     static constexpr int FrameWidth = 2;
 
-    // settings, pagesFile and commandsFile default to the program's own.
+    // settings, pagesFile and commandsFile default to the program's own; the control shows the
+    // profile they hold (Model).
     explicit TMyPageControl(QWidget* parent = nullptr, TSystemSettings* settings = nullptr,
                             IniFile* pagesFile = nullptr, IniFile* commandsFile = nullptr);
     ~TMyPageControl() override;
 
-    int ColCount() const { return m_ColCount; }
-    int CommandsCount() const { return m_CommandsCount; }
+    TProfileModel* Model() const { return m_model; }
+    int ColCount() const { return m_model->ColCount(); }
+    int CommandsCount() const { return m_model->CommandsCount(); }
     void SetColCount(int n);
     void SetCommandsCount(int n);
 
-    // Adds an empty page; what an earlier page of that number left in the files goes.
-    TCommandsPage* AddPage(QMenu* popupMenu, QObject* historyWindow, QObject* mainWindow,
-                           TEditCallback editCallback, int pageNumber);
-    // Loads the stored pages. When none can be read (a count of 0, no Pages.ini, no section with
-    // a caption) the first run's page "Новая" is stored and loaded instead. firstPageShown is
-    // called once the first page shows with its commands, before the other pages' buttons are
-    // made.
+    // Where the buttons send what is done to them: their context menu, the history window (runs),
+    // the edit callback (a click that finds a file missing) and the main window (runs).
+    void SetButtonPartners(QMenu* commandMenu, QObject* historyWindow, TEditCallback editCallback,
+                           QObject* mainWindow);
+    QMenu* CommandMenu() const { return m_commandMenu; }
+    QObject* HistoryWindow() const { return m_historyWindow; }
+    TEditCallback EditCallback() const { return m_editCallback; }
+    QObject* MainWindow() const { return m_mainWindow; }
+
+    // Adds a page at the end, stored with its caption and picture, and shows it.
+    TCommandsPage* AddPage(const QString& caption, int imageIndex);
+    // Loads the stored pages (see TProfileModel::Load) and shows the first one; firstPageShown
+    // is called once it is on the screen. The buttons of the other pages are made when they are
+    // first needed.
     bool LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgressBar* gauge,
                    TEditCallback editCallback, QObject* mainWindow,
                    const std::function<void()>& firstPageShown = {});
-    // Every button whose program path names an existing file (not a folder), page by page and
+    // Every command whose program path names an existing file (not a folder), page by page and
     // within a page in button order.
-    QList<TCommand*> CommandsWithProgram() const;
-    void SaveCounts();
-    void ApplyStoredCounts();
-    void RenumberPages();
-    void SaveAllPagesCommands();
+    QList<TProfileCommand*> CommandsWithProgram() const { return m_model->CommandsWithProgram(); }
+    void SaveCounts() { m_model->SaveCounts(); }
     void LayoutPages();
     void DeleteActivePage();
     // Lets go of every page and button without touching the files, before LoadPages shows
     // what they hold now.
     void UnloadPages();
-    bool NameExists(const QString& caption) const;
+    bool NameExists(const QString& caption) const { return m_model->NameExists(caption); }
     TCommand* GetCommand(int page, int button) const;
     // How many filled buttons a grid of that size would no longer hold.
-    int FilledButtonsOutside(int colCount, int commandsCount) const;
+    int FilledButtonsOutside(int colCount, int commandsCount) const
+    {
+        return m_model->FilledCommandsOutside(colCount, commandsCount);
+    }
     // After page pictures were deleted: newIndexOf[i] is the new place of picture i, -1 when it
     // is gone. Every page follows, in memory and in Pages.ini.
-    void RemapImageIndexes(const QList<int>& newIndexOf);
+    void RemapImageIndexes(const QList<int>& newIndexOf) { m_model->RemapImageIndexes(newIndexOf); }
 
     int PageCount() const { return int(m_pages.size()); }
     TCommandsPage* Page(int position) const;
@@ -131,18 +140,17 @@ public:
     // The area the active page fills.
     QRect PageArea() const;
 
-    TSystemSettings* Settings() const;
-    IniFile* PagesIniFile() const;
-    IniFile* CommandsIniFile() const;
+    TSystemSettings* Settings() const { return m_model->Settings(); }
+    IniFile* PagesIniFile() const { return m_model->PagesIniFile(); }
+    IniFile* CommandsIniFile() const { return m_model->CommandsIniFile(); }
     // The run statistics, which move with the commands whenever they change places; none when
     // not set.
-    void SetRunStatFile(const QString& fileName);
-    IniFile* RunStatIniFile() const { return m_runStatFile.get(); }
+    void SetRunStatFile(const QString& fileName) { m_model->SetRunStatFile(fileName); }
+    IniFile* RunStatIniFile() const { return m_model->RunStatIniFile(); }
 
-    // Used by pages: a page joins as the last one, leaves, or moves to another position.
+    // Used by pages: a page joins as the last one, or leaves.
     void InsertPage(TCommandsPage* page);
     void RemovePage(TCommandsPage* page);
-    void MovePage(TCommandsPage* page, int position);
     void UpdateTabs();
 
 signals:
@@ -171,19 +179,16 @@ private:
     void ShowKeyFocus();
     void StartPageDrag();
     bool AcceptsPageDrag(const QMimeData* data) const;
-    // Every button by its page and button number, taken before a renumbering.
-    QHash<quint64, TCommand*> ButtonPlaces() const;
-    // Stores every page (withPages) and every command under its present numbers, each file in
-    // one write, and moves the run statistics of the buttons placed as before says; whatever
-    // the files held under numbers no button has now goes.
-    void StoreAll(const QHash<quint64, TCommand*>& before, bool withPages);
-    // After a grid change: buttons numbered by position, their sections moving along.
-    void NumberButtonsByPosition();
+    // The profile's changes, shown.
+    void ShowProfile();
+    void PageAdded(int position);
+    void PageAboutToBeRemoved(int position);
+    void PageMoved(int from, int to);
+    TCommandsPage* PageOf(const TProfileCommand* command) const;
 
     QList<TCommandsPage*> m_pages;
     int m_active = -1;
-    int m_ColCount = 1;
-    int m_CommandsCount = 5;
+    TProfileModel* m_model;
     QPointer<TCommand> m_currentCommand;
     int m_keyFocus = -1;
     QPointer<TCommand> m_keyFocusButton;
@@ -201,8 +206,8 @@ private:
     QTimer* m_refreshTimer = nullptr;
     QStringList m_watchedFolders;
     QPointer<QMenu> m_popupMenu;
-    TSystemSettings* m_settings;
-    IniFile* m_pagesFile;
-    IniFile* m_commandsFile;
-    std::unique_ptr<IniFile> m_runStatFile;
+    QPointer<QMenu> m_commandMenu;
+    QPointer<QObject> m_historyWindow;
+    QPointer<QObject> m_mainWindow;
+    TEditCallback m_editCallback;
 };
