@@ -41,6 +41,20 @@ QHash<const TProfileCommand*, TCommand*>& buttonsByRecord()
     return buttons;
 }
 
+// Buttons show their command anew whenever the profile changes it; one connection per profile
+// serves all its buttons, however many there are.
+void followProfile(TProfileModel* model)
+{
+    static const char* const followed = "kestrolinButtonsFollow";
+    if (!model || model->property(followed).toBool())
+        return;
+    model->setProperty(followed, true);
+    QObject::connect(model, &TProfileModel::CommandChanged, model, [](TProfileCommand* command) {
+        if (TCommand* button = TCommand::ButtonOf(command))
+            button->Refresh();
+    });
+}
+
 TCommand::TDragRunner& dragRunner()
 {
     static TCommand::TDragRunner runner;
@@ -124,6 +138,7 @@ TCommand::TCommand(TProfileCommand* record, QWidget* page, QMenu* popupMenu, QOb
 {
     liveButtons().insert(static_cast<const void*>(this));
     buttonsByRecord().insert(record, this);
+    followProfile(record->Model());
     resize(41, 41);
     setAutoFillBackground(true);
     setAcceptDrops(true);

@@ -66,10 +66,6 @@ TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFi
                 if (TCommandsPage* page = PageOf(command))
                     page->CommandRemoved(command);
             });
-    connect(m_model, &TProfileModel::CommandChanged, this, [](TProfileCommand* command) {
-        if (TCommand* button = TCommand::ButtonOf(command))
-            button->Refresh();
-    });
     connect(m_model, &TProfileModel::CommandWanted, this, [this](TProfileCommand* command) {
         if (TCommandsPage* page = PageOf(command))
             page->CreateButtons();

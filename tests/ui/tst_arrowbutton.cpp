@@ -2,6 +2,7 @@
 #include "commands/Command.h"
 #include "commands/Messages.h"
 #include "history/ArrowButton.h"
+#include "profile/ProfileModel.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>
@@ -41,6 +42,8 @@ struct Fixture
 {
     QTemporaryDir dir;
     std::unique_ptr<IniFile> commandsFile;
+    std::unique_ptr<IniFile> pagesFile;
+    std::unique_ptr<TProfileModel> model;
     std::unique_ptr<TArrowButton> arrow;
     QWidget page;
     QList<TCommand*> commands;
@@ -51,6 +54,11 @@ struct Fixture
     Fixture()
     {
         commandsFile = std::make_unique<IniFile>(dir.filePath("Commands.ini"));
+        pagesFile = std::make_unique<IniFile>(dir.filePath("Pages.ini"));
+        // One page of 20 places, the buttons of which the tests make as they need them.
+        model = std::make_unique<TProfileModel>(nullptr, pagesFile.get(), commandsFile.get());
+        model->SetCommandsCount(20);
+        model->AddPage("Страница", -1);
         program = dir.filePath("tool.sh");
         writeAll(program, "#!/bin/sh\n");
         newArrow();
@@ -60,11 +68,36 @@ struct Fixture
     {
         arrow.reset();
         qDeleteAll(commands);
+        model.reset();
+    }
+
+    // A button of the page, showing place n of the profile.
+    TCommand* button(int n)
+    {
+        auto* c = new TCommand(
+            model->Command(0, n), &page, nullptr, nullptr, arrow.get(),
+            [this](TCommand* sender) { edited.append(sender); }, nullptr);
+        commands.append(c);
+        return c;
+    }
+
+    TCommand* shown() const { return TCommand::ButtonOf(arrow->ShownCommand()); }
+
+    static QList<TProfileCommand*> records(const QList<TCommand*>& buttons)
+    {
+        QList<TProfileCommand*> result;
+        for (TCommand* c : buttons)
+            result.append(c->Record());
+        return result;
     }
 
     QString statPath() const { return dir.filePath("RunStat.ini"); }
 
-    void newArrow() { arrow = std::make_unique<TArrowButton>(statPath()); }
+    void newArrow()
+    {
+        arrow = std::make_unique<TArrowButton>(statPath());
+        arrow->AttachModel(model.get());
+    }
 
     void setCount(int page, int button, int count)
     {
@@ -86,16 +119,13 @@ struct Fixture
         painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, name.left(1));
         painter.end();
         image.save(icon);
-        auto* c = new TCommand(
-            &page, nullptr, nullptr, arrow.get(), 0, 41, 41, button,
-            [this](TCommand* sender) { edited.append(sender); }, nullptr, commandsFile.get());
-        c->SetExePath(program);
-        c->SetDescription(name);
-        c->SetIconPath(icon);
-        c->Save();
+        TCommand* c = this->button(button);
+        c->Record()->SetExePath(program);
+        c->Record()->SetDescription(name);
+        c->Record()->SetIconPath(icon);
+        c->Record()->Save();
         c->RefreshHint();
         c->RefreshIcon();
-        commands.append(c);
         return c;
     }
 
@@ -106,11 +136,11 @@ struct Fixture
         arrow->SetHistoryCount(size);
         arrow->SetDescending(descending);
         arrow->SetHoverWindow(&hover);
-        arrow->LoadHistory(list);
+        arrow->LoadHistory(records(list));
         arrow->ShowInitialCommand();
     }
 
-    void run(TCommand* c) { SendMessage(arrow.get(), UM_COMMAND_RUN, toParam(c)); }
+    void run(TCommand* c) { SendMessage(arrow.get(), UM_COMMAND_RUN, toParam(c->Record())); }
 
     // The commands of the menu's history items, top to bottom; checks the menu's invariants.
     QList<TCommand*> menu() const
@@ -125,7 +155,7 @@ struct Fixture
         }();
         for (int i = 2; i < items.size(); ++i) {
             auto* item = qobject_cast<THistoryMenuItem*>(items[i]);
-            result.append(item ? item->Command() : nullptr);
+            result.append(item ? TCommand::ButtonOf(item->Command()) : nullptr);
         }
         return result;
     }
@@ -133,7 +163,7 @@ struct Fixture
     QString caption(TCommand* c) const
     {
         for (QAction* a : arrow->HistoryMenu()->actions())
-            if (auto* item = qobject_cast<THistoryMenuItem*>(a); item && item->Command() == c)
+            if (auto* item = qobject_cast<THistoryMenuItem*>(a); item && item->Command() == c->Record())
                 return item->text();
         return QString();
     }
@@ -164,7 +194,7 @@ private slots:
             f.run(d); // count 1: enters, passes nothing with an equal count
             QCOMPARE(f.menu(), descending ? (L{a, b, c, d}) : (L{d, c, b, a}));
             QCOMPARE(f.caption(d), QString("Дельта [1]"));
-            QCOMPARE(f.arrow->ShownCommand(), d);
+            QCOMPARE(f.shown(), d);
 
             f.run(d); // 2 passes c (1)
             QCOMPARE(f.menu(), descending ? (L{a, b, d, c}) : (L{c, d, b, a}));
@@ -235,19 +265,19 @@ private slots:
             TCommand* c = f.make("Гамма", 2);
             f.startUp({a, b, c}, 10, descending);
             f.run(a);
-            QCOMPARE(f.arrow->ShownCommand(), a);
+            QCOMPARE(f.shown(), a);
             QVERIFY(!f.arrow->Glyph().isNull());
 
             QVERIFY(a->Clear()); // tells the quick-launch button
-            QCOMPARE(f.arrow->ShownCommand(), b);
+            QCOMPARE(f.shown(), b);
             QVERIFY(!IniFile(f.statPath()).sectionExists("0\\0"));
             QCOMPARE(f.arrow->FirstButton()->toolTip(), QString("Бета"));
 
             // Emptying a command that is not shown keeps the current one.
             QVERIFY(c->Clear());
-            QCOMPARE(f.arrow->ShownCommand(), b);
+            QCOMPARE(f.shown(), b);
             QVERIFY(b->Clear());
-            QCOMPARE(f.arrow->ShownCommand(), nullptr);
+            QCOMPARE(f.shown(), nullptr);
             QVERIFY(f.arrow->Glyph().isNull());
             QVERIFY(f.menu().isEmpty());
         }
@@ -278,7 +308,7 @@ private slots:
         TCommand* b = f.make("Бета", 1);
         f.startUp({a, b});
         // No last run is stored: the last of the menu selection is shown.
-        QCOMPARE(f.arrow->ShownCommand(), b);
+        QCOMPARE(f.shown(), b);
 
         SendMessage(f.arrow.get(), UM_HISTORY_CLEAR, 1);
         QVERIFY(!QFile::exists(f.statPath()));
@@ -286,13 +316,13 @@ private slots:
         QVERIFY(QFile::exists(f.dir.filePath("Commands.ini")));
         QVERIFY(f.menu().isEmpty());
         QCOMPARE(f.arrow->HistoryMenu()->actions().size(), 2);
-        QCOMPARE(f.arrow->ShownCommand(), nullptr);
+        QCOMPARE(f.shown(), nullptr);
         QVERIFY(f.arrow->FirstButton()->toolTip().isEmpty());
 
         f.run(b);
         QCOMPARE(f.menu(), QList<TCommand*>{b});
         QCOMPARE(f.caption(b), QString("Бета [1]"));
-        QCOMPARE(f.arrow->ShownCommand(), b);
+        QCOMPARE(f.shown(), b);
         f.run(a);
         f.run(a);
         QCOMPARE(f.menu(), (QList<TCommand*>{a, b}));
@@ -304,7 +334,7 @@ private slots:
         SendMessage(f.arrow.get(), UM_HISTORY_CLEAR, 1);
         SendMessage(f.arrow.get(), UM_HISTORY_CLEAR, 1);
         QVERIFY(f.menu().isEmpty());
-        QCOMPARE(f.arrow->ShownCommand(), nullptr);
+        QCOMPARE(f.shown(), nullptr);
     }
 
     void menuOrderSurvivesARestart()
@@ -329,7 +359,7 @@ private slots:
                      int(list.indexOf(before[0])));
             f.startUp(list, 10, descending);
             QCOMPARE(f.menu(), before);
-            QCOMPARE(f.arrow->ShownCommand(), list[0]); // the command run last
+            QCOMPARE(f.shown(), list[0]); // the command run last
         }
     }
 
@@ -340,24 +370,21 @@ private slots:
         f.setCount(0, 1, 2);
         TCommand* a = f.make("Альфа", 0);
         TCommand* b = f.make("Бета", 1);
-        TCommand* empty = new TCommand(
-            &f.page, nullptr, nullptr, f.arrow.get(), 0, 41, 41, 5,
-            [&f](TCommand* s) { f.edited.append(s); }, nullptr, f.commandsFile.get());
-        f.commands.append(empty);
+        TCommand* empty = f.button(5);
         f.startUp({a, b});
         f.run(a);
-        QCOMPARE(f.arrow->ShownCommand(), a);
+        QCOMPARE(f.shown(), a);
 
         empty->DragDrop(a, false); // moves a's command onto the empty button
         QVERIFY(a->IsEmpty());
-        QCOMPARE(f.arrow->ShownCommand(), empty);
+        QCOMPARE(f.shown(), empty);
         QCOMPARE(f.menu(), (QList<TCommand*>{empty, b}));
         QCOMPARE(IniFile(f.statPath()).readInteger("0\\5", "RunCount", 0), 5);
         QVERIFY(!IniFile(f.statPath()).sectionExists("0\\0"));
 
         // The first part and the menu item now click the new button. With its icon file gone
         // the click asks for the parameters instead of running anything.
-        empty->SetIconPath(f.dir.filePath("gone.png"));
+        empty->Record()->SetIconPath(f.dir.filePath("gone.png"));
         f.arrow->FirstButton()->click();
         f.arrow->HistoryMenu()->actions()[2]->trigger();
         QCOMPARE(f.edited, (QList<TCommand*>{empty, empty}));
@@ -384,7 +411,7 @@ private slots:
         f.arrow->SetHistoryCount(5);
         for (int i = 0; i < 7; ++i) {
             TCommand* c = f.make(QString("К%1").arg(i), i);
-            SendMessage(f.arrow.get(), UM_COMMAND_FILLED, toParam(c));
+            SendMessage(f.arrow.get(), UM_COMMAND_FILLED, toParam(c->Record()));
             f.run(c);
         }
         QCOMPARE(f.arrow->History()->MaxCount(), 5);
@@ -401,16 +428,16 @@ private slots:
         TCommand* b = f.make("Бета", 1);
         f.startUp({a, b});
         f.run(b);
-        QCOMPARE(f.arrow->ShownCommand(), b);
+        QCOMPARE(f.shown(), b);
         // A's program is gone: the history does not know it, yet it moves onto B.
-        a->SetExePath(f.dir.filePath("gone.sh"));
-        SendMessage(f.arrow.get(), UM_COMMAND_CLEARED, toParam(a));
+        a->Record()->SetExePath(f.dir.filePath("gone.sh"));
+        SendMessage(f.arrow.get(), UM_COMMAND_CLEARED, toParam(a->Record()));
         f.setCount(0, 0, 3);
-        SendMessage(f.arrow.get(), UM_COMMAND_MOVED, toParam(a), toParam(b));
+        SendMessage(f.arrow.get(), UM_COMMAND_MOVED, toParam(a->Record()), toParam(b->Record()));
         // B's command and its count are gone with it; A's count now stands at B's place.
         QVERIFY(f.menu().isEmpty());
         QCOMPARE(f.arrow->History()->Count(), 0);
-        QCOMPARE(f.arrow->ShownCommand(), nullptr);
+        QCOMPARE(f.shown(), nullptr);
         IniFile stat(f.statPath());
         QCOMPARE(stat.readInteger("0\\1", "RunCount", 0), 3);
         QVERIFY(!stat.sectionExists("0\\0"));
@@ -425,26 +452,26 @@ private slots:
         TCommand* a = f.make("Альфа", 0);
         f.startUp({a});
         TCommand* b = f.make("Бета", 1);
-        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(b)); // unknown: filled
+        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(b->Record())); // unknown: filled
         QCOMPARE(f.arrow->History()->Count(), 2);
         QCOMPARE(f.menu(), (QList<TCommand*>{b, a}));
 
-        a->SetDescription("Альфа новая");
+        a->Record()->SetDescription("Альфа новая");
         a->RefreshHint();
-        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a));
+        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a->Record()));
         QCOMPARE(f.caption(a), QString("Альфа новая [2]"));
         QCOMPARE(f.arrow->FirstButton()->toolTip(), QString("Альфа новая"));
 
         // Menu captions show descriptions as they are: no mnemonics, no shortcut column.
-        a->SetDescription("Tom & Jerry\t<b>");
+        a->Record()->SetDescription("Tom & Jerry\t<b>");
         a->RefreshHint();
-        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a));
+        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a->Record()));
         QCOMPARE(f.caption(a), QString("Tom && Jerry <b> [2]"));
 
         // A filled button whose program is missing does not enter the history.
         TCommand* c = f.make("Гамма", 2);
-        c->SetExePath(f.dir.filePath("missing"));
-        SendMessage(f.arrow.get(), UM_COMMAND_FILLED, toParam(c));
+        c->Record()->SetExePath(f.dir.filePath("missing"));
+        SendMessage(f.arrow.get(), UM_COMMAND_FILLED, toParam(c->Record()));
         QCOMPARE(f.arrow->History()->Count(), 2);
         // Notices naming no live button do nothing.
         SendMessage(f.arrow.get(), UM_COMMAND_RUN, -1);
@@ -469,7 +496,7 @@ private slots:
         QApplication::sendEvent(f.arrow->SecondButton(), &enter);
         QApplication::sendEvent(f.arrow.get(), &leave);
         QCOMPARE(f.hover.notices, (QList<QPair<int, intptr_t>>{{UM_COMMAND_LEAVE, 0},
-                                                               {UM_COMMAND_ENTER, toParam(a)},
+                                                               {UM_COMMAND_ENTER, toParam(a->Record())},
                                                                {UM_COMMAND_LEAVE, 0}}));
     }
 
@@ -503,7 +530,7 @@ private slots:
         TCommand* a = f.make("Альфа", 0);
         f.startUp({a});
         // Should a click get through, it would only ask for the parameters: nothing is run.
-        a->SetIconPath(f.dir.filePath("gone.png"));
+        a->Record()->SetIconPath(f.dir.filePath("gone.png"));
         f.arrow->show();
         int firstClicks = 0;
         connect(f.arrow->FirstButton(), &QToolButton::clicked, [&] { ++firstClicks; });
@@ -577,9 +604,9 @@ private slots:
         QMenu* menu = f.arrow->HistoryMenu();
         const int narrow = menu->sizeHint().width();
         QVERIFY(narrow >= width);
-        a->SetDescription(QString(200, u'Ш'));
+        a->Record()->SetDescription(QString(200, u'Ш'));
         a->RefreshHint();
-        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a));
+        SendMessage(f.arrow.get(), UM_COMMAND_CHANGED, toParam(a->Record()));
         menu->adjustSize();
         QVERIFY(menu->sizeHint().width() > narrow);
     }

@@ -334,7 +334,7 @@ private slots:
         QVERIFY(elapsed.elapsed() >= TCommand::PressedTime);
 
         QCOMPARE(log, QStringList({"history:403", "main:403"}));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_RUN, toParam(one.get()), 0}}));
+        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_RUN, toParam(one.get()->Record()), 0}}));
         QCOMPARE(main.notices, history.notices);
         QCOMPARE(pressedAtNotice, QList<bool>{true});
         QVERIFY(!one->Pressed());
@@ -480,8 +480,8 @@ private slots:
 
         // With the confirmation switched off a filled button is replaced without a question.
         SystemSettings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);
-        b->SetDescription("Beta 2");
-        QVERIFY(b->Save());
+        b->Record()->SetDescription("Beta 2");
+        QVERIFY(b->Record()->Save());
         QTest::mousePress(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         QTest::mouseRelease(b.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(9, 9));
         SystemSettings->Conformations()->Include(TSys_Conformations::ReplaceCommandOnDrop);

@@ -440,12 +440,12 @@ private slots:
         const QString parameters = QString(300, u'a') + " --last";
         const QString description = QString(1000, u'о');
         const QString icon = "/icons/" + QString(600, u'i') + ".png";
-        c->SetExePath(path);
-        c->SetParameters(parameters);
-        c->SetDescription(description);
-        c->SetIconPath(icon);
-        c->SetIconIndex(2);
-        QVERIFY(c->Save());
+        c->Record()->SetExePath(path);
+        c->Record()->SetParameters(parameters);
+        c->Record()->SetDescription(description);
+        c->Record()->SetIconPath(icon);
+        c->Record()->SetIconIndex(2);
+        QVERIFY(c->Record()->Save());
 
         // Nothing touched: nothing changed, nothing asked (the question is on), nothing cut.
         TScriptedMessageBoxes boxes;

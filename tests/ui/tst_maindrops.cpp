@@ -65,7 +65,7 @@ class TestMainDrops : public QObject
 
     static bool inHistory(const TMainFixture& f, TCommand* button)
     {
-        return f.main->QuickLaunchArrowButton->History()->IndexOfCommand(button) >= 0;
+        return f.main->QuickLaunchArrowButton->History()->IndexOfCommand(button->Record()) >= 0;
     }
 
     static QString program(const TMainFixture& f, const QString& name)

@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(first->IconPath(), program); // no icon: the program itself, index 0
         QCOMPARE(first->IconIndex(), 0);
         QCOMPARE(f.commands->readString("0\\0", "Description", ""), QStringLiteral("Первый"));
-        QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first) >= 0);
+        QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first->Record()) >= 0);
         QCOMPARE(shell.sounds, QList<int>({SoundDropShortCut}));
 
         // A filled button: asked first when the switch is on; Cancel leaves it.
@@ -122,9 +122,9 @@ private slots:
             f.main->DropFiles({b}, first);
             QCOMPARE(first->Description(), QStringLiteral("Второй"));
             // The new command is known to the history at once: its runs count from now on.
-            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first) >= 0);
-            SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first));
-            QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(first), 1);
+            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first->Record()) >= 0);
+            SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first->Record()));
+            QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(first->Record()), 1);
         }
         // With the switch off nothing is asked (a box would fail the test).
         f.settings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);
@@ -182,7 +182,7 @@ private slots:
         TMainFixture f("[Minimize]\r\nAfterRunCommand=1\r\n");
         f.main->FormActivate();
         f.main->show();
-        SendMessage(f.main.get(), UM_COMMAND_RUN, toParam(f.pc()->GetCommand(0, 0)));
+        SendMessage(f.main.get(), UM_COMMAND_RUN, toParam(f.pc()->GetCommand(0, 0)->Record()));
         QVERIFY(f.main->isHidden() || f.main->isMinimized());
         SendMessage(f.main.get(), UM_RESHOW);
         QVERIFY(f.main->isVisible());
@@ -269,7 +269,7 @@ private slots:
         TMainFixture f;
         f.main->FormActivate();
         TCommand* button = f.pc()->GetCommand(0, 0);
-        button->SetDescription(QStringLiteral("Подсказка"));
+        button->Record()->SetDescription(QStringLiteral("Подсказка"));
         button->RefreshHint();
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
@@ -295,8 +295,8 @@ private slots:
         f.main->FormActivate();
         f.main->show();
         TCommand* button = f.pc()->GetCommand(0, 0);
-        button->SetExePath(program);
-        button->SetIconPath(program);
+        button->Record()->SetExePath(program);
+        button->Record()->SetIconPath(program);
         button->RefreshHint();
         button->RefreshIcon();
         f.pc()->RefreshShownPage();

@@ -183,8 +183,8 @@ private slots:
             numbers << b->ButtonNumber();
         QCOMPARE(numbers, QList<int>({0, 1, 2, 3, 4, 5}));
         TCommand* fresh = page->Button(4);
-        fresh->SetExePath("/new");
-        QVERIFY(fresh->Save());
+        fresh->Record()->SetExePath("/new");
+        QVERIFY(fresh->Record()->Save());
         QCOMPARE(p.exePath("0\\2"), QString("/p3"));
         QCOMPARE(p.exePath("0\\4"), QString("/new"));
 

@@ -151,7 +151,7 @@ class TestRunCountsFuzz : public QObject
                 }
                 QVERIFY2(button->ExePath() == program(folder, cell.content),
                          fail(where + " holds " + button->ExePath()).constData());
-                const int count = run.history()->GetRunCount(button);
+                const int count = run.history()->GetRunCount(button->Record());
                 QVERIFY2(count == cell.count, fail(QString("%1 (cmd%2) counts %3, expected %4")
                                                        .arg(where)
                                                        .arg(cell.content)
@@ -219,7 +219,7 @@ private slots:
                         continue;
                     m_log << QString("run %1/%2").arg(p).arg(b);
                     SendMessage(run->main->QuickLaunchArrowButton, UM_COMMAND_RUN,
-                                toParam(run->pc()->GetCommand(p, b)));
+                                toParam(run->pc()->GetCommand(p, b)->Record()));
                     ++cell.count;
                     model.lastRun = cell.identity;
                 } else if (op == 4 && pageCount > 1) {

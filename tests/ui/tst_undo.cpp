@@ -314,18 +314,18 @@ private slots:
                                      "[0\\1]\r\nExePath=/bin/sh\r\nIconIndex=0\r\n");
         TCommand* first = f.pc()->GetCommand(0, 0);
         SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN,
-                    toParam(f.pc()->GetCommand(0, 1)));
-        SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first));
+                    toParam(f.pc()->GetCommand(0, 1)->Record()));
+        SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first->Record()));
         SendMessage(f.pc(), UM_COMMAND_ENTER, toParam(f.pc()->GetCommand(0, 1)));
         f.main->Buttons_ClearActionExecute();
         QVERIFY(f.pc()->GetCommand(0, 1)->IsEmpty());
-        SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first));
-        QCOMPARE(f.history()->GetRunCount(first), 2);
+        SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first->Record()));
+        QCOMPARE(f.history()->GetRunCount(first->Record()), 2);
 
         f.main->UndoActionExecute();
         QCOMPARE(f.pc()->GetCommand(0, 1)->ExePath(), QStringLiteral("/bin/sh"));
-        QCOMPARE(f.history()->GetRunCount(f.pc()->GetCommand(0, 0)), 2);
-        QCOMPARE(f.history()->GetRunCount(f.pc()->GetCommand(0, 1)), 1);
+        QCOMPARE(f.history()->GetRunCount(f.pc()->GetCommand(0, 0)->Record()), 2);
+        QCOMPARE(f.history()->GetRunCount(f.pc()->GetCommand(0, 1)->Record()), 1);
     }
 };
 

@@ -70,7 +70,7 @@ private slots:
         breakFile(f, "RunStat.ini");
         boxes.expect(IDOK);
         SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN,
-                    toParam(f.pc()->GetCommand(0, 0)));
+                    toParam(f.pc()->GetCommand(0, 0)->Record()));
         settle();
         QCOMPARE(boxes.shown.size(), 3);
         QVERIFY(boxes.shown[2].text.contains("RunStat.ini"));
@@ -100,9 +100,9 @@ private slots:
         QVERIFY(image.save(icon));
         f.main->FormActivate();
         TCommand* button = f.pc()->GetCommand(0, 0);
-        button->SetExePath(script);
-        button->SetIconPath(icon);
-        QVERIFY(button->Save());
+        button->Record()->SetExePath(script);
+        button->Record()->SetIconPath(icon);
+        QVERIFY(button->Record()->Save());
 
         struct TWatch : IMessageBoxes
         {
