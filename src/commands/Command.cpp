@@ -201,6 +201,16 @@ TCommand::TDragRunner TCommand::SetDragRunner(TDragRunner runner)
 
 void TCommand::Refresh()
 {
+    if (IsEmpty()) {
+        // An empty button shows nothing at all, not the picture of an unknown file.
+        m_picture.hint.clear();
+        m_picture.pixmap = QPixmap();
+        m_iconPending = false;
+        m_hintLinePending = false;
+        m_filesSeen = -1;
+        ShowPicture();
+        return;
+    }
     RefreshHint();
     RefreshIcon();
 }

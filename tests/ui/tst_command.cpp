@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "commands/Command.h"
 #include "commands/Messages.h"
+#include "profile/ProfileModel.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
 
@@ -131,20 +132,20 @@ bool dropOn(TCommand& target, const QMimeData* data, Qt::KeyboardModifiers modif
 
 QString section(const TCommand& command)
 {
-    return command.SectionName();
+    return command.Record()->SectionName();
 }
 
 void fill(TCommand& command, const QString& exePath, const QString& iconPath,
           const QString& description, const QString& parameters = QString())
 {
-    command.SetExePath(exePath);
-    command.SetIconPath(iconPath);
-    command.SetIconIndex(0);
-    command.SetDescription(description);
-    command.SetParameters(parameters);
-    command.RefreshHint();
-    command.RefreshIcon();
-    QVERIFY(command.Save());
+    TProfileCommand* record = command.Record();
+    record->SetExePath(exePath);
+    record->SetIconPath(iconPath);
+    record->SetIconIndex(0);
+    record->SetDescription(description);
+    record->SetParameters(parameters);
+    command.Refresh();
+    QVERIFY(record->Save());
 }
 
 } // namespace
@@ -162,12 +163,37 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
+    // The profile the buttons' commands belong to; what it tells the history reaches the
+    // history receiver of the button last made, as the notices the window passes on.
+    std::unique_ptr<TProfileModel> m_profile;
+    QPointer<QObject> m_history;
+    std::vector<std::unique_ptr<TProfileCommand>> m_records;
+
     std::unique_ptr<TCommand> button(QWidget* page, int number, QObject* hover = nullptr,
                                      QObject* history = nullptr, QObject* main = nullptr,
                                      TEditCallback edit = {}, IniFile* file = nullptr)
     {
-        return std::make_unique<TCommand>(page, nullptr, hover, history, 0, 41, 41, number,
-                                          std::move(edit), main, file ? file : m_file.get());
+        if (!m_profile) {
+            m_profile = std::make_unique<TProfileModel>();
+            auto notice = [this](int message) {
+                return [this, message](TProfileCommand* command) {
+                    SendMessage(m_history, message, toParam(command));
+                };
+            };
+            connect(m_profile.get(), &TProfileModel::CommandCleared, notice(UM_COMMAND_CLEARED));
+            connect(m_profile.get(), &TProfileModel::CommandFilled, notice(UM_COMMAND_FILLED));
+            connect(m_profile.get(), &TProfileModel::CommandEdited, notice(UM_COMMAND_CHANGED));
+            connect(m_profile.get(), &TProfileModel::CommandMoved,
+                    [this](TProfileCommand* from, TProfileCommand* to) {
+                        SendMessage(m_history, UM_COMMAND_MOVED, toParam(from), toParam(to));
+                    });
+        }
+        if (history)
+            m_history = history;
+        m_records.push_back(std::make_unique<TProfileCommand>(m_profile.get(), 0, number,
+                                                              file ? file : m_file.get()));
+        return std::make_unique<TCommand>(m_records.back().get(), page, nullptr, hover, history,
+                                          std::move(edit), main);
     }
 
 private slots:
@@ -253,7 +279,7 @@ private slots:
         QVERIFY(one->Icon().isNull());
         QVERIFY(one->ToolTipText().isEmpty());
         QVERIFY(!readAll(path("Commands.ini")).contains("[0\\3]"));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one.get()), 0}}));
+        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one->Record()), 0}}));
 
         // Markup in a description is shown as text.
         fill(*one, m_script, m_icon, "<b>bold</b> & <img src=x>");
@@ -334,7 +360,7 @@ private slots:
         QVERIFY(elapsed.elapsed() >= TCommand::PressedTime);
 
         QCOMPARE(log, QStringList({"history:403", "main:403"}));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_RUN, toParam(one.get()->Record()), 0}}));
+        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_RUN, toParam(one->Record()), 0}}));
         QCOMPARE(main.notices, history.notices);
         QCOMPARE(pressedAtNotice, QList<bool>{true});
         QVERIFY(!one->Pressed());
@@ -418,8 +444,8 @@ private slots:
         QVERIFY(!m_file->sectionExists(section(*a)));
         QCOMPARE(m_file->readString(section(*b), "Parameters", {}), QString("#x y#"));
         QCOMPARE(history.notices,
-                 (QList<TNotice>{{UM_COMMAND_MOVED, toParam(a.get()), toParam(b.get())},
-                                 {UM_COMMAND_CLEARED, toParam(a.get()), 0}}));
+                 (QList<TNotice>{{UM_COMMAND_MOVED, toParam(a->Record()), toParam(b->Record())},
+                                 {UM_COMMAND_CLEARED, toParam(a->Record()), 0}}));
 
         // An empty button can't be dragged.
         QTest::mousePress(a.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
@@ -475,8 +501,8 @@ private slots:
         QCOMPARE(b->Description(), QString("Beta"));
         QCOMPARE(m_file->readString(section(*c), "Description", {}), QString("Beta"));
         QCOMPARE(m_file->readString(section(*b), "Description", {}), QString("Beta"));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(c.get()), 0},
-                                                  {UM_COMMAND_FILLED, toParam(c.get()), 0}}));
+        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(c->Record()), 0},
+                                                  {UM_COMMAND_FILLED, toParam(c->Record()), 0}}));
 
         // With the confirmation switched off a filled button is replaced without a question.
         SystemSettings->Conformations()->Exclude(TSys_Conformations::ReplaceCommandOnDrop);
@@ -491,7 +517,7 @@ private slots:
         // A button holding nothing but parameters can be dragged.
         auto d = button(&page, 3, nullptr, &history);
         auto e = button(&page, 4, nullptr, &history);
-        d->SetParameters("--only");
+        d->Record()->SetParameters("--only");
         TScriptedDrag toE(
             [&](QDrag& dd, TCommand&) { QVERIFY(dropOn(*e, dd.mimeData(), Qt::AltModifier)); });
         QTest::mousePress(d.get(), Qt::LeftButton, Qt::AltModifier, QPoint(9, 9));
@@ -548,7 +574,8 @@ private slots:
         std::vector<std::unique_ptr<TCommand>> buttons;
         for (int i = 0; i < 4; ++i) {
             buttons.push_back(button(&page, i, nullptr, nullptr, nullptr, {}, &file));
-            buttons.back()->Load();
+            buttons.back()->Record()->Load();
+            buttons.back()->Refresh();
         }
 
         QCOMPARE(buttons[0]->ExePath().size(), IniFile::MaxValueLength);
