@@ -317,7 +317,7 @@ private slots:
         // The pages were read before the pictures existed; they take them as a start would.
         f.main->ReloadPageImages();
         for (int i = 0; i < 3; ++i)
-            f.pc()->Page(i)->SetImageIndex(i);
+            f.pc()->Model()->SetPageImage(i, i);
 
         TScriptedMessageBoxes boxes;
         TModalScript script;

@@ -243,10 +243,12 @@ private slots:
                 QCOMPARE(p.control->Page(0)->ButtonCount(), 5);
                 QCOMPARE(p.control->Page(0)->Button(0)->ExePath(), tool);
                 QCOMPARE(p.control->Page(1)->Caption(), QString("C"));
-                QCOMPARE(p.control->Page(1)->ButtonCount(), 0);
+                QVERIFY(!p.control->Page(1)->HasButtons());
             });
         QVERIFY(ok && shown);
         TCommandsPage* second = p.control->Page(1);
+        // A page nobody has looked at has no buttons yet; asking for one makes them.
+        QVERIFY(!second->HasButtons());
         QCOMPARE(second->ButtonCount(), 5);
         QCOMPARE(second->PageNumber(), 1);
         QCOMPARE(second->Button(4)->ExePath(), tool);
@@ -261,7 +263,8 @@ private slots:
 
         // Only existing program files count (not a folder, not a missing file), page by page.
         QCOMPARE(p.control->CommandsWithProgram(),
-                 QList<TCommand*>({p.control->Page(0)->Button(0), second->Button(4)}));
+                 QList<TProfileCommand*>(
+                     {p.control->Page(0)->Button(0)->Record(), second->Button(4)->Record()}));
     }
 
     void sideTabsAreDrawnInTheirPlaces()
@@ -392,7 +395,7 @@ private slots:
         // A page added where an older program left sections finds them gone.
         writeAll(p.dir.filePath("Commands.ini"), "[1\\0]\r\nExePath=/stale\r\n");
         writeAll(p.dir.filePath("RunStat.ini"), "[1\\0]\r\nRunCount=3\r\n");
-        p.control->AddPage(nullptr, nullptr, nullptr, TEditCallback(), 1);
+        p.control->AddPage("Вторая", -1);
         QVERIFY(p.sections("Commands.ini").isEmpty());
         QVERIFY(p.sections("RunStat.ini").isEmpty());
     }
@@ -619,14 +622,15 @@ private slots:
         TProfile p(ThreePagesOptions, threePages());
         QVERIFY(p.load());
         const quint64 writes = p.pages->diskWrites();
-        p.control->Page(0)->RenamePage("A");
+        p.control->Model()->RenamePage(0, "A");
         QCOMPARE(p.pages->diskWrites(), writes);
-        p.control->Page(0)->RenamePage("Alpha");
+        p.control->Model()->RenamePage(0, "Alpha");
         QCOMPARE(p.pages->readString("0", "Caption", ""), QString("Alpha"));
-        // A page renumbered from 2 to 0 becomes the first tab.
+        // A page moved from 2 to 0 becomes the first tab.
         TCommandsPage* c = p.control->Page(2);
-        c->SetPageNumber(0);
+        p.control->Model()->MovePage(2, 0);
         QCOMPARE(p.control->Page(0), c);
+        QCOMPARE(c->PageNumber(), 0);
     }
 };
 

@@ -78,8 +78,7 @@ private slots:
         // Adding a page.
         breakFile(f, "Pages.ini");
         boxes.expect(IDOK);
-        TCommandsPage* page = f.pc()->AddPage(nullptr, nullptr, nullptr, TEditCallback(), 1);
-        page->RenamePage("B");
+        f.pc()->AddPage("B", -1);
         settle();
         QCOMPARE(boxes.shown.size(), 4);
         QVERIFY(boxes.shown[3].text.contains("Pages.ini"));
