@@ -161,8 +161,8 @@ std::unique_ptr<TFindBox> openBox(TFindProfile& big)
 {
     IniFile* stat = big.runStat.get();
     IniFile::Batch batch(*stat);
-    auto runCount = [stat](TCommand* button) {
-        return stat->readInteger(button->Record()->SectionName(), QStringLiteral("RunCount"), 0);
+    auto runCount = [stat](TProfileCommand* command) {
+        return stat->readInteger(command->SectionName(), QStringLiteral("RunCount"), 0);
     };
     return std::make_unique<TFindBox>(nullptr, big.control.get(), runCount);
 }

@@ -84,9 +84,9 @@ public:
 class TFindModel : public QAbstractListModel
 {
 public:
-    TFindModel(const TCommandFinder& finder, const QList<TCommand*>& buttons,
+    TFindModel(const TCommandFinder& finder, const QList<TProfileCommand*>& commands,
                const QStringList& captions, QObject* parent)
-        : QAbstractListModel(parent), m_finder(finder), m_buttons(buttons), m_captions(captions)
+        : QAbstractListModel(parent), m_finder(finder), m_commands(commands), m_captions(captions)
     {}
 
     void SetResult(QList<int> result)
@@ -113,10 +113,8 @@ public:
             return found.description;
         case Qt::ToolTipRole:
             return found.description + u'\n' + found.exePath;
-        case Qt::DecorationRole: {
-            const TCommand* button = m_buttons[record];
-            return TCommand::IsCommandButton(button) ? button->Icon() : QPixmap();
-        }
+        case Qt::DecorationRole:
+            return Icon(m_commands[record]);
         case PageRole:
             return found.page >= 0 && found.page < m_captions.size() ? m_captions[found.page]
                                                                      : QString();
@@ -126,14 +124,33 @@ public:
     }
 
 private:
+    // The button's picture when its page was shown, else drawn here once: a find must not make
+    // the buttons of every page.
+    QPixmap Icon(TProfileCommand* command) const
+    {
+        if (!TProfileCommand::IsLive(command))
+            return QPixmap();
+        if (const TCommand* button = TCommand::ButtonOf(command))
+            return button->Icon();
+        auto found = m_icons.constFind(command);
+        if (found != m_icons.constEnd())
+            return *found;
+        TCommandPicture picture;
+        picture.size = TCommand::PictureRect().width();
+        DrawCommandIcon(command->IconPath(), command->ExePath(), command->IconIndex(), picture);
+        m_icons.insert(command, picture.pixmap);
+        return picture.pixmap;
+    }
+
     const TCommandFinder& m_finder;
-    const QList<TCommand*>& m_buttons;
+    const QList<TProfileCommand*>& m_commands;
+    mutable QHash<const TProfileCommand*, QPixmap> m_icons;
     const QStringList& m_captions;
     QList<int> m_result;
 };
 
 TFindBox::TFindBox(QWidget* mainWindow, TMyPageControl* pages,
-                   const std::function<int(TCommand*)>& runCount)
+                   const std::function<int(TProfileCommand*)>& runCount)
     : QFrame(mainWindow, Qt::Popup), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("FindBox"));
@@ -142,21 +159,21 @@ TFindBox::TFindBox(QWidget* mainWindow, TMyPageControl* pages,
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
 
-    // Every page's buttons are made right after the first page is painted, before any key is
-    // handled: all of them are here.
+    // The profile's commands, whether or not their pages have been shown.
     QList<TFindRecord> records;
-    if (pages)
-        records.reserve(pages->PageCount() * pages->ColCount() * pages->CommandsCount());
-    for (int p = 0; pages && p < pages->PageCount(); ++p) {
-        const TCommandsPage* page = pages->Page(p);
+    const TProfileModel* profile = pages ? pages->Model() : nullptr;
+    if (profile)
+        records.reserve(profile->PageCount() * profile->ColCount() * profile->CommandsCount());
+    for (int p = 0; profile && p < profile->PageCount(); ++p) {
+        const TProfilePage* page = profile->Page(p);
         m_pageCaptions.append(page->Caption());
-        for (int b = 0; b < page->ButtonCount(); ++b) {
-            TCommand* button = page->Button(b);
-            if (button->IsEmpty())
+        for (int b = 0; b < page->CommandCount(); ++b) {
+            TProfileCommand* command = page->Command(b);
+            if (command->IsEmpty())
                 continue;
-            records.append({button->DisplayName(), button->ExePath(), button->Parameters(), p, b,
-                            runCount ? runCount(button) : 0});
-            m_buttons.append(button);
+            records.append({command->DisplayName(), command->ExePath(), command->Parameters(), p, b,
+                            runCount ? runCount(command) : 0});
+            m_commands.append(command);
         }
     }
     m_finder.SetRecords(std::move(records));
@@ -166,7 +183,7 @@ TFindBox::TFindBox(QWidget* mainWindow, TMyPageControl* pages,
     FindEdit->setPlaceholderText(QStringLiteral("Поиск команды"));
     FindEdit->installEventFilter(this);
 
-    m_model = new TFindModel(m_finder, m_buttons, m_pageCaptions, this);
+    m_model = new TFindModel(m_finder, m_commands, m_pageCaptions, this);
     ResultList = new QListView(this);
     ResultList->setObjectName(QStringLiteral("ResultList"));
     ResultList->setModel(m_model);
@@ -267,8 +284,7 @@ int TFindBox::ResultCount() const
 TCommand* TFindBox::ResultCommand(int row) const
 {
     const int record = m_model->Record(row);
-    TCommand* button = record >= 0 ? m_buttons[record] : nullptr;
-    return TCommand::IsCommandButton(button) ? button : nullptr;
+    return record >= 0 ? TCommand::ButtonFor(m_commands[record]) : nullptr;
 }
 
 QString TFindBox::ResultPage(int row) const

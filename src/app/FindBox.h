@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class TCommand;
+class TProfileCommand;
 class TFindModel;
 class TMyPageControl;
 
@@ -25,9 +26,9 @@ class TFindBox : public QFrame
     Q_OBJECT
 
 public:
-    // Gathers the filled buttons of every page of pages; runCount gives a button's runs.
+    // Gathers the filled commands of every page of pages; runCount gives a command's runs.
     TFindBox(QWidget* mainWindow, TMyPageControl* pages,
-             const std::function<int(TCommand*)>& runCount);
+             const std::function<int(TProfileCommand*)>& runCount);
     ~TFindBox() override;
 
     // Places the box beside the main window, shows it and starts with the typed text.
@@ -60,9 +61,9 @@ private:
 
     QPointer<QWidget> m_mainWindow;
     TCommandFinder m_finder;
-    // Checked with TCommand::IsCommandButton before use: a guard per button would cost more
-    // than the search when thousands of buttons are gathered at every opening.
-    QList<TCommand*> m_buttons;
+    // Checked with TProfileCommand::IsLive before use: a guard per command would cost more than
+    // the search when thousands of commands are gathered at every opening.
+    QList<TProfileCommand*> m_commands;
     QStringList m_pageCaptions;
     TFindModel* m_model = nullptr;
 };

@@ -98,7 +98,6 @@ TfmMain::TfmMain(QWidget* parent) : QWidget(parent, Qt::Tool)
         new TArrowButton(Folders::appFolder() + Constants::RunStatFileName, StatusPanel);
     // Run counts move with their commands whenever pages or buttons are renumbered.
     MainMyPageControl->SetRunStatFile(Folders::appFolder() + Constants::RunStatFileName);
-    QuickLaunchArrowButton->AttachModel(MainMyPageControl->Model());
     QuickLaunchArrowButton->setObjectName(QStringLiteral("QuickLaunchArrowButton"));
     QuickLaunchArrowButton->hide();
 

@@ -37,14 +37,9 @@ TFindBox* TfmMain::OpenFindBox(const QString& typed)
     // Not before the pages are loaded, nor while a click holds the window.
     if (m_FirstActivation || IsInputHeld())
         return nullptr;
-    // The other pages' buttons are made right after the first page is painted: the box opens
-    // only once every command is there to be found.
-    for (int p = 0; p < MainMyPageControl->PageCount(); ++p)
-        if (MainMyPageControl->Page(p)->ButtonCount() == 0)
-            return nullptr;
     TRepositoryCommands* history = QuickLaunchArrowButton->History();
-    auto runCount = [history](TCommand* button) {
-        return history ? history->GetRunCount(button) : 0;
+    auto runCount = [history](TProfileCommand* command) {
+        return history ? history->GetRunCount(command) : 0;
     };
     // The counts are read from RunStat.ini, one for every command: looked at on the disk once,
     // not once per count.

@@ -163,7 +163,8 @@ struct Fixture
     QString caption(TCommand* c) const
     {
         for (QAction* a : arrow->HistoryMenu()->actions())
-            if (auto* item = qobject_cast<THistoryMenuItem*>(a); item && item->Command() == c->Record())
+            if (auto* item = qobject_cast<THistoryMenuItem*>(a);
+                item && item->Command() == c->Record())
                 return item->text();
         return QString();
     }
@@ -495,9 +496,10 @@ private slots:
         QApplication::sendEvent(f.arrow->FirstButton(), &leave);
         QApplication::sendEvent(f.arrow->SecondButton(), &enter);
         QApplication::sendEvent(f.arrow.get(), &leave);
-        QCOMPARE(f.hover.notices, (QList<QPair<int, intptr_t>>{{UM_COMMAND_LEAVE, 0},
-                                                               {UM_COMMAND_ENTER, toParam(a->Record())},
-                                                               {UM_COMMAND_LEAVE, 0}}));
+        QCOMPARE(f.hover.notices,
+                 (QList<QPair<int, intptr_t>>{{UM_COMMAND_LEAVE, 0},
+                                              {UM_COMMAND_ENTER, toParam(a->Record())},
+                                              {UM_COMMAND_LEAVE, 0}}));
     }
 
     void contextMenusBelongToTheirParts()

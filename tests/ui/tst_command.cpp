@@ -279,7 +279,8 @@ private slots:
         QVERIFY(one->Icon().isNull());
         QVERIFY(one->ToolTipText().isEmpty());
         QVERIFY(!readAll(path("Commands.ini")).contains("[0\\3]"));
-        QCOMPARE(history.notices, (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one->Record()), 0}}));
+        QCOMPARE(history.notices,
+                 (QList<TNotice>{{UM_COMMAND_CLEARED, toParam(one->Record()), 0}}));
 
         // Markup in a description is shown as text.
         fill(*one, m_script, m_icon, "<b>bold</b> & <img src=x>");

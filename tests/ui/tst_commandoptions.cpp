@@ -175,7 +175,7 @@ private slots:
         // The button got contents: the quick-launch button hears of a new command.
         QCOMPARE(p.history.received.size(), 1);
         QCOMPARE(p.history.received[0].message, int(UM_COMMAND_FILLED));
-        QCOMPARE(p.history.received[0].wParam, toParam(p.button(0, 1)));
+        QCOMPARE(p.history.received[0].wParam, toParam(p.button(0, 1)->Record()));
         QVERIFY(!boxes.unexpected && !files.unexpected);
     }
 
@@ -586,7 +586,7 @@ private slots:
         QVERIFY(!IniFile(p.dir.filePath("Commands.ini")).sectionExists("0\\3"));
         QCOMPARE(p.history.received.size(), 1);
         QCOMPARE(p.history.received[0].message, int(UM_COMMAND_CLEARED));
-        QCOMPARE(p.history.received[0].wParam, toParam(p.button(0, 3)));
+        QCOMPARE(p.history.received[0].wParam, toParam(p.button(0, 3)->Record()));
     }
 };
 

@@ -152,7 +152,9 @@ private slots:
         QTest::sendKeyEvent(QTest::Release, pc, Qt::Key_Enter, QString(), Qt::NoModifier);
         QCOMPARE(shell.runs, QStringList({f.program + " mail"}));
         QCOMPARE(shell.sounds, QList<int>({SoundRunCommand}));
-        QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(pc->GetCommand(0, 0)->Record()), 1);
+        QCOMPARE(
+            f.main->QuickLaunchArrowButton->History()->GetRunCount(pc->GetCommand(0, 0)->Record()),
+            1);
         QVERIFY(readAll(f.file("RunStat.ini")).contains("[0\\0]\r\nRunCount=1"));
         QVERIFY(f.main->isHidden() || f.main->isMinimized());
     }
@@ -244,7 +246,8 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Return);
         QTRY_VERIFY(!f.box());
         QCOMPARE(shell.runs, QStringList({f.program + " books"}));
-        QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(f.pc()->GetCommand(1, 2)->Record()),
+        QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(
+                     f.pc()->GetCommand(1, 2)->Record()),
                  3);
 
         // Escape closes the box and runs nothing.

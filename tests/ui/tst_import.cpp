@@ -172,8 +172,9 @@ private slots:
         result = verbs.Run(1, 1, QString());
         QVERIFY2(result.ok, qPrintable(result.text));
         QCOMPARE(result.text, QStringLiteral("Запущена команда «Правда»."));
-        QTRY_COMPARE(
-            f.main->QuickLaunchArrowButton->History()->GetRunCount(f.pc()->GetCommand(0, 0)->Record()), 1);
+        QTRY_COMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(
+                         f.pc()->GetCommand(0, 0)->Record()),
+                     1);
         result = verbs.Run(2, 3, QString());
         QVERIFY(!result.ok);
         QCOMPARE(result.text,

@@ -122,7 +122,8 @@ private slots:
             f.main->DropFiles({b}, first);
             QCOMPARE(first->Description(), QStringLiteral("Второй"));
             // The new command is known to the history at once: its runs count from now on.
-            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first->Record()) >= 0);
+            QVERIFY(f.main->QuickLaunchArrowButton->History()->IndexOfCommand(first->Record()) >=
+                    0);
             SendMessage(f.main->QuickLaunchArrowButton, UM_COMMAND_RUN, toParam(first->Record()));
             QCOMPARE(f.main->QuickLaunchArrowButton->History()->GetRunCount(first->Record()), 1);
         }
