@@ -242,26 +242,29 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
     SetButtonPartners(popupMenu, historyWindow, std::move(editCallback), mainWindow);
     hide();
     QElapsedTimer gaugeShown;
-    m_model->Load([&](int done, int total) {
-        if (!gauge)
-            return;
-        if (done == 1) {
-            gauge->setMaximum(std::max(1, total));
-            gauge->show();
-        }
-        gauge->setValue(done);
-        // Drawn at a pace the eye can follow, not once per page.
-        if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
-            gauge->repaint();
-            gaugeShown.start();
-        }
-    });
-    if (gauge)
-        gauge->hide();
-    SetActivePageIndex(0);
-    show();
-    if (firstPageShown)
-        firstPageShown();
+    m_model->Load(
+        [&](int done, int total) {
+            if (!gauge)
+                return;
+            if (done == 1) {
+                gauge->setMaximum(std::max(1, total));
+                gauge->show();
+            }
+            gauge->setValue(done);
+            // Drawn at a pace the eye can follow, not once per page.
+            if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
+                gauge->repaint();
+                gaugeShown.start();
+            }
+        },
+        [&] {
+            if (gauge)
+                gauge->hide();
+            SetActivePageIndex(0);
+            show();
+            if (firstPageShown)
+                firstPageShown();
+        });
     // Every page just made asked to be polished; each is polished when it first shows, and
     // requests on their way through the event queue cost more.
     QCoreApplication::removePostedEvents(nullptr, QEvent::PolishRequest);

@@ -183,7 +183,8 @@ void TProfileModel::SavePage(const TProfilePage* page)
     file->writeInteger(section, ImageIndexKey, page->m_imageIndex);
 }
 
-void TProfileModel::Load(const std::function<void(int done, int total)>& progress)
+void TProfileModel::Load(const std::function<void(int done, int total)>& progress,
+                         const std::function<void()>& firstPageLoaded)
 {
     // Every write of the loading, repairs included, reaches the files together.
     IniFile::Transaction transaction;
@@ -216,8 +217,11 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
             if (!caption.isEmpty()) {
                 TProfilePage* page = NewPage(k);
                 LoadPage(page);
-                for (TProfileCommand* command : std::as_const(page->m_commands))
-                    command->Load();
+                // Only the first page's commands now: it is the one shown first, and the other
+                // pages' thousands of commands are read once it is on the screen.
+                if (m_pages.size() == 1)
+                    for (TProfileCommand* command : std::as_const(page->m_commands))
+                        command->Load();
             }
             if (progress)
                 progress(k + 1, last);
@@ -238,6 +242,15 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
         for (TProfileCommand* command : std::as_const(page->m_commands))
             command->Load();
     }
+    emit Reset();
+    if (firstPageLoaded)
+        firstPageLoaded();
+    {
+        QSignalBlocker quiet(this);
+        for (int i = 1; i < m_pages.size(); ++i)
+            for (TProfileCommand* command : std::as_const(m_pages[i]->m_commands))
+                command->Load();
+    }
     if (firstRunPage) {
         SaveCounts();
     } else if (m_pages.size() != n) {
@@ -245,7 +258,6 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
         RenumberPages();
         SaveCounts();
     }
-    emit Reset();
 }
 
 QList<TProfileCommand*> TProfileModel::CommandsWithProgram() const

@@ -121,8 +121,10 @@ public:
     // Loads the stored pages. When none can be read (a count of 0, no Pages.ini, no section with
     // a caption) the first run's page "Новая" is stored and loaded instead; when pages were
     // skipped, every page is stored anew under its position. progress(done, total) follows the
-    // reading of the pages.
-    void Load(const std::function<void(int done, int total)>& progress = {});
+    // reading of the pages. Reset is announced once the pages and the first page's commands are
+    // read; firstPageLoaded is called then, before the other pages' commands are read.
+    void Load(const std::function<void(int done, int total)>& progress = {},
+              const std::function<void()>& firstPageLoaded = {});
     // Lets go of every page and command without touching the files.
     void Unload();
 
