@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(page->Button(0)->x(), 0);
     }
 
-    void growingAndShrinkingRows()
+    // The buttons follow the profile's grid: made and dropped with their places, in their places.
+    void buttonsFollowTheGrid()
     {
         TProfile p(
             "[PageControl]\r\nColCount=2\r\nCommandsCount=2\r\nPagesCount=1\r\n",
@@ -145,6 +146,7 @@ private slots:
         TCommandsPage* page = p.control->Page(0);
         p.control->SetCommandsCount(3);
         QCOMPARE(page->ButtonCount(), 6);
+        QCOMPARE(page->Buttons().size(), 6);
         QList<int> numbers;
         for (TCommand* b : page->Buttons())
             numbers << b->ButtonNumber();
@@ -154,69 +156,29 @@ private slots:
         page->resize(86, 200);
         page->Layout();
         QCOMPARE(page->Button(2)->x(), 0);
+        QCOMPARE(page->Button(2)->ExePath(), QString("/p2"));
         QCOMPARE(page->Button(3)->x(), 43);
 
-        // Fewer rows: buttons 2 and 5 go, and the others are numbered by position, their
-        // sections and counts moving with them.
-        writeAll(p.dir.filePath("RunStat.ini"),
-                 "[0\\2]\r\nRunCount=2\r\n[0\\3]\r\nRunCount=3\r\n"
-                 "[LastRunCommand]\r\nPageIndex=0\r\nCommandIndex=3\r\n");
+        // Fewer rows and columns: the buttons of the places that went go with them.
         p.control->SetCommandsCount(2);
-        numbers.clear();
-        for (TCommand* b : page->Buttons())
-            numbers << b->ButtonNumber();
-        QCOMPARE(numbers, QList<int>({0, 1, 2, 3}));
-        QCOMPARE(p.exePath("0\\0"), QString("/p0"));
-        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
-        QCOMPARE(p.exePath("0\\3"), QString("-"));
-        QCOMPARE(p.count("0\\2"), 3);
-        QCOMPARE(p.sections("RunStat.ini"), QStringList({"0\\2", "LastRunCommand"}));
-        QCOMPARE(IniFile(p.dir.filePath("RunStat.ini"))
-                     .readInteger("LastRunCommand", "CommandIndex", -1),
-                 2);
-
-        // Growing again gives the new buttons numbers of their own: two buttons sharing a
-        // section would overwrite and erase each other's command.
-        p.control->SetCommandsCount(3);
-        numbers.clear();
-        for (TCommand* b : page->Buttons())
-            numbers << b->ButtonNumber();
-        QCOMPARE(numbers, QList<int>({0, 1, 2, 3, 4, 5}));
-        TCommand* fresh = page->Button(4);
-        fresh->Record()->SetExePath("/new");
-        QVERIFY(fresh->Record()->Save());
-        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
-        QCOMPARE(p.exePath("0\\4"), QString("/new"));
-
-        // Fewer columns: the buttons of the removed column go, with their commands.
+        QCOMPARE(page->Buttons().size(), 4);
+        QCOMPARE(page->Button(2)->ExePath(), QString("/p3"));
         p.control->SetColCount(1);
-        QCOMPARE(page->ButtonCount(), 3);
-        QCOMPARE(p.exePath("0\\4"), QString("-"));
-        QCOMPARE(p.exePath("0\\1"), QString("/p1"));
-        QCOMPARE(p.exePath("0\\2"), QString("/p3"));
-        p.restart();
-        QVERIFY(p.load());
-        QCOMPARE(p.control->Page(0)->Button(2)->ExePath(), QString("/p3"));
+        QCOMPARE(page->Buttons().size(), 2);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(page->Button(i)->Record(), p.control->Model()->Command(0, i));
     }
 
-    void loadingRepairsGaps()
+    // Loading shows its progress while the pages are read, and hides it when done.
+    void loadingShowsItsProgress()
     {
-        TProfile p(
-            ThreePagesOptions,
-            "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[2]\r\nCaption=C\r\nImageIndex=0\r\n",
-            "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\n\r\n[2\\1]\r\nExePath=/c1\r\nIconIndex=0\r\n");
+        TProfile p(ThreePagesOptions,
+                   "[0]\r\nCaption=A\r\nImageIndex=-1\r\n\r\n[2]\r\nCaption=C\r\nImageIndex=0\r\n");
         p.control->SetImages({QPixmap(16, 16)});
         QProgressBar gauge;
         QVERIFY(p.load(&gauge));
         QCOMPARE(p.control->PageCount(), 2);
-        QCOMPARE(p.control->Page(1)->Caption(), QString("C"));
         QCOMPARE(p.control->Page(1)->ImageIndex(), 0);
-        QCOMPARE(p.control->Page(1)->PageNumber(), 1);
-        QCOMPARE(p.settings->PagesCount(), 2);
-        QCOMPARE(p.pages->readString("1", "Caption", ""), QString("C"));
-        QCOMPARE(p.exePath("1\\1"), QString("/c1"));
-        QCOMPARE(p.exePath("2\\1"), QString("-"));
-        QCOMPARE(p.exePath("0\\0"), QString("/a0"));
         QCOMPARE(gauge.maximum(), 3);
         QVERIFY(gauge.isHidden());
     }
@@ -294,146 +256,6 @@ private slots:
             }
             p.control.reset();
         }
-    }
-
-    void absurdPagesFiles()
-    {
-        {
-            // Image indexes beyond the list, a count far beyond the sections present.
-            TProfile p("[PageControl]\r\nPagesCount=2000000000\r\n",
-                       "[0]\r\nCaption=A\r\nImageIndex=99\r\n[1]\r\nCaption=B\r\nImageIndex=-7\r\n"
-                       "[x]\r\nCaption=junk\r\n");
-            p.control->SetImages({QPixmap(16, 16)});
-            QVERIFY(p.load());
-            QCOMPARE(p.control->PageCount(), 2);
-            QCOMPARE(p.control->Page(0)->ImageIndex(), -1);
-            QCOMPARE(p.settings->PagesCount(), 2);
-        }
-        {
-            // A count below 0 reads as none: the first run's page.
-            TProfile p("[PageControl]\r\nPagesCount=-3\r\n", "[0]\r\nCaption=A\r\n");
-            QVERIFY(p.load());
-            QCOMPARE(p.control->PageCount(), 1);
-            QCOMPARE(p.control->Page(0)->Caption(), QStringLiteral("Новая"));
-        }
-        {
-            QByteArray many;
-            for (int i = 0; i < 10000; ++i)
-                many +=
-                    "[" + QByteArray::number(i) + "]\r\nCaption=P" + QByteArray::number(i) + "\r\n";
-            TProfile p("[PageControl]\r\nPagesCount=10000\r\nCommandsCount=1\r\n", many);
-            QVERIFY(p.load());
-            QCOMPARE(p.control->PageCount(), 10000);
-        }
-    }
-
-    void withNoPageTheFirstRunsPageShows()
-    {
-        const QByteArray commands = "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\n"
-                                    "[3\\1]\r\nExePath=/d1\r\nIconIndex=0\r\n";
-        const QByteArray stat = "[0\\0]\r\nRunCount=4\r\n";
-        const QList<QPair<QByteArray, QByteArray>> cases = {
-            {"[PageControl]\r\nPagesCount=0\r\n", "[0]\r\nCaption=A\r\n[1]\r\nCaption=B\r\n"},
-            {"[PageControl]\r\nPagesCount=1\r\n", QByteArray()}, // no Pages.ini
-            {"[PageControl]\r\nPagesCount=1\r\n", "\r\n"},       // an empty one
-            {"[PageControl]\r\nPagesCount=2\r\n", "[0]\r\nImageIndex=1\r\n[1]\r\nCaption=\r\n"},
-        };
-        for (const auto& [options, pagesIni] : cases) {
-            TProfile p(options, pagesIni, commands, stat);
-            if (pagesIni == "\r\n")
-                writeAll(p.dir.filePath("Pages.ini"), QByteArray());
-            for (int start = 0; start < 2; ++start) {
-                QVERIFY(p.load());
-                QCOMPARE(p.control->PageCount(), 1);
-                QCOMPARE(p.control->Page(0)->Caption(), QStringLiteral("Новая"));
-                QCOMPARE(p.control->Page(0)->ImageIndex(), -1);
-                QCOMPARE(p.settings->optionsFile()->readInteger("PageControl", "PagesCount", 0), 1);
-                QCOMPARE(p.pages->readString("0", "Caption", ""), QStringLiteral("Новая"));
-                // The other files are kept as they are.
-                QCOMPARE(p.commandsFile(), commands);
-                QCOMPARE(readAll(p.dir.filePath("RunStat.ini")), stat);
-                p.restart();
-            }
-        }
-    }
-
-    void renumberingLeavesNothingBehind()
-    {
-        // Loading closes the gap of the caption-less section 1; what was stored under it must
-        // not come back on C's empty buttons, nor under C's old number.
-        TProfile p(ThreePagesOptions,
-                   "[0]\r\nCaption=A\r\nImageIndex=-1\r\n[1]\r\nImageIndex=3\r\n"
-                   "[2]\r\nCaption=C\r\nImageIndex=-1\r\n[7]\r\nCaption=Old\r\n",
-                   "[0\\0]\r\nExePath=/a0\r\n[1\\0]\r\nExePath=/stale\r\n"
-                   "[2\\1]\r\nExePath=/c1\r\n[9\\2]\r\nExePath=/stale\r\n",
-                   "[1\\0]\r\nRunCount=5\r\n[2\\1]\r\nRunCount=7\r\n[9\\2]\r\nRunCount=9\r\n");
-        QVERIFY(p.load());
-        QCOMPARE(p.sections("Pages.ini"), QStringList({"0", "1"}));
-        QCOMPARE(p.sections("Commands.ini"), QStringList({"0\\0", "1\\1"}));
-        QCOMPARE(p.sections("RunStat.ini"), QStringList({"1\\1"}));
-        QCOMPARE(p.count("1\\1"), 7);
-        p.restart();
-        QVERIFY(p.load());
-        QVERIFY(p.control->Page(1)->Button(0)->IsEmpty());
-        QCOMPARE(p.control->Page(1)->Button(1)->ExePath(), QString("/c1"));
-
-        // Deleting A, then C: no copy of a page section stays behind, so nothing can end the
-        // next start; the stored count is 0.
-        p.control->SetActivePageIndex(0);
-        p.control->DeleteActivePage();
-        QCOMPARE(p.sections("Pages.ini"), QStringList({"0"}));
-        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("C"));
-        p.control->DeleteActivePage();
-        QVERIFY(p.sections("Pages.ini").isEmpty());
-        QVERIFY(p.sections("Commands.ini").isEmpty());
-        QVERIFY(p.sections("RunStat.ini").isEmpty());
-        QCOMPARE(p.settings->optionsFile()->readInteger("PageControl", "PagesCount", -1), 0);
-        p.restart();
-        QVERIFY(p.load());
-        QCOMPARE(p.control->PageCount(), 1);
-
-        // A page added where an older program left sections finds them gone.
-        writeAll(p.dir.filePath("Commands.ini"), "[1\\0]\r\nExePath=/stale\r\n");
-        writeAll(p.dir.filePath("RunStat.ini"), "[1\\0]\r\nRunCount=3\r\n");
-        p.control->AddPage("Вторая", -1);
-        QVERIFY(p.sections("Commands.ini").isEmpty());
-        QVERIFY(p.sections("RunStat.ini").isEmpty());
-    }
-
-    void runCountsGoWithTheirPages()
-    {
-        const QByteArray stat = "[0\\0]\r\nRunCount=1\r\n[0\\3]\r\nRunCount=3\r\n"
-                                "[1\\1]\r\nRunCount=11\r\n[2\\0]\r\nRunCount=20\r\n"
-                                "[2\\4]\r\nRunCount=24\r\n"
-                                "[LastRunCommand]\r\nPageIndex=1\r\nCommandIndex=1\r\n"
-                                "[LastStateMenuItem0]\r\nPageIndex=2\r\nCommandIndex=4\r\n";
-        TProfile p(ThreePagesOptions, threePages(), threePagesCommands(), stat);
-        QVERIFY(p.load());
-        // C dragged in front: C, A, B.
-        p.control->SetActivePageIndex(2);
-        const quint64 writes = p.commands->diskWrites();
-        p.control->DropPage(p.control->TabRect(0).center());
-        QCOMPARE(p.commands->diskWrites() - writes, quint64(1));
-        QCOMPARE(p.sections("RunStat.ini"), QStringList({"0\\0", "0\\4", "1\\0", "1\\3", "2\\1",
-                                                         "LastRunCommand", "LastStateMenuItem0"}));
-        QCOMPARE(p.count("0\\0"), 20);
-        QCOMPARE(p.count("0\\4"), 24);
-        QCOMPARE(p.count("1\\0"), 1);
-        QCOMPARE(p.count("1\\3"), 3);
-        QCOMPARE(p.count("2\\1"), 11);
-        IniFile statFile(p.dir.filePath("RunStat.ini"));
-        QCOMPARE(statFile.readInteger("LastRunCommand", "PageIndex", -1), 2);
-        QCOMPARE(statFile.readInteger("LastStateMenuItem0", "PageIndex", -1), 0);
-
-        // Deleting A (now 1): its counts go, B's follow B down to 1.
-        p.control->SetActivePageIndex(1);
-        p.control->DeleteActivePage();
-        QCOMPARE(p.sections("RunStat.ini"),
-                 QStringList({"0\\0", "0\\4", "1\\1", "LastRunCommand", "LastStateMenuItem0"}));
-        QCOMPARE(p.count("1\\1"), 11);
-        QCOMPARE(statFile.readInteger("LastRunCommand", "PageIndex", -1), 1);
-        QCOMPARE(statFile.readInteger("LastRunCommand", "CommandIndex", -1), 1);
-        QCOMPARE(p.exePath("1\\1"), QString("/b1"));
     }
 
     void wheelScrolling()
@@ -543,25 +365,6 @@ private slots:
         QCOMPARE(p.commandsFile(), before);
     }
 
-    void deletingTheMiddlePage()
-    {
-        TProfile p(ThreePagesOptions, threePages(), threePagesCommands());
-        QVERIFY(p.load());
-        p.control->SetActivePageIndex(1);
-        const quint64 writes = p.commands->diskWrites();
-        p.control->DeleteActivePage();
-        QCOMPARE(p.commands->diskWrites() - writes, quint64(1));
-        QCOMPARE(p.control->PageCount(), 2);
-        QCOMPARE(p.settings->PagesCount(), 2);
-        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("A"));
-        QCOMPARE(p.pages->readString("1", "Caption", ""), QString("C"));
-        QCOMPARE(p.exePath("1\\0"), QString("/c0"));
-        QCOMPARE(p.exePath("1\\4"), QString("/c4"));
-        QCOMPARE(p.exePath("0\\0"), QString("/a0"));
-        QCOMPARE(p.exePath("1\\1"), QString("-")); // B's command is gone
-        QCOMPARE(p.commands->sections().size(), 4);
-    }
-
     void namesAndCurrentCommand()
     {
         TProfile p(
@@ -615,22 +418,6 @@ private slots:
         QCOMPARE(shell.extracted.size(), 3);
         p.control->SetActivePageIndex(1);
         QCOMPARE(shell.extracted.size(), 3);
-    }
-
-    void renamingAndRenumbering()
-    {
-        TProfile p(ThreePagesOptions, threePages());
-        QVERIFY(p.load());
-        const quint64 writes = p.pages->diskWrites();
-        p.control->Model()->RenamePage(0, "A");
-        QCOMPARE(p.pages->diskWrites(), writes);
-        p.control->Model()->RenamePage(0, "Alpha");
-        QCOMPARE(p.pages->readString("0", "Caption", ""), QString("Alpha"));
-        // A page moved from 2 to 0 becomes the first tab.
-        TCommandsPage* c = p.control->Page(2);
-        p.control->Model()->MovePage(2, 0);
-        QCOMPARE(p.control->Page(0), c);
-        QCOMPARE(c->PageNumber(), 0);
     }
 };
 
