@@ -1,6 +1,7 @@
 #include "profile/Profile.h"
 
 #include "history/RepositoryCommands.h"
+#include "profile/ProfileModel.h"
 #include "settings/Constants.h"
 #include "settings/IniFile.h"
 #include "settings/SystemSettings.h"
@@ -13,61 +14,24 @@
 
 #include <algorithm>
 
-namespace {
-
-bool isPageSection(const QString& name)
-{
-    bool ok = false;
-    const int number = name.toInt(&ok);
-    return ok && number >= 0 && QString::number(number) == name;
-}
-
-} // namespace
-
 TProfile::TProfile(const QString& folder)
 {
-    const QDir dir(folder);
-    const IniFile options(dir.filePath(Constants::OptionsFileName));
-    const TStoredGrid grid = TSystemSettings::ReadGrid(options);
-    m_colCount = grid.colCount;
-    m_commandsCount = grid.commandsCount;
-
-    const IniFile pages(dir.filePath(Constants::PagesFileName));
-    IniFile commands(dir.filePath(Constants::CommandsFileName));
-    const IniFile stat(dir.filePath(Constants::RunStatFileName));
-    // As at start: no page lives past the highest numbered section, whatever the count says.
-    int highest = -1;
-    for (const QString& name : pages.sections())
-        if (isPageSection(name))
-            highest = std::max(highest, name.toInt());
-    const int last = std::min(std::max(grid.pagesCount, 0), highest + 1);
-    const int buttons = m_colCount * m_commandsCount;
-    for (int k = 0; k < last; ++k) {
+    // Read as a start reads it, repairs and all, without writing anything.
+    const std::unique_ptr<TProfileModel> model = TProfileModel::ReadFolder(folder);
+    m_colCount = model->ColCount();
+    m_commandsCount = model->CommandsCount();
+    const IniFile* stat = model->RunStatIniFile();
+    for (int p = 0; p < model->PageCount(); ++p) {
+        const TProfilePage* source = model->Page(p);
         TPageRecord page;
-        page.caption = pages.readString(QString::number(k), QStringLiteral("Caption"), QString());
-        if (page.caption.isEmpty())
-            continue;
-        page.imageIndex = pages.readInteger(QString::number(k), QStringLiteral("ImageIndex"), -1);
-        const int position = int(m_pages.size());
-        for (int b = 0; b < buttons; ++b) {
-            TCommandRecord command(k, b, &commands);
-            command.Load();
-            // The window numbers pages by position once they are loaded.
-            command.TakeNumbers(position, b);
-            page.commands.append(command);
-            page.runCounts.append(TRepositoryCommand::parseCount(
-                stat.readString(QString::number(k) + u'\\' + QString::number(b),
-                                TRepositoryCommands::RunCountKey, QString())));
-        }
-        m_pages.append(page);
-    }
-    if (m_pages.isEmpty()) {
-        TPageRecord page;
-        page.caption = Constants::DefaultPageCaption;
-        for (int b = 0; b < buttons; ++b) {
-            page.commands.append(TCommandRecord(0, b, &commands));
-            page.commands.last().ResetFields();
-            page.runCounts.append(0);
+        page.caption = source->Caption();
+        page.imageIndex = source->ImageIndex();
+        for (const TProfileCommand* command : source->Commands()) {
+            TCommandRecord copy(command->PageNumber(), command->ButtonNumber());
+            copy.AssignFields(*command);
+            page.commands.append(copy);
+            page.runCounts.append(TRepositoryCommand::parseCount(stat->readString(
+                command->SectionName(), TRepositoryCommands::RunCountKey, QString())));
         }
         m_pages.append(page);
     }

@@ -7,10 +7,13 @@
 #include "settings/SystemSettings.h"
 #include "text/Text.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 const QString CaptionKey = QStringLiteral("Caption");
@@ -80,8 +83,35 @@ TProfileModel::~TProfileModel()
     }
 }
 
+std::unique_ptr<TProfileModel> TProfileModel::ReadFolder(const QString& folder)
+{
+    const QDir dir(folder);
+    auto copy = [&dir](const QString& name) {
+        QFile file(dir.filePath(name));
+        // A file that cannot be read counts as empty, as at start.
+        return IniFile::inMemory(file.open(QIODevice::ReadOnly) ? file.read(IniFile::MaxContentSize)
+                                                                : QByteArray());
+    };
+    auto pages = copy(Constants::PagesFileName);
+    auto commands = copy(Constants::CommandsFileName);
+    auto stat = copy(Constants::RunStatFileName);
+    auto model = std::make_unique<TProfileModel>(nullptr, pages.get(), commands.get());
+    model->m_storedGrid =
+        TSystemSettings::ReadGrid(IniFile(dir.filePath(Constants::OptionsFileName)));
+    model->m_ownFiles.push_back(std::move(pages));
+    model->m_ownFiles.push_back(std::move(commands));
+    model->m_runStatFile = std::move(stat);
+    // Without the picture list at hand, a page keeps the picture index it has stored.
+    model->m_imageCount = INT_MAX;
+    model->Load();
+    return model;
+}
+
 TSystemSettings* TProfileModel::Settings() const
 {
+    // A profile read into memory has no settings to read from or store to.
+    if (m_storedGrid)
+        return nullptr;
     return m_settings ? m_settings : SystemSettings;
 }
 
@@ -188,15 +218,21 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
 {
     // Every write of the loading, repairs included, reaches the files together.
     IniFile::Transaction transaction;
+    TStoredGrid grid;
+    if (m_storedGrid)
+        grid = *m_storedGrid;
+    else if (const TSystemSettings* s = Settings())
+        grid = {s->ColCount(), s->CommandsCount(), s->PagesCount()};
+    else
+        grid.pagesCount = 0;
     {
         QSignalBlocker quiet(this);
-        if (TSystemSettings* s = Settings()) {
-            SetColCount(s->ColCount());
-            SetCommandsCount(s->CommandsCount());
+        if (m_storedGrid || Settings()) {
+            SetColCount(grid.colCount);
+            SetCommandsCount(grid.commandsCount);
         }
     }
-    TSystemSettings* settings = Settings();
-    const int n = settings ? std::max(settings->PagesCount(), 0) : 0;
+    const int n = std::max(grid.pagesCount, 0);
 
     // A stored count far beyond the sections present must not keep us reading nothing for ever:
     // no page can live past the highest numbered section.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/CommandRecord.h"
+#include "settings/SystemSettings.h"
 
 #include <QHash>
 #include <QList>
@@ -10,10 +11,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class IniFile;
 class TProfileModel;
-class TSystemSettings;
 
 // The command of one button place of the profile. It lives as long as its place: moving a page
 // or a command renumbers it, a smaller grid or a deleted page ends it. Its address names the
@@ -90,6 +92,10 @@ public:
     explicit TProfileModel(TSystemSettings* settings = nullptr, IniFile* pagesFile = nullptr,
                            IniFile* commandsFile = nullptr, QObject* parent = nullptr);
     ~TProfileModel() override;
+
+    // The profile of a settings folder as a start would load it, held in memory only: what a
+    // start repairs is repaired here too (run counts included), but no file is written.
+    static std::unique_ptr<TProfileModel> ReadFolder(const QString& folder);
 
     TSystemSettings* Settings() const;
     IniFile* PagesIniFile() const;
@@ -221,6 +227,10 @@ private:
     void StoreAll(const QHash<quint64, TProfileCommand*>& before, bool withPages);
     void RenumberPages();
     void NumberCommandsByPosition();
+
+    // The grid and page count a profile read into memory uses instead of the settings.
+    std::optional<TStoredGrid> m_storedGrid;
+    std::vector<std::unique_ptr<IniFile>> m_ownFiles;
 
     QList<TProfilePage*> m_pages; // owned
     int m_colCount = 1;

@@ -241,6 +241,7 @@ struct IniData : std::enable_shared_from_this<IniData>
     bool loaded = false;
     bool unreadable = false; // the file exists but could not be read: never overwrite it
     bool detached = false;   // text held in memory only: never read from or written to disk
+    bool memoryOnly = false; // changed in memory only: never read from or written to disk
     int batchDepth = 0;
     bool dirty = false;
     bool lastWriteFailed = false;
@@ -429,7 +430,7 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     void refresh()
     {
-        if (detached)
+        if (detached || memoryOnly)
             return;
         if (batchDepth > 0 && loaded)
             return; // a batch sees its own state; the disk is checked when it starts
@@ -440,6 +441,10 @@ struct IniData : std::enable_shared_from_this<IniData>
 
     bool writeNow()
     {
+        if (memoryOnly) {
+            dirty = false;
+            return true;
+        }
         if (unreadable) {
             written(false);
             return false;
@@ -464,7 +469,7 @@ struct IniData : std::enable_shared_from_this<IniData>
     bool deferToTransaction()
     {
         OpenTransaction& t = openTransaction();
-        if (t.depth == 0)
+        if (t.depth == 0 || memoryOnly)
             return false;
         dirty = true;
         const auto self = shared_from_this();
@@ -477,6 +482,8 @@ struct IniData : std::enable_shared_from_this<IniData>
     {
         if (detached)
             return false;
+        if (memoryOnly)
+            return true;
         if (batchDepth > 0) {
             dirty = true;
             return true;
@@ -966,6 +973,15 @@ std::unique_ptr<IniFile> IniFile::fromContent(const QByteArray& bytes)
 {
     auto data = std::make_shared<IniData>();
     data->detached = true;
+    data->loaded = true;
+    data->parse(decode(bytes));
+    return std::unique_ptr<IniFile>(new IniFile(QString(), std::move(data)));
+}
+
+std::unique_ptr<IniFile> IniFile::inMemory(const QByteArray& bytes)
+{
+    auto data = std::make_shared<IniData>();
+    data->memoryOnly = true;
     data->loaded = true;
     data->parse(decode(bytes));
     return std::unique_ptr<IniFile>(new IniFile(QString(), std::move(data)));

@@ -33,6 +33,8 @@ public:
     // Profile text held in memory (an archive's file, say), read as a file of these bytes would
     // be. It is never written: every write returns false and changes nothing.
     static std::unique_ptr<IniFile> fromContent(const QByteArray& bytes);
+    // The same text, taking changes in memory only: nothing is ever written to disk.
+    static std::unique_ptr<IniFile> inMemory(const QByteArray& bytes);
     // Why the bytes are not a profile text this program could have written, or empty when they
     // may be one: larger than MaxContentSize, control characters other than tab and line breaks
     // (binary data), or entries without a single section header (some other text file). Empty

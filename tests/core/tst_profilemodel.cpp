@@ -5,6 +5,7 @@
 #include "settings/SystemSettings.h"
 
 #include <QDir>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -478,6 +479,36 @@ private slots:
         QCOMPARE(f.model->SetCommand(&stray, record(program)), TCommandWrite::Failed);
         QVERIFY(stray.IsEmpty());
         QCOMPARE(readAll(f.dir.filePath("Commands.ini")), before);
+    }
+
+    // A folder read into memory is repaired as a start repairs it, run counts and all, and not
+    // one byte of it changes.
+    void readingAFolderWritesNothing()
+    {
+        TFolder f(ThreePagesOptions,
+                  "[0]\r\nCaption=A\r\nImageIndex=-1\r\n[1]\r\nImageIndex=3\r\n"
+                  "[2]\r\nCaption=C\r\nImageIndex=7\r\n",
+                  "[0\\0]\r\nExePath=/a0\r\n[1\\0]\r\nExePath=/stale\r\n[2\\1]\r\nExePath=/c1\r\n",
+                  "[1\\0]\r\nRunCount=5\r\n[2\\1]\r\nRunCount=7\r\n");
+        const QDir dir(f.dir.path());
+        QMap<QString, QByteArray> before;
+        for (const QString& name : dir.entryList(QDir::Files))
+            before[name] = readAll(dir.filePath(name));
+        std::unique_ptr<TProfileModel> read = TProfileModel::ReadFolder(f.dir.path());
+        QCOMPARE(read->PageCount(), 2);
+        QCOMPARE(read->Page(1)->Caption(), QString("C"));
+        QCOMPARE(read->Page(1)->ImageIndex(), 7); // no picture list to hold it against
+        QVERIFY(read->Command(1, 0)->IsEmpty());
+        QCOMPARE(read->Command(1, 1)->ExePath(), QString("/c1"));
+        QCOMPARE(read->RunStatIniFile()->readInteger("1\\1", "RunCount", 0), 7);
+        QVERIFY(!read->RunStatIniFile()->sectionExists("1\\0"));
+        // Changes to it stay in memory too.
+        QCOMPARE(read->SetCommand(read->Command(0, 1), record("/x")), TCommandWrite::Written);
+        read->DeletePage(0);
+        QMap<QString, QByteArray> after;
+        for (const QString& name : dir.entryList(QDir::Files))
+            after[name] = readAll(dir.filePath(name));
+        QCOMPARE(after, before);
     }
 
     // A drop fills several places in one write, each emptied first.
