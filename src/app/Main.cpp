@@ -190,8 +190,9 @@ void TfmMain::FormDestroy()
     if (TrayIcon)
         TrayIcon->hide();
     PageImageNames.clear();
-    // The quick-launch button writes its menu order while every command it shows still lives.
+    // The history stores its menu's order while every command it names still lives.
     if (QuickLaunchArrowButton) {
+        QuickLaunchArrowButton->History()->StoreMenuOrder();
         delete QuickLaunchArrowButton;
         QuickLaunchArrowButton = nullptr;
     }

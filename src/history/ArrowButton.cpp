@@ -183,23 +183,17 @@ TArrowButton::TArrowButton(const QString& statFileName, QWidget* parent)
     m_menuIndex.append({nullptr, m_separatorItem});
 }
 
-TArrowButton::~TArrowButton()
-{
-    SaveMenuState();
-    m_history.reset();
-}
+TArrowButton::~TArrowButton() = default;
 
-void TArrowButton::SaveMenuState()
+void TArrowButton::NoteMenuOrder()
 {
-    if (!m_history)
-        return;
     QList<THistoryCommand> order;
     const QList<QAction*> items = m_historyMenu->actions();
     for (int p = 2; p < items.size(); ++p) {
         auto* item = qobject_cast<THistoryMenuItem*>(items[p]);
-        order.append(item && TProfileCommand::IsLive(item->Command()) ? item->Command() : nullptr);
+        order.append(item ? item->Command() : nullptr);
     }
-    m_history->SaveMenuOrder(order);
+    m_history->SetMenuOrder(order);
 }
 
 void TArrowButton::ForgetHistory()
@@ -332,6 +326,7 @@ void TArrowButton::AddMenuItem(TProfileCommand* command)
     else
         m_historyMenu->insertAction(items[2], item);
     m_menuIndex.append({command, item});
+    NoteMenuOrder();
 }
 
 void TArrowButton::RemoveMenuItem(TProfileCommand* command)
@@ -340,6 +335,7 @@ void TArrowButton::RemoveMenuItem(TProfileCommand* command)
     if (index < 0)
         return;
     delete m_menuIndex.takeAt(index).item;
+    NoteMenuOrder();
 }
 
 bool TArrowButton::UpdateMenuItem(TProfileCommand* command, bool withPicture)
@@ -391,6 +387,7 @@ void TArrowButton::PlaceMenuItem(QAction* item)
             m_historyMenu->insertAction(target + 1 < items.size() ? items[target + 1] : nullptr,
                                         item);
     }
+    NoteMenuOrder();
 }
 
 void TArrowButton::SyncMenu()
@@ -445,6 +442,7 @@ void TArrowButton::SetDescending(bool descending)
     std::reverse(items.begin(), items.end());
     for (QAction* item : items)
         m_historyMenu->addAction(item); // moves it to the end
+    NoteMenuOrder();
 }
 
 void TArrowButton::LoadHistory(const QList<TProfileCommand*>& commands)
@@ -681,6 +679,7 @@ void TArrowButton::CommandMoved(TProfileCommand* oldCommand, TProfileCommand* ne
         else
             ClearCurrent();
     }
+    NoteMenuOrder();
 }
 
 void TArrowButton::HistoryClear()
@@ -690,4 +689,5 @@ void TArrowButton::HistoryClear()
         delete m_menuIndex.takeAt(i).item;
     ClearCurrent();
     m_history->ClearTop();
+    NoteMenuOrder();
 }

@@ -118,9 +118,6 @@ public:
     void PlaceMenuItem(QAction* item);
     void PlaceMenuItem(TProfileCommand* command);
     void SyncMenu();
-    // Writes the menu order to the stat file; also done on destruction. Commands whose buttons
-    // are already gone keep what an earlier call wrote for them.
-    void SaveMenuState();
     // Lets go of every command and menu item without writing anything, before the history is
     // loaded again from files that were replaced.
     void ForgetHistory();
@@ -163,6 +160,8 @@ private:
     void SendEnter();
     void SendLeave();
     int IndexOfKey(const TProfileCommand* command) const;
+    // Tells the history the order the menu shows, which it stores at the end of the session.
+    void NoteMenuOrder();
     int HistoryItemCount() const { return int(m_menuIndex.size()) - 2; }
     QString ItemCaption(TProfileCommand* command) const;
     void ShowPopup(QMenu* menu, QWidget* part, const QPoint& pos);

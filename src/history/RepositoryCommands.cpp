@@ -257,6 +257,15 @@ void TRepositoryCommands::SaveMenuOrder(const QList<THistoryCommand>& order)
             SaveStateItem(order[k], k);
 }
 
+void TRepositoryCommands::StoreMenuOrder()
+{
+    // A command gone since it was shown keeps nothing in the order.
+    QList<THistoryCommand> order;
+    for (THistoryCommand command : std::as_const(m_menuOrder))
+        order.append(!IsNone(command) && m_info->PageIndex(command) >= 0 ? command : nullptr);
+    SaveMenuOrder(order);
+}
+
 THistoryCommand TRepositoryCommands::GetLastRunCommand() const
 {
     const int page = m_statFile->readInteger(LastRunSection, PageIndexKey, -1);

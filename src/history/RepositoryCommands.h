@@ -99,6 +99,11 @@ public:
     // Stores the history menu's order, in one write: order[k] is the command of item k, none
     // for an item whose command is gone (that place keeps what an earlier call stored).
     void SaveMenuOrder(const QList<THistoryCommand>& order);
+    // The menu's order as it is shown now, kept in memory; StoreMenuOrder writes it (at the end
+    // of a session), each command under the place it has then.
+    void SetMenuOrder(const QList<THistoryCommand>& order) { m_menuOrder = order; }
+    const QList<THistoryCommand>& MenuOrder() const { return m_menuOrder; }
+    void StoreMenuOrder();
     THistoryCommand GetLastRunCommand() const;
     THistoryCommand LastTopCommand() const;
     int GetRunCount(THistoryCommand command) const;
@@ -156,6 +161,7 @@ private:
     QList<TRepositoryCommand*> m_topEntries;
     QList<THistoryCommand> m_addedCommands;
     QList<THistoryCommand> m_removedCommands;
+    QList<THistoryCommand> m_menuOrder;
     QPointer<QObject> m_notifyWindow;
     int m_maxCount = 10;
 };
