@@ -89,8 +89,8 @@ public:
 // The process-wide services of step 1 of the start, in their order.
 void SetUpProcessServices(ProcessServices& services)
 {
-    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
-                        Shell().WindowsFolder());
+    Folders::initialize(QCoreApplication::applicationDirPath(),
+                        Folders::programFolderHoldsSettings(), Shell().WindowsFolder());
     // A crash in the middle of a write that spans several settings files is finished or undone
     // before any of them is read, so they never disagree with each other.
     IniFile::recoverInterrupted(Folders::appFolder());

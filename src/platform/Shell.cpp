@@ -69,15 +69,6 @@ IShell* SetShell(IShell* shell)
 
 // ---- Shared rules ----------------------------------------------------------------------------
 
-bool ProgramFolderHoldsSettings()
-{
-#ifdef Q_OS_WIN
-    return true;
-#else
-    return false;
-#endif
-}
-
 bool TargetExists(const QString& path)
 {
     if (IsLinkAddress(path))

@@ -186,6 +186,3 @@ QPixmap ProgramIcon(const QString& name, int size);
 // always counts as there: the desktop's opener finds out at the run.
 bool TargetExists(const QString& path);
 bool IconFileExists(const QString& path);
-// True where a program's own folder holds its settings without a portable marker (Windows, as the
-// program always did there); elsewhere only a portable folder does (settings/Folders.h).
-bool ProgramFolderHoldsSettings();
