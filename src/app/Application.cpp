@@ -203,7 +203,8 @@ int RunKestrolin(int argc, char** argv)
         return ExitCode::Success;
     }
     if (arguments.verb == TVerb::Version) {
-        PrintText(stdout, Constants::ProductName + u' ' + Shell().VersionText());
+        PrintText(stdout,
+                  Constants::ProductName + u' ' + FormatVersionText(Shell().ExecutableVersion()));
         return ExitCode::Success;
     }
     if (RunsWithoutDisplay(arguments.verb))
