@@ -353,6 +353,11 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     picture.pixmap = drawn;
 }
 
+QString ExpandSystemRoot(const QString& path)
+{
+    return ExpandSystemRoot(path, Folders::windowsFolder());
+}
+
 // ---- Links -----------------------------------------------------------------------------------
 
 void OpenWebSite()

@@ -149,6 +149,8 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
 // The missing-file line DrawCommandIcon adds to the hint of a picture of that size (empty when
 // it adds none), worked out without drawing anything.
 QString CommandIconHint(const QString& iconPath, const QString& targetPath, int size);
+// ExpandSystemRoot with the Windows folder the program was started with (Folders::windowsFolder).
+QString ExpandSystemRoot(const QString& path);
 void OpenWebSite();
 void SendMailLink(int kind);
 

@@ -1,7 +1,6 @@
 #include "settings/ShellRules.h"
 
 #include "settings/Constants.h"
-#include "settings/Folders.h"
 #include "text/Paths.h"
 #include "text/Text.h"
 
@@ -20,11 +19,6 @@ QString ExpandSystemRoot(const QString& path, const QString& windowsFolder)
     if (!lowered.contains(pattern) || windowsFolder.isEmpty())
         return path;
     return ReplaceAll(lowered, pattern, windowsFolder);
-}
-
-QString ExpandSystemRoot(const QString& path)
-{
-    return ExpandSystemRoot(path, Folders::windowsFolder());
 }
 
 QString FormatVersionText(const TVersionNumbers& v)

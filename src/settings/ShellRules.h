@@ -25,8 +25,6 @@ bool NamesFolder(const QString& path);
 // "%systemroot%", in any case of A to Z, replaced by windowsFolder in the path with A to Z
 // lowered; paths without it, and every path while windowsFolder is empty, unchanged.
 QString ExpandSystemRoot(const QString& path, const QString& windowsFolder);
-// The same with the Windows folder the program was started with (Folders::windowsFolder).
-QString ExpandSystemRoot(const QString& path);
 
 // "a.b.c сборка d".
 QString FormatVersionText(const TVersionNumbers& version);
