@@ -8,12 +8,11 @@
 
 bool LaunchCommand(const QString& path, const QString& parameters)
 {
-    IShell& shell = Shell();
-    if (shell.Launch(path, parameters))
+    if (StartCommand(path, parameters))
         return true;
     QString text = QStringLiteral("Не удаётся запустить команду\r\"") +
                    QDir::toNativeSeparators(path) + QStringLiteral("\" ") + parameters;
-    const QString reason = shell.ExecuteFailure();
+    const QString reason = Shell().ExecuteFailure();
     if (!reason.isEmpty())
         text += u'\r' + reason;
     ShowMessage(text, QStringLiteral("Ошибка запуска команды"), MB::OK | MB::ICONERROR);

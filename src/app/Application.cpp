@@ -89,8 +89,8 @@ public:
 // The process-wide services of step 1 of the start, in their order.
 void SetUpProcessServices(ProcessServices& services)
 {
-    Folders::initialize(QCoreApplication::applicationDirPath(), ProgramFolderHoldsSettings(),
-                        Shell().WindowsFolder());
+    Folders::initialize(QCoreApplication::applicationDirPath(),
+                        Folders::programFolderHoldsSettings(), Shell().WindowsFolder());
     // A crash in the middle of a write that spans several settings files is finished or undone
     // before any of them is read, so they never disagree with each other.
     IniFile::recoverInterrupted(Folders::appFolder());
@@ -203,7 +203,8 @@ int RunKestrolin(int argc, char** argv)
         return ExitCode::Success;
     }
     if (arguments.verb == TVerb::Version) {
-        PrintText(stdout, Constants::ProductName + u' ' + Shell().VersionText());
+        PrintText(stdout,
+                  Constants::ProductName + u' ' + FormatVersionText(Shell().ExecutableVersion()));
         return ExitCode::Success;
     }
     if (RunsWithoutDisplay(arguments.verb))

@@ -13,7 +13,6 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QIcon>
-#include <QLocale>
 #include <QPainter>
 #include <QPalette>
 
@@ -67,38 +66,7 @@ IShell* SetShell(IShell* shell)
     return seam.Replace(shell);
 }
 
-// ---- Shared rules ----------------------------------------------------------------------------
-
-bool ProgramFolderHoldsSettings()
-{
-#ifdef Q_OS_WIN
-    return true;
-#else
-    return false;
-#endif
-}
-
-bool TargetExists(const QString& path)
-{
-    if (IsLinkAddress(path))
-        return true;
-    return Shell().TargetExists(path);
-}
-
-bool IconFileExists(const QString& path)
-{
-    return Shell().FileExists(path);
-}
-
-bool IShell::TargetExists(const QString& path)
-{
-    if (path.isEmpty())
-        return false;
-    if (ExtractFileName(path).isEmpty())
-        return QFileInfo(path).isDir();
-    // A folder named without its trailing separator does not count.
-    return FileExists(path);
-}
+// ---- The file system -----------------------------------------------------------------------
 
 bool IShell::FileExists(const QString& path)
 {
@@ -111,32 +79,39 @@ bool IShell::FileExists(const QString& path)
     return !folder && info.exists();
 }
 
+bool IShell::FolderExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+bool IShell::RemoveFile(const QString& path)
+{
+    return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
+bool IShell::MakeFolder(const QString& path)
+{
+    return !path.isEmpty() && QDir().mkpath(path);
+}
+
+bool TargetExists(const QString& path)
+{
+    if (IsLinkAddress(path))
+        return true;
+    if (path.isEmpty())
+        return false;
+    // A folder named without its trailing separator does not count.
+    if (NamesFolder(path))
+        return Shell().FolderExists(path);
+    return Shell().FileExists(path);
+}
+
+bool IconFileExists(const QString& path)
+{
+    return Shell().FileExists(path);
+}
+
 // ---- Texts -----------------------------------------------------------------------------------
-
-QString FormatVersionText(const TVersionNumbers& v)
-{
-    return QStringLiteral("%1.%2.%3 сборка %4")
-        .arg(v.major)
-        .arg(v.minor)
-        .arg(v.release)
-        .arg(v.build);
-}
-
-QString FormatLastChangeText(const QDateTime& time)
-{
-    if (!time.isValid())
-        return {};
-    const QLocale locale;
-    QString text = locale.toString(time.date(), QLocale::ShortFormat);
-    if (time.time() != QTime(0, 0)) {
-        // The locale's long time format carries the time zone name, which the desktop's own
-        // long time does not show; keep hours, minutes and seconds.
-        QString format = locale.timeFormat(QLocale::LongFormat);
-        format.remove(u't');
-        text += u' ' + time.time().toString(format.trimmed());
-    }
-    return text;
-}
 
 QString MailLinkText(int kind, const QString& versionText, const QString& lastChangeText)
 {
@@ -175,24 +150,12 @@ void InitializeShellTexts()
     IShell& shell = Shell();
     texts.startupFolder = shell.StartupFolder();
     texts.desktopFolder = shell.DesktopFolder();
-    texts.autorunShortcutPath = shell.AutorunShortcutPath(texts.startupFolder);
-    texts.versionText = shell.VersionText();
-    texts.lastChangeText = shell.LastChangeText();
-}
-
-QString IShell::AutorunShortcutPath(const QString& startupFolder)
-{
-    return startupFolder + PathSeparator + Constants::ProductName + Constants::ShortcutExtension;
-}
-
-QString IShell::VersionText()
-{
-    return FormatVersionText(ExecutableVersion());
-}
-
-QString IShell::LastChangeText()
-{
-    return FormatLastChangeText(ExecutableLastChange());
+    texts.autorunShortcutPath = AutorunShortcutIn(texts.startupFolder);
+    texts.versionText = FormatVersionText(shell.ExecutableVersion());
+    const QDateTime changed = shell.ExecutableLastChange();
+    if (changed.isValid())
+        texts.lastChangeText = FormatLastChangeText(changed, shell.ShortDateText(changed.date()),
+                                                    shell.LongTimeText(changed.time()));
 }
 
 void ClearShellTexts()
@@ -202,10 +165,11 @@ void ClearShellTexts()
 
 // ---- Running and sounds ----------------------------------------------------------------------
 
-bool IShell::Launch(const QString& path, const QString& parameters)
+bool StartCommand(const QString& path, const QString& parameters)
 {
     // An address has no folder to start in.
-    return Execute(path, parameters, IsLinkAddress(path) ? QString() : ExtractFilePath(path));
+    return Shell().Execute(path, parameters,
+                           IsLinkAddress(path) ? QString() : ExtractFilePath(path));
 }
 
 int LinkIconIndex()
@@ -254,66 +218,44 @@ bool WriteShortcut(const QString& targetPath, const QString& arguments,
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
                            const QString& parameters, int iconIndex)
 {
-    Shell().CreateDesktopShortcut(DesktopFolder(), Folders::appFolder(), path, iconPath,
-                                  description, parameters, iconIndex);
-}
-
-void IShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
-                                   const QString& path, const QString& iconPath,
-                                   const QString& description, const QString& parameters,
-                                   int iconIndex)
-{
-    // The description becomes the file name as it is; one that cannot be a file name (or that
-    // would lead into another folder) gives no shortcut, silently.
-    if (!IsValidFileName(description + Constants::ShortcutExtension) || description.isEmpty())
+    // A description that cannot be a file name gives no shortcut, silently.
+    const QString file = DesktopShortcutFile(DesktopFolder(), description);
+    if (file.isEmpty())
         return;
-    WriteShortcut({path, parameters, workingFolder, description, iconPath, iconIndex},
-                  desktopFolder + PathSeparator + description + Constants::ShortcutExtension, 1);
+    Shell().WriteShortcut(
+        {path, parameters, Folders::appFolder(), description, iconPath, iconIndex}, file, 1);
 }
 
 void RemoveAutorunShortcut()
 {
-    Shell().RemoveAutorunShortcut(AutorunShortcutPath());
+    IShell& shell = Shell();
+    const QString file = AutorunShortcutPath();
+    if (shell.FileExists(file))
+        shell.RemoveFile(file);
 }
 
 void CreateAutorunShortcut()
 {
-    Shell().CreateAutorunShortcut(AutorunShortcutPath(),
-                                  Constants::ProductName + QStringLiteral(" v.") + VersionText() +
-                                      QStringLiteral(" от ") + LastChangeText());
+    RemoveAutorunShortcut();
+    IShell& shell = Shell();
+    // A fresh desktop may not have its autostart folder yet.
+    if (!StartupFolder().isEmpty())
+        shell.MakeFolder(StartupFolder());
+    TShortcutInfo info;
+    info.targetPath = shell.ExecutablePath();
+    info.workingFolder = shell.AutorunStartsInProgramFolder() ? ExtractFilePath(info.targetPath)
+                                                              : Folders::appFolder();
+    info.description = AutorunDescription(VersionText(), LastChangeText());
+    info.iconPath = shell.ProgramIconPath();
+    shell.WriteShortcut(info, AutorunShortcutPath(), 1);
 }
 
 bool AutorunShortcutIsOurs()
 {
-    return Shell().AutorunShortcutIsOurs(AutorunShortcutPath());
-}
-
-void IShell::RemoveAutorunShortcut(const QString& shortcutFile)
-{
-    if (QFileInfo(shortcutFile).isFile())
-        QFile::remove(shortcutFile);
-}
-
-void IShell::CreateAutorunShortcut(const QString& shortcutFile, const QString& description)
-{
-    RemoveAutorunShortcut(shortcutFile);
-    // A fresh desktop may not have its autostart folder yet.
-    if (!::StartupFolder().isEmpty())
-        QDir().mkpath(::StartupFolder());
-    TShortcutInfo info;
-    info.targetPath = ExecutablePath();
-    info.workingFolder = Folders::appFolder();
-    info.description = description;
-    info.iconPath = ProgramIconPath();
-    WriteShortcut(info, shortcutFile, 1);
-}
-
-bool IShell::AutorunShortcutIsOurs(const QString& shortcutFile)
-{
-    if (!QFileInfo(shortcutFile).isFile())
-        return false;
-    const QString target = ReadShortcut(shortcutFile).targetPath;
-    return !target.isEmpty() && AsciiLowerCase(target) == AsciiLowerCase(ExecutablePath());
+    IShell& shell = Shell();
+    const QString file = AutorunShortcutPath();
+    return shell.FileExists(file) &&
+           IsSameTarget(shell.ReadShortcut(file).targetPath, shell.ExecutablePath());
 }
 
 // ---- Icons -----------------------------------------------------------------------------------
@@ -413,17 +355,7 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
 
 QString ExpandSystemRoot(const QString& path)
 {
-    return Shell().ExpandSystemRoot(path, Folders::windowsFolder());
-}
-
-QString IShell::ExpandSystemRoot(const QString& path, const QString& windowsFolder)
-{
-    static const QString pattern = QStringLiteral("%systemroot%");
-    const QString lowered = AsciiLowerCase(path);
-    // Without a Windows folder there is nothing to expand to; the path stays as it was.
-    if (!lowered.contains(pattern) || windowsFolder.isEmpty())
-        return path;
-    return ReplaceAll(lowered, pattern, windowsFolder);
+    return ExpandSystemRoot(path, Folders::windowsFolder());
 }
 
 // ---- Links -----------------------------------------------------------------------------------

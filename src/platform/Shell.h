@@ -1,15 +1,18 @@
 #pragma once
 
 #include "platform/Seam.h"
+#include "settings/ShellRules.h"
 
 #include <QDateTime>
 #include <QPixmap>
 #include <QString>
 
 // The thin layer over the desktop shell: starting programs, sounds, shortcuts, icons, links.
-// One implementation per platform behind IShell; the free functions below are what the rest
-// of the program calls. What the user sees of a launch (the failure box, the event sounds and
-// their switches) is the program's business above this layer (actions/ShellActions.h).
+// One implementation per platform behind IShell, which holds the system's calls only; the free
+// functions below are what the rest of the program calls, the same on every platform, built on
+// those calls and the rules of settings/ShellRules.h. What the user sees of a launch (the failure
+// box, the event sounds and their switches) is the program's business above this layer
+// (actions/ShellActions.h).
 
 // Fields of a shell shortcut (on this desktop: a freedesktop desktop entry).
 struct TShortcutInfo
@@ -43,14 +46,6 @@ enum TMailKind
 {
     MailErrorReport = 0,
     MailWish = 1
-};
-
-struct TVersionNumbers
-{
-    int major = 0;
-    int minor = 0;
-    int release = 0;
-    int build = 0;
 };
 
 class IShell
@@ -93,43 +88,28 @@ public:
     virtual TVersionNumbers ExecutableVersion() { return {}; }
     // The executable's last-write time in local time; invalid when it cannot be read.
     virtual QDateTime ExecutableLastChange() { return {}; }
+    // A date (short format) and a time of day (long format) as the user's desktop writes them;
+    // empty when they cannot be written. By default the default locale's formats.
+    virtual QString ShortDateText(const QDate& date) { return LocaleShortDate(date); }
+    virtual QString LongTimeText(const QTime& time) { return LocaleLongTime(time); }
     // The Windows folder, without a trailing separator; empty where there is none.
     virtual QString WindowsFolder() { return {}; }
     // Which picture of the icon library (Folders::shell32Path) shows a link command: the
     // program's own library has a globe there.
     virtual int LinkIconIndex() { return 6; }
+    // The system's custom for a program started at log-in: true where it starts in its own
+    // folder (Windows), false where it starts in its settings folder.
+    virtual bool AutorunStartsInProgramFolder() { return false; }
 
-    // What the program does through the shell. The defaults are the rules built on the calls
-    // above; a platform whose shell layer carries its own, separately tested rules (Windows:
-    // WinShellCore) answers with those, so the program runs the code its tests check.
-
-    // A path whose file-name part is empty names a folder, any other path a file.
-    virtual bool TargetExists(const QString& path);
-    // True for an existing file that is not a folder.
+    // The file system as this system sees it. By default Qt's view of it.
+    // True for an existing file that is not a folder; false for an empty path.
     virtual bool FileExists(const QString& path);
-    // Starts a command in its own folder. False when it did not start; ExecuteFailure then says
-    // why, where there is more to say. Nothing is shown to the user here.
-    virtual bool Launch(const QString& path, const QString& parameters);
-    // A command's shortcut in desktopFolder, named after its description; nothing for a
-    // description that cannot be a file name.
-    virtual void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
-                                       const QString& path, const QString& iconPath,
-                                       const QString& description, const QString& parameters,
-                                       int iconIndex);
-    // The program's autorun shortcut in the given startup folder.
-    virtual QString AutorunShortcutPath(const QString& startupFolder);
-    // Replaces any autorun shortcut with one to the executable.
-    virtual void CreateAutorunShortcut(const QString& shortcutFile, const QString& description);
-    virtual void RemoveAutorunShortcut(const QString& shortcutFile);
-    // True when the shortcut exists and leads to the executable, ignoring the case of A to Z.
-    virtual bool AutorunShortcutIsOurs(const QString& shortcutFile);
-    // "%systemroot%" replaced by windowsFolder in the path with A to Z lowered; paths without
-    // it, and every path while windowsFolder is empty, unchanged.
-    virtual QString ExpandSystemRoot(const QString& path, const QString& windowsFolder);
-    // "a.b.c сборка d" of ExecutableVersion.
-    virtual QString VersionText();
-    // ExecutableLastChange as FormatLastChangeText writes it.
-    virtual QString LastChangeText();
+    // True for an existing folder; false for an empty path.
+    virtual bool FolderExists(const QString& path);
+    // Deletes a file; false when it is still there.
+    virtual bool RemoveFile(const QString& path);
+    // Makes a folder and any missing folders above it; true when it exists afterwards.
+    virtual bool MakeFolder(const QString& path);
 };
 
 // The shell in use: the platform's own unless a test has set its own.
@@ -156,14 +136,20 @@ bool WriteShortcut(const QString& targetPath, const QString& arguments,
                    int showMode);
 void CreateDesktopShortcut(const QString& path, const QString& iconPath, const QString& description,
                            const QString& parameters, int iconIndex);
+// Starts a command in its own folder (an address in none). False when it did not start;
+// IShell::ExecuteFailure then says why, where there is more to say. Nothing is shown here.
+bool StartCommand(const QString& path, const QString& parameters);
+// Replaces any autorun shortcut with one to the executable, making the startup folder if needed.
 void CreateAutorunShortcut();
 void RemoveAutorunShortcut();
+// True when the autorun shortcut exists and leads to the executable (IsSameTarget).
 bool AutorunShortcutIsOurs();
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
                      TCommandPicture& picture);
 // The missing-file line DrawCommandIcon adds to the hint of a picture of that size (empty when
 // it adds none), worked out without drawing anything.
 QString CommandIconHint(const QString& iconPath, const QString& targetPath, int size);
+// ExpandSystemRoot with the Windows folder the program was started with (Folders::windowsFolder).
 QString ExpandSystemRoot(const QString& path);
 void OpenWebSite();
 void SendMailLink(int kind);
@@ -172,20 +158,15 @@ void SendMailLink(int kind);
 extern const QString WebSiteUrl;
 extern const QString MailRecipient;
 
-// The pieces of the texts above, separated so they can be checked on their own.
-QString FormatVersionText(const TVersionNumbers& version);
-// Short date, a space and long time in the default locale; the date alone at exactly midnight.
-QString FormatLastChangeText(const QDateTime& time);
 QString MailLinkText(int kind, const QString& versionText, const QString& lastChangeText);
 // "DROP_SHORT_CUT", "SCROLL_PAGE", "RUN_COMMAND" or "DROP_COMMAND"; empty for an unknown kind.
 QString SoundResourceName(int kind);
 // The program's own pictures: "MY_WARNING_ICO", "MY_ERROR_ICO", "MAINICON"; null if unknown.
 QPixmap ProgramIcon(const QString& name, int size);
 
-// What the shell finds on the disk (IShell::TargetExists and FileExists). A web or mail address
-// always counts as there: the desktop's opener finds out at the run.
+// What the shell finds on the disk. A path that names a folder (NamesFolder) must be an existing
+// folder, any other path an existing file; a web or mail address always counts as there: the
+// desktop's opener finds out at the run.
 bool TargetExists(const QString& path);
+// An existing file that is not a folder.
 bool IconFileExists(const QString& path);
-// True where a program's own folder holds its settings without a portable marker (Windows, as the
-// program always did there); elsewhere only a portable folder does (settings/Folders.h).
-bool ProgramFolderHoldsSettings();

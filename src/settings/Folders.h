@@ -27,6 +27,11 @@ inline const QString InstalledDataPath = QStringLiteral(KESTROLIN_INSTALLED_DATA
 // the system's Windows folder as the platform reports it (empty where there is none).
 void initialize(const QString& executableFolder, bool portableByDefault = false,
                 const QString& windowsFolder = QString());
+// The portableByDefault of this system: true where a program's own folder holds its settings
+// without a marker (Windows, as the program always did there); elsewhere only a portable folder
+// does. Defined once a system, beside how the settings files reach the disk
+// (platform/<system>/FileWrites.cpp).
+bool programFolderHoldsSettings();
 // Sets the folders for tests and tools: the settings live in appFolder itself, the shipped files
 // in dataFolder (appFolder when empty).
 void initializeWith(const QString& appFolder, const QString& dataFolder = QString());

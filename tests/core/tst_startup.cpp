@@ -153,7 +153,11 @@ private slots:
         QCOMPARE(Folders::shell32Path(), plain.path() + "/kestrolin-icons.ico");
         QCOMPARE(Folders::skinsFolder(), plain.path() + "/skins/");
         QCOMPARE(entries(plain.path()), QStringList{"skins"});
-        // Where the platform keeps settings in the program's folder, it needs no marker.
+        // Where the platform keeps settings in the program's folder, it needs no marker; this
+        // system keeps them per user.
+        QVERIFY(!Folders::programFolderHoldsSettings());
+        Folders::initialize(plain.path(), Folders::programFolderHoldsSettings());
+        QCOMPARE(Folders::appFolder(), perUser);
         Folders::initialize(plain.path(), true);
         QCOMPARE(Folders::appFolder(), plain.path() + '/');
 

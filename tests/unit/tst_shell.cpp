@@ -1,4 +1,4 @@
-// The shell layer's shared rules and texts, checked over a recording shell.
+// The shell layer's operations and texts, checked over a recording shell.
 #include "TestSupport.h"
 #include "actions/ShellActions.h"
 #include "platform/Shell.h"
@@ -66,60 +66,45 @@ public:
     QDateTime lastChange = QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9));
 };
 
-// A shell whose rules are its own, as the Windows one's are: each operation answers with what
-// the test set and records what it was given.
-class TOwnRulesShell : public TRecordingShell
+// A shell that answers every look at the file system itself and records it, with a system's
+// own date and time formats and the custom of starting a program at log-in in its own folder:
+// the operations must use these calls, never look at the disk behind the shell's back.
+class TOwnFileSystemShell : public TRecordingShell
 {
 public:
-    bool TargetExists(const QString& path) override
+    QString ShortDateText(const QDate& date) override
     {
-        asked.append(QStringLiteral("target ") + path);
-        return true;
+        return date.isValid() ? QStringLiteral("5/3/24") : QString();
     }
+    QString LongTimeText(const QTime& time) override
+    {
+        return time.isValid() ? QStringLiteral("2:07 PM") : QString();
+    }
+    bool AutorunStartsInProgramFolder() override { return true; }
     bool FileExists(const QString& path) override
     {
         asked.append(QStringLiteral("file ") + path);
-        return false;
+        return files.contains(path);
     }
-    bool Launch(const QString& path, const QString& parameters) override
+    bool FolderExists(const QString& path) override
     {
-        asked.append(QStringLiteral("launch ") + path + u' ' + parameters);
-        return false;
-    }
-    void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
-                               const QString& path, const QString& iconPath,
-                               const QString& description, const QString& parameters,
-                               int iconIndex) override
-    {
-        asked.append(QStringList({QStringLiteral("desktop"), desktopFolder, workingFolder, path,
-                                  iconPath, description, parameters, QString::number(iconIndex)})
-                         .join(u'|'));
-    }
-    QString AutorunShortcutPath(const QString& startupFolder) override
-    {
-        return startupFolder + QStringLiteral("\\Kestrolin.lnk");
-    }
-    void CreateAutorunShortcut(const QString& shortcutFile, const QString& description) override
-    {
-        asked.append(QStringLiteral("autorun ") + shortcutFile + u'|' + description);
-    }
-    void RemoveAutorunShortcut(const QString& shortcutFile) override
-    {
-        asked.append(QStringLiteral("remove ") + shortcutFile);
-    }
-    bool AutorunShortcutIsOurs(const QString& shortcutFile) override
-    {
-        asked.append(QStringLiteral("ours ") + shortcutFile);
+        asked.append(QStringLiteral("folder ") + path);
         return true;
     }
-    QString ExpandSystemRoot(const QString& path, const QString& windowsFolder) override
+    bool RemoveFile(const QString& path) override
     {
-        return path + u'@' + windowsFolder;
+        asked.append(QStringLiteral("remove ") + path);
+        files.removeAll(path);
+        return true;
     }
-    QString VersionText() override { return QStringLiteral("2.0.0 сборка 7"); }
-    QString LastChangeText() override { return QStringLiteral("01.02.2025"); }
+    bool MakeFolder(const QString& path) override
+    {
+        asked.append(QStringLiteral("make ") + path);
+        return true;
+    }
 
     QStringList asked;
+    QStringList files;
 };
 
 QColor buttonFace()
@@ -185,16 +170,7 @@ private slots:
 
     void versionAndLastChangeTexts()
     {
-        QCOMPARE(FormatVersionText({1, 4, 3, 374}), QStringLiteral("1.4.3 сборка 374"));
-        QCOMPARE(FormatVersionText({}), QStringLiteral("0.0.0 сборка 0"));
-        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))),
-                 QStringLiteral("05.03.2024 14:07:09"));
-        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(0, 0))),
-                 QStringLiteral("05.03.2024"));
-        QCOMPARE(FormatLastChangeText(QDateTime(QDate(2024, 3, 5), QTime(0, 0, 1))),
-                 QStringLiteral("05.03.2024 00:00:01"));
-        QCOMPARE(FormatLastChangeText(QDateTime()), QString());
-
+        // By default the shell writes dates and times in the default locale's formats.
         QCOMPARE(VersionText(), QStringLiteral("1.4.3 сборка 374"));
         QCOMPARE(LastChangeText(), QStringLiteral("05.03.2024 14:07:09"));
         QCOMPARE(StartupFolder(), m_shell.startup);
@@ -203,6 +179,14 @@ private slots:
         ClearShellTexts();
         QVERIFY(VersionText().isEmpty() && AutorunShortcutPath().isEmpty() &&
                 StartupFolder().isEmpty());
+
+        // An executable whose time cannot be read has no text, and the autorun shortcut's
+        // description says so plainly.
+        m_shell.lastChange = QDateTime();
+        m_shell.version = {};
+        InitializeShellTexts();
+        QCOMPARE(LastChangeText(), QString());
+        QCOMPARE(VersionText(), QStringLiteral("0.0.0 сборка 0"));
     }
 
     void systemRootNeedsTheWindowsFolder()
@@ -225,46 +209,55 @@ private slots:
                  QStringLiteral("%SystemRoot%/Icons/A.ico"));
     }
 
-    void shellWithRulesOfItsOwnAnswersForThem()
+    void operationsUseTheShellsOwnCalls()
     {
-        // The program's calls reach the shell's own rules, with the folders and texts they need,
-        // and never the shared ones built on its simple calls.
-        TOwnRulesShell own;
-        own.startup = QStringLiteral("C:\\Startup");
-        own.desktop = QStringLiteral("C:\\Desktop");
+        // Every look at the disk, every removal and every new folder goes through the shell's
+        // calls; the texts take the shell's own formats, and the autorun shortcut starts where
+        // the system's custom says.
+        TOwnFileSystemShell own;
+        own.startup = QStringLiteral("/nowhere/autostart");
+        own.desktop = QStringLiteral("/nowhere/desktop");
+        own.executable = QStringLiteral("/nowhere/prog/kestrolin");
         TScopedSeam ownSeam(SetShell, &own);
-        Folders::initialize(m_dir.filePath(QStringLiteral("app")), true, QStringLiteral("C:\\W"));
         InitializeShellTexts();
-        QCOMPARE(AutorunShortcutPath(), QStringLiteral("C:\\Startup\\Kestrolin.lnk"));
-        QCOMPARE(VersionText(), QStringLiteral("2.0.0 сборка 7"));
-        QCOMPARE(LastChangeText(), QStringLiteral("01.02.2025"));
+        QCOMPARE(LastChangeText(), QStringLiteral("5/3/24 2:07 PM"));
+        const QString autorun = QStringLiteral("/nowhere/autostart/Kestrolin.desktop");
+        QCOMPARE(AutorunShortcutPath(), autorun);
 
-        // The shell only says that the launch failed; the program tells the user, once.
-        TScriptedMessageBoxes boxes;
-        boxes.expect(IDOK);
-        QVERIFY(TargetExists(QStringLiteral("C:\\x.exe")));
-        QVERIFY(!IconFileExists(QStringLiteral("C:\\x.ico")));
-        QVERIFY(!LaunchCommand(QStringLiteral("C:\\x.exe"), QStringLiteral("-a")));
-        CreateDesktopShortcut(QStringLiteral("C:\\x.exe"), QStringLiteral("C:\\x.ico"),
-                              QStringLiteral("Икс"), QStringLiteral("-b"), 4);
-        CreateAutorunShortcut();
+        QVERIFY(TargetExists(QStringLiteral("/nowhere/a/")));
+        QVERIFY(!TargetExists(QStringLiteral("/nowhere/a/b.sh")));
+        QVERIFY(TargetExists(QStringLiteral("https://example.org/")));
+        QVERIFY(!IconFileExists(QStringLiteral("/nowhere/b.png")));
+        QCOMPARE(own.asked, QStringList({QStringLiteral("folder /nowhere/a/"),
+                                         QStringLiteral("file /nowhere/a/b.sh"),
+                                         QStringLiteral("file /nowhere/b.png")}));
+
+        own.asked.clear();
+        QVERIFY(!AutorunShortcutIsOurs());
+        own.files = QStringList({autorun});
+        own.shortcut.targetPath = QStringLiteral("/NOWHERE/prog/Kestrolin");
         QVERIFY(AutorunShortcutIsOurs());
+        QCOMPARE(own.asked, QStringList({QStringLiteral("file ") + autorun,
+                                         QStringLiteral("file ") + autorun}));
+
+        own.asked.clear();
+        CreateAutorunShortcut();
+        QCOMPARE(own.asked, QStringList({QStringLiteral("file ") + autorun,
+                                         QStringLiteral("remove ") + autorun,
+                                         QStringLiteral("make /nowhere/autostart")}));
+        QCOMPARE(own.writtenFiles, QStringList({autorun}));
+        QCOMPARE(own.written.first().workingFolder, QStringLiteral("/nowhere/prog/"));
+        QCOMPARE(own.written.first().description,
+                 QStringLiteral("Kestrolin v.1.4.3 сборка 374 от 5/3/24 2:07 PM"));
+
+        own.asked.clear();
+        own.files = QStringList({autorun});
         RemoveAutorunShortcut();
-        QCOMPARE(ExpandSystemRoot(QStringLiteral("%SystemRoot%\\a.ico")),
-                 QStringLiteral("%SystemRoot%\\a.ico@C:\\W"));
-        QCOMPARE(own.asked,
-                 QStringList({QStringLiteral("target C:\\x.exe"), QStringLiteral("file C:\\x.ico"),
-                              QStringLiteral("launch C:\\x.exe -a"),
-                              QStringLiteral("desktop|C:\\Desktop|") + Folders::appFolder() +
-                                  QStringLiteral("|C:\\x.exe|C:\\x.ico|Икс|-b|4"),
-                              QStringLiteral("autorun C:\\Startup\\Kestrolin.lnk|Kestrolin v.2.0.0 "
-                                             "сборка 7 от 01.02.2025"),
-                              QStringLiteral("ours C:\\Startup\\Kestrolin.lnk"),
-                              QStringLiteral("remove C:\\Startup\\Kestrolin.lnk")}));
-        QVERIFY(own.executed.isEmpty() && own.written.isEmpty());
-        QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].text,
-                 QStringLiteral("Не удаётся запустить команду\r\"C:\\x.exe\" -a"));
+        RemoveAutorunShortcut();
+        QCOMPARE(own.asked, QStringList({QStringLiteral("file ") + autorun,
+                                         QStringLiteral("remove ") + autorun,
+                                         QStringLiteral("file ") + autorun}));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/nowhere")));
     }
 
     void mailLinkIsExact()

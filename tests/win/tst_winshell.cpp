@@ -178,62 +178,62 @@ void testShortcuts()
     CHECK_EQ(fromMissing.iconIndex, 0);
 }
 
+// The calls the program's autorun shortcut is made of: the executable's path, the Startup folder
+// (made when missing), a link there to the executable, read back as written, and its removal.
 void testAutorun()
 {
     const std::wstring executable = ModulePath();
     CHECK(FileExists(executable));
-    CHECK_EQ(FolderPart(executable).empty(), false);
+    const size_t folderEnd = executable.find_last_of(L'\\');
+    CHECK(folderEnd != std::wstring::npos);
+    const std::wstring programFolder = executable.substr(0, folderEnd + 1);
 
     const std::wstring startup = ShellFolder(L"Startup");
     CHECK(!startup.empty());
     // A fresh profile may not have made the folder yet.
-    SHCreateDirectoryExW(nullptr, startup.c_str(), nullptr);
-    const std::wstring autorun = AutorunShortcutPath(startup);
-    CHECK_EQ(autorun, startup + L"\\Kestrolin.lnk");
-
-    RemoveAutorunShortcut(autorun);
+    CHECK(MakeFolder(startup));
+    CHECK(FolderExists(startup));
+    const std::wstring autorun = startup + L"\\Kestrolin.lnk";
+    CHECK(RemoveFile(autorun));
     CHECK(!FileExists(autorun));
-    CHECK(!AutorunShortcutIsOurs(autorun, executable));
 
-    const std::wstring description = L"Kestrolin v.1.0.0 сборка 1 от 01.02.2026";
-    CHECK(CreateAutorunShortcut(autorun, executable, description));
-    CHECK(AutorunShortcutIsOurs(autorun, executable));
-    ShortcutFields fields;
-    CHECK(ReadShortcut(autorun, fields));
-    CHECK_EQ(fields.description, description);
-    CHECK_EQ(fields.iconPath, executable);
-    CHECK_EQ(fields.iconIndex, 0);
-    CHECK_EQ(fields.arguments, std::wstring());
+    ShortcutFields written;
+    written.target = executable;
+    written.workingFolder = programFolder;
+    written.description = L"Kestrolin v.1.0.0 сборка 1 от 01.02.2026";
+    written.iconPath = executable;
+    CHECK(WriteShortcut(written, autorun, SW_SHOWNORMAL));
+    CHECK(FileExists(autorun));
+    ShortcutFields read;
+    CHECK(ReadShortcut(autorun, read));
+    // The program compares the target with its own path ignoring the case of A to Z only.
+    CHECK_EQ(AsciiLower(read.target), AsciiLower(executable));
+    CHECK_EQ(read.description, written.description);
+    CHECK_EQ(read.iconPath, executable);
+    CHECK_EQ(read.iconIndex, 0);
+    CHECK_EQ(read.arguments, std::wstring());
     // The working folder is the program's folder, as the shell stores it.
-    CHECK_EQ(AsciiLower(fields.workingFolder + L"\\").find(AsciiLower(FolderPart(executable))),
-             size_t(0));
+    CHECK_EQ(AsciiLower(read.workingFolder + L"\\").find(AsciiLower(programFolder)), size_t(0));
 
-    // Only the case of A to Z is ignored; another program is not ours.
-    std::wstring upper = executable;
-    for (wchar_t& c : upper) {
-        if (c >= L'a' && c <= L'z')
-            c = wchar_t(c - L'a' + L'A');
-    }
-    CHECK(AutorunShortcutIsOurs(autorun, upper));
-    CHECK(!AutorunShortcutIsOurs(autorun, FolderPart(executable) + L"other.exe"));
-
-    // Creating again replaces the shortcut rather than failing on the existing file.
-    CHECK(CreateAutorunShortcut(autorun, executable, description));
-    CHECK(AutorunShortcutIsOurs(autorun, executable));
-
-    RemoveAutorunShortcut(autorun);
+    CHECK(RemoveFile(autorun));
     CHECK(!FileExists(autorun));
-    CHECK(!AutorunShortcutIsOurs(autorun, executable));
-    RemoveAutorunShortcut(autorun);
+    // Nothing there: nothing to do, and no failure.
+    CHECK(RemoveFile(autorun));
 
-    // Cyrillic letters are not folded: "Я" and "я" name different files.
+    // A Cyrillic target comes back letter for letter: "Я" stays "Я", so a link to "я.exe" is
+    // another program's.
     TempFolder folder(L"ours");
     const std::wstring cyrillic = folder.file(L"Я.exe");
     CHECK(writeFile(cyrillic, "MZ"));
     const std::wstring link = folder.file(L"Kestrolin.lnk");
-    CHECK(CreateAutorunShortcut(link, cyrillic, description));
-    CHECK(AutorunShortcutIsOurs(link, cyrillic));
-    CHECK(!AutorunShortcutIsOurs(link, folder.file(L"я.exe")));
+    ShortcutFields ours;
+    ours.target = cyrillic;
+    CHECK(WriteShortcut(ours, link, SW_SHOWNORMAL));
+    ShortcutFields back;
+    CHECK(ReadShortcut(link, back));
+    CHECK_EQ(back.target, cyrillic);
+    CHECK(AsciiLower(back.target) != AsciiLower(folder.file(L"я.exe")));
+    CHECK_EQ(AsciiLower(L"ABZ az@[Я]"), std::wstring(L"abz az@[Я]"));
 }
 
 // ---- Special folders ------------------------------------------------------------------------
@@ -257,64 +257,50 @@ void testShellFolders()
     }
     CHECK_EQ(ShellFolder(L"No Such Folder Value"), std::wstring());
 
-    // A command's desktop shortcut is named after its description and starts in the program's
-    // folder.
+    // A command's desktop shortcut: a link with a Cyrillic name and spaces on the desktop.
     const std::wstring desktop = ShellFolder(L"Desktop");
+    CHECK(MakeFolder(desktop));
     TempFolder folder(L"desktop");
     const std::wstring target = folder.file(L"Блокнот.cmd");
     CHECK(writeFile(target, "@exit 0\r\n"));
-    const std::wstring appFolder = folder.path() + L"\\";
-    const std::wstring description = L"Мой блокнот";
-    CHECK(CreateDesktopShortcut(desktop, appFolder, target, target, description, L"-x", 2));
-    const std::wstring link = desktop + L"\\" + description + L".lnk";
+    ShortcutFields written;
+    written.target = target;
+    written.arguments = L"-x";
+    written.workingFolder = folder.path() + L"\\";
+    written.description = L"Мой блокнот";
+    written.iconPath = target;
+    written.iconIndex = 2;
+    const std::wstring link = desktop + L"\\Мой блокнот.lnk";
+    CHECK(WriteShortcut(written, link, SW_SHOWNORMAL));
     ShortcutFields fields;
     CHECK(ReadShortcut(link, fields));
     CHECK_EQ(fields.target, target);
     CHECK_EQ(fields.arguments, std::wstring(L"-x"));
-    CHECK_EQ(fields.description, description);
+    CHECK_EQ(fields.description, written.description);
     CHECK_EQ(fields.iconIndex, 2);
-    DeleteFileW(link.c_str());
-
-    // A description that cannot be a file name writes nothing, not a file elsewhere.
-    CHECK(!CreateDesktopShortcut(desktop, appFolder, target, target, L"a\\b", L"", 0));
-    CHECK(!FileExists(desktop + L"\\a\\b.lnk"));
-    CHECK(!CreateDesktopShortcut(desktop, appFolder, target, target, L"что?", L"", 0));
+    CHECK(RemoveFile(link));
+    CHECK(!FileExists(link));
 }
 
 // ---- Running --------------------------------------------------------------------------------
 
-std::wstring reportedText;
-std::wstring reportedCaption;
-int reports = 0;
-
-void captureReport(HWND, const std::wstring& text, const std::wstring& caption)
-{
-    reportedText = text;
-    reportedCaption = caption;
-    ++reports;
-}
-
 void testLaunch()
 {
+    // What cannot be started reports failure; the program tells the user.
     TempFolder folder(L"launch");
-    const std::wstring missing = folder.file(L"нет такой программы.exe");
-    CHECK(!LaunchCommand(nullptr, missing, L"-a", captureReport));
-    CHECK_EQ(reports, 1);
-    CHECK_EQ(reportedCaption, std::wstring(L"Ошибка запуска команды"));
-    CHECK_EQ(reportedText, L"Не удаётся запустить команду\r\"" + missing + L"\" -a");
-    CHECK(!LaunchCommand(nullptr, L"C:\\x.exe", L"-a", captureReport));
-    CHECK_EQ(reportedText, std::wstring(L"Не удаётся запустить команду\r\"C:\\x.exe\" -a"));
-    CHECK_EQ(reports, 2);
+    CHECK(!Execute(nullptr, folder.file(L"нет такой программы.exe"), L"-a", folder.path() + L"\\",
+                   SW_SHOWNORMAL));
+    CHECK(!Execute(nullptr, L"C:\\x.exe", L"-a", L"C:\\", SW_SHOWNORMAL));
 
-    // A program in a folder with spaces: the path is quoted, the parameters pass unchanged and
-    // it starts in its own folder.
+    // A program in a folder with spaces, started in its own folder as the program passes it (with
+    // the trailing backslash): the path is quoted and the parameters pass unchanged.
     CreateDirectoryW(folder.file(L"with spaces").c_str(), nullptr);
     const std::wstring script = folder.file(L"with spaces\\marker.cmd");
     CHECK(writeFile(script, "@echo off\r\n"
                             "echo %*> \"%~dp0args.txt\"\r\n"
                             "cd> \"%~dp0cwd.txt\"\r\n"));
-    CHECK(LaunchCommand(nullptr, script, L"\"two words\" -b", captureReport));
-    CHECK_EQ(reports, 2);
+    CHECK(Execute(nullptr, script, L"\"two words\" -b", folder.file(L"with spaces\\"),
+                  SW_SHOWNORMAL));
     CHECK_EQ(trimmed(waitForLine(folder.file(L"with spaces\\args.txt"))),
              std::string("\"two words\" -b"));
     const std::string cwd = trimmed(waitForLine(folder.file(L"with spaces\\cwd.txt")));
@@ -332,12 +318,11 @@ void testLaunch()
     CHECK(IsShortcutFile(link));
     CHECK(!IsShortcutFile(linkTarget));
     CHECK(!IsShortcutFile(L"C:\\folder.lnk\\file"));
-    CHECK(LaunchCommand(nullptr, link, L"", captureReport));
-    CHECK_EQ(reports, 2);
+    CHECK(Execute(nullptr, link, L"", folder.path() + L"\\", SW_SHOWNORMAL));
     CHECK_EQ(trimmed(waitForLine(folder.file(L"linked.txt"))), std::string("from-link"));
 
-    // The web site and mail links go through the same "open" call, hidden for mail; here a
-    // local script stands in for the browser and the mail program.
+    // Addresses, the web site and mail links go through the "open" call as they are, hidden for
+    // mail; here a local script stands in for the browser and the mail program.
     const std::wstring opened = folder.file(L"opened.cmd");
     CHECK(writeFile(opened, "@echo opened> \"%~dp0opened.txt\"\r\n"));
     CHECK(OpenUrl(opened, SW_HIDE));
@@ -348,22 +333,20 @@ void testLaunch()
 
 void testVersionText()
 {
-    CHECK_EQ(VersionText(FileVersion(ModulePath())), std::wstring(KESTROLIN_VERSION_TEXT));
-
-    VersionNumbers parts;
-    parts.major = 65535;
-    parts.minor = 2;
-    parts.release = 30;
-    parts.build = 400;
-    CHECK_EQ(VersionText(parts), std::wstring(L"65535.2.30 сборка 400"));
+    const VersionNumbers own = FileVersion(ModulePath());
+    CHECK_EQ(own.major, KESTROLIN_VERSION_MAJOR);
+    CHECK_EQ(own.minor, KESTROLIN_VERSION_MINOR);
+    CHECK_EQ(own.release, KESTROLIN_VERSION_PATCH);
+    CHECK_EQ(own.build, KESTROLIN_VERSION_TWEAK);
 
     // Files without a version resource, and missing files, give all four numbers 0.
     TempFolder folder(L"version");
     const std::wstring plain = folder.file(L"plain.txt");
     CHECK(writeFile(plain, "no version here"));
-    CHECK_EQ(VersionText(FileVersion(plain)), std::wstring(L"0.0.0 сборка 0"));
-    CHECK_EQ(VersionText(FileVersion(folder.file(L"missing.exe"))),
-             std::wstring(L"0.0.0 сборка 0"));
+    for (const std::wstring& file : {plain, folder.file(L"missing.exe")}) {
+        const VersionNumbers none = FileVersion(file);
+        CHECK_EQ(none.major + none.minor + none.release + none.build, 0);
+    }
 }
 
 void testLastChangeText()
@@ -377,16 +360,19 @@ void testLastChangeText()
     time.hour = 7;
     time.minute = 8;
     time.second = 9;
+    CHECK_EQ(ShortDateText(time, russian), std::wstring(L"05.03.2026"));
     // The locale's own formats decide on a leading zero of the hour.
-    std::wstring text = LastChangeText(time, russian);
-    CHECK(text == L"05.03.2026 7:08:09" || text == L"05.03.2026 07:08:09");
-    // At exactly midnight the time is left out.
-    time.hour = time.minute = time.second = 0;
-    CHECK_EQ(LastChangeText(time, russian), std::wstring(L"05.03.2026"));
+    std::wstring clock = LongTimeText(time, russian);
+    CHECK(clock == L"7:08:09" || clock == L"07:08:09");
+    time.hour = time.minute = 0;
     time.second = 1;
-    text = LastChangeText(time, russian);
-    CHECK(text == L"05.03.2026 0:00:01" || text == L"05.03.2026 00:00:01");
-    CHECK_EQ(LastChangeText(LocalTime{}, russian), std::wstring());
+    clock = LongTimeText(time, russian);
+    CHECK(clock == L"0:00:01" || clock == L"00:00:01");
+    CHECK_EQ(ShortDateText(LocalTime{}, russian), std::wstring());
+    CHECK_EQ(LongTimeText(LocalTime{}, russian), std::wstring());
+    // A day the calendar does not have cannot be written.
+    time.month = 13;
+    CHECK_EQ(ShortDateText(time, russian), std::wstring());
 
     // The file's last-write time comes back in local time, even while another program has the
     // file open for writing.
@@ -420,16 +406,13 @@ void testLastChangeText()
     CHECK_EQ(read.second, 15);
 
     CHECK(!LastWriteTime(folder.file(L"missing.bin")).valid);
-    CHECK_EQ(LastChangeText(LastWriteTime(folder.file(L"missing.bin"))), std::wstring());
 
-    // The running executable's own text in the user's formats: a date, and a time after a space.
+    // The running executable's own time in the user's formats.
     const LocalTime own = LastWriteTime(ModulePath());
     CHECK(own.valid);
-    text = LastChangeText(own);
-    CHECK(!text.empty());
-    if (own.hour || own.minute || own.second)
-        CHECK(text.find(L' ') != std::wstring::npos);
-    CHECK(text.find(std::to_wstring(own.year % 100)) != std::wstring::npos);
+    const std::wstring date = ShortDateText(own);
+    CHECK(date.find(std::to_wstring(own.year % 100)) != std::wstring::npos);
+    CHECK(!LongTimeText(own).empty());
 }
 
 // ---- Single instance ------------------------------------------------------------------------
@@ -618,29 +601,33 @@ void testPaths()
 {
     const std::wstring windows = WindowsFolder();
     CHECK(!windows.empty() && windows.back() != L'\\');
-    CHECK(TargetExists(windows + L"\\"));
-    // A folder named without its trailing backslash is no target.
-    CHECK(!TargetExists(windows));
-    CHECK(!TargetExists(L""));
-    CHECK(TargetExists(ModulePath()));
-    CHECK(FileExists(ModulePath()));
+    CHECK(FolderExists(windows));
+    CHECK(FolderExists(windows + L"\\"));
     CHECK(!FileExists(windows));
+    CHECK(!FolderExists(L""));
+    CHECK(!FileExists(L""));
+    CHECK(FileExists(ModulePath()));
+    CHECK(!FolderExists(ModulePath()));
 
-    CHECK_EQ(ExpandSystemRoot(L"%SystemRoot%\\System32\\SHELL32.dll", windows),
-             windows + L"\\system32\\shell32.dll");
-    // Only A to Z are lowered; Cyrillic letters stay as they are.
-    CHECK_EQ(ExpandSystemRoot(L"%SYSTEMROOT%\\Папка\\Икона.ICO", windows),
-             windows + L"\\Папка\\Икона.ico");
-    CHECK_EQ(ExpandSystemRoot(L"%systemroot%;%systemroot%", L"X"), std::wstring(L"X;X"));
-    CHECK_EQ(ExpandSystemRoot(L"C:\\Icons\\App.ICO", windows), std::wstring(L"C:\\Icons\\App.ICO"));
-    CHECK_EQ(ExpandSystemRoot(L"%SystemRoot%\\x.ico", L""), std::wstring(L"%SystemRoot%\\x.ico"));
-    // A replacement that holds the pattern does not run away.
-    CHECK_EQ(ExpandSystemRoot(L"%systemroot%", L"%systemroot%\\w"),
-             std::wstring(L"%systemroot%\\w"));
+    // Folders are made with the ones above them; an existing one is no failure, a file in the
+    // way is.
+    TempFolder folder(L"paths");
+    const std::wstring deep = folder.file(L"Папка\\вложенная\\ещё");
+    CHECK(!FolderExists(deep));
+    CHECK(MakeFolder(deep));
+    CHECK(FolderExists(deep));
+    CHECK(MakeFolder(deep));
+    const std::wstring file = folder.file(L"файл.txt");
+    CHECK(writeFile(file, "x"));
+    CHECK(!MakeFolder(file));
+    CHECK(!MakeFolder(L""));
+    CHECK(FileExists(file));
 
-    CHECK_EQ(FolderPart(L"C:\\Программы\\app.exe"), std::wstring(L"C:\\Программы\\"));
-    CHECK_EQ(FolderPart(L"C:app.exe"), std::wstring(L"C:"));
-    CHECK_EQ(FolderPart(L"app.exe"), std::wstring());
+    // A file is removed; a folder is not a file to remove.
+    CHECK(RemoveFile(file));
+    CHECK(!FileExists(file));
+    CHECK(!RemoveFile(deep));
+    CHECK(FolderExists(deep));
 }
 
 struct Test

@@ -1,5 +1,7 @@
 #include "settings/FileWrites.h"
 
+#include "settings/Folders.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -114,4 +116,9 @@ FolderLock::~FolderLock()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+bool Folders::programFolderHoldsSettings()
+{
+    return false;
 }

@@ -1,5 +1,7 @@
 #include "settings/FileWrites.h"
 
+#include "settings/Folders.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -37,3 +39,8 @@ FolderLock::FolderLock(const QString& folder, bool wait)
 }
 
 FolderLock::~FolderLock() = default;
+
+bool Folders::programFolderHoldsSettings()
+{
+    return true;
+}

@@ -5,6 +5,7 @@
 #include "text/Paths.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -28,8 +29,18 @@ std::wstring nativePath(const QString& path)
     return wide(QDir::toNativeSeparators(path));
 }
 
-// The program above reports a launch that failed in its own message box.
-void leaveLaunchFailureToTheProgram(HWND, const std::wstring&, const std::wstring&) {}
+winshell::LocalTime localTime(const QDate& date, const QTime& time)
+{
+    winshell::LocalTime result;
+    result.valid = date.isValid() && time.isValid();
+    result.year = date.year();
+    result.month = date.month();
+    result.day = date.day();
+    result.hour = time.hour();
+    result.minute = time.minute();
+    result.second = time.second();
+    return result;
+}
 
 // The shell's owner window: the program's active window when there is one.
 HWND ownerWindow()
@@ -43,6 +54,9 @@ HWND ownerWindow()
 bool TWinShell::Execute(const QString& path, const QString& parameters,
                         const QString& workingFolder)
 {
+    // An address is no path: its slashes must stay, so it goes to the shell as it is.
+    if (IsLinkAddress(path) && winshell::OpenUrl(wide(path), SW_SHOWNORMAL))
+        return true;
     return winshell::Execute(ownerWindow(), nativePath(path), wide(parameters),
                              nativePath(workingFolder), SW_SHOWNORMAL);
 }
@@ -119,9 +133,30 @@ QString TWinShell::WindowsFolder()
     return fromWide(winshell::WindowsFolder());
 }
 
-bool TWinShell::TargetExists(const QString& path)
+TVersionNumbers TWinShell::ExecutableVersion()
 {
-    return winshell::TargetExists(nativePath(path));
+    const winshell::VersionNumbers version = winshell::FileVersion(winshell::ModulePath());
+    return {version.major, version.minor, version.release, version.build};
+}
+
+QDateTime TWinShell::ExecutableLastChange()
+{
+    const winshell::LocalTime time = winshell::LastWriteTime(winshell::ModulePath());
+    if (!time.valid)
+        return {};
+    return QDateTime(QDate(time.year, time.month, time.day),
+                     QTime(time.hour, time.minute, time.second));
+}
+
+QString TWinShell::ShortDateText(const QDate& date)
+{
+    return fromWide(winshell::ShortDateText(localTime(date, QTime(0, 0))));
+}
+
+QString TWinShell::LongTimeText(const QTime& time)
+{
+    // The time format does not depend on the day; any valid one will do.
+    return fromWide(winshell::LongTimeText(localTime(QDate(2000, 1, 1), time)));
 }
 
 bool TWinShell::FileExists(const QString& path)
@@ -129,59 +164,19 @@ bool TWinShell::FileExists(const QString& path)
     return winshell::FileExists(nativePath(path));
 }
 
-bool TWinShell::Launch(const QString& path, const QString& parameters)
+bool TWinShell::FolderExists(const QString& path)
 {
-    // An address is no path: its slashes must stay, and it has no folder to start in.
-    if (IsLinkAddress(path) && winshell::OpenUrl(wide(path), SW_SHOWNORMAL))
-        return true;
-    return winshell::LaunchCommand(ownerWindow(), nativePath(path), wide(parameters),
-                                   leaveLaunchFailureToTheProgram);
+    return winshell::FolderExists(nativePath(path));
 }
 
-void TWinShell::CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
-                                      const QString& path, const QString& iconPath,
-                                      const QString& description, const QString& parameters,
-                                      int iconIndex)
+bool TWinShell::RemoveFile(const QString& path)
 {
-    winshell::CreateDesktopShortcut(nativePath(desktopFolder), nativePath(workingFolder),
-                                    nativePath(path), nativePath(iconPath), wide(description),
-                                    wide(parameters), iconIndex);
+    return winshell::RemoveFile(nativePath(path));
 }
 
-QString TWinShell::AutorunShortcutPath(const QString& startupFolder)
+bool TWinShell::MakeFolder(const QString& path)
 {
-    return fromWide(winshell::AutorunShortcutPath(nativePath(startupFolder)));
-}
-
-void TWinShell::CreateAutorunShortcut(const QString& shortcutFile, const QString& description)
-{
-    winshell::CreateAutorunShortcut(nativePath(shortcutFile), winshell::ModulePath(),
-                                    wide(description));
-}
-
-void TWinShell::RemoveAutorunShortcut(const QString& shortcutFile)
-{
-    winshell::RemoveAutorunShortcut(nativePath(shortcutFile));
-}
-
-bool TWinShell::AutorunShortcutIsOurs(const QString& shortcutFile)
-{
-    return winshell::AutorunShortcutIsOurs(nativePath(shortcutFile), winshell::ModulePath());
-}
-
-QString TWinShell::ExpandSystemRoot(const QString& path, const QString& windowsFolder)
-{
-    return fromWide(winshell::ExpandSystemRoot(wide(path), wide(windowsFolder)));
-}
-
-QString TWinShell::VersionText()
-{
-    return fromWide(winshell::VersionText(winshell::FileVersion(winshell::ModulePath())));
-}
-
-QString TWinShell::LastChangeText()
-{
-    return fromWide(winshell::LastChangeText(winshell::LastWriteTime(winshell::ModulePath())));
+    return winshell::MakeFolder(nativePath(path));
 }
 
 std::unique_ptr<IShell> CreatePlatformShell()

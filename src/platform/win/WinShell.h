@@ -3,8 +3,8 @@
 #include "platform/Shell.h"
 
 // The Windows shell: ShellExecuteW, shell links, the registry's Shell Folders, WAVE resources,
-// the version resource and the executable's file time. A thin Qt adapter over WinShellCore: every
-// operation, rules included, is WinShellCore's, which tst_winshell checks under Wine.
+// the version resource, the executable's file time and the locale's date and time formats. A thin
+// Qt adapter over WinShellCore: every call is WinShellCore's, which tst_winshell checks under Wine.
 class TWinShell : public IShell
 {
 public:
@@ -19,22 +19,17 @@ public:
     QString StartupFolder() override;
     QString DesktopFolder() override;
     QString ExecutablePath() override;
+    TVersionNumbers ExecutableVersion() override;
+    QDateTime ExecutableLastChange() override;
+    QString ShortDateText(const QDate& date) override;
+    QString LongTimeText(const QTime& time) override;
     QString WindowsFolder() override;
     // The globe of shell32.dll.
     int LinkIconIndex() override { return 13; }
+    bool AutorunStartsInProgramFolder() override { return true; }
 
-    bool TargetExists(const QString& path) override;
     bool FileExists(const QString& path) override;
-    bool Launch(const QString& path, const QString& parameters) override;
-    void CreateDesktopShortcut(const QString& desktopFolder, const QString& workingFolder,
-                               const QString& path, const QString& iconPath,
-                               const QString& description, const QString& parameters,
-                               int iconIndex) override;
-    QString AutorunShortcutPath(const QString& startupFolder) override;
-    void CreateAutorunShortcut(const QString& shortcutFile, const QString& description) override;
-    void RemoveAutorunShortcut(const QString& shortcutFile) override;
-    bool AutorunShortcutIsOurs(const QString& shortcutFile) override;
-    QString ExpandSystemRoot(const QString& path, const QString& windowsFolder) override;
-    QString VersionText() override;
-    QString LastChangeText() override;
+    bool FolderExists(const QString& path) override;
+    bool RemoveFile(const QString& path) override;
+    bool MakeFolder(const QString& path) override;
 };

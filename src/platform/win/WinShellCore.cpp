@@ -7,7 +7,6 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include <cwchar>
 #include <vector>
 
 namespace winshell {
@@ -65,35 +64,7 @@ const wchar_t* nullIfEmpty(const std::wstring& text)
     return text.empty() ? nullptr : text.c_str();
 }
 
-// The text after the last backslash or colon.
-size_t fileNameStart(const std::wstring& path)
-{
-    const size_t separator = path.find_last_of(L"\\:");
-    return separator == std::wstring::npos ? 0 : separator + 1;
-}
-
-void showLaunchFailure(HWND owner, const std::wstring& text, const std::wstring& caption)
-{
-    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-}
-
-std::wstring replaceAll(std::wstring text, const std::wstring& pattern,
-                        const std::wstring& replacement)
-{
-    if (pattern.empty())
-        return text;
-    // Replaced text is not searched again: a replacement holding the pattern would never end.
-    size_t at = text.find(pattern);
-    while (at != std::wstring::npos) {
-        text.replace(at, pattern.size(), replacement);
-        at = text.find(pattern, at + replacement.size());
-    }
-    return text;
-}
-
 } // namespace
-
-const wchar_t* const LaunchFailureCaption = L"Ошибка запуска команды";
 
 std::wstring AsciiLower(std::wstring text)
 {
@@ -124,11 +95,6 @@ bool Execute(HWND owner, const std::wstring& path, const std::wstring& parameter
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-std::wstring FolderPart(const std::wstring& path)
-{
-    return path.substr(0, fileNameStart(path));
-}
-
 bool FileExists(const std::wstring& path)
 {
     if (path.empty())
@@ -137,29 +103,27 @@ bool FileExists(const std::wstring& path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TargetExists(const std::wstring& path)
+bool FolderExists(const std::wstring& path)
 {
     if (path.empty())
         return false;
-    if (fileNameStart(path) < path.size())
-        return FileExists(path);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::wstring LaunchFailureText(const std::wstring& path, const std::wstring& parameters)
+bool RemoveFile(const std::wstring& path)
 {
-    return L"Не удаётся запустить команду\r\"" + path + L"\" " + parameters;
+    return DeleteFileW(path.c_str()) || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
-bool LaunchCommand(HWND owner, const std::wstring& path, const std::wstring& parameters,
-                   LaunchReport report)
+bool MakeFolder(const std::wstring& path)
 {
-    if (Execute(owner, path, parameters, FolderPart(path), SW_SHOWNORMAL))
-        return true;
-    (report ? report : showLaunchFailure)(owner, LaunchFailureText(path, parameters),
-                                          LaunchFailureCaption);
-    return false;
+    if (path.empty())
+        return false;
+    const int result = SHCreateDirectoryExW(nullptr, path.c_str(), nullptr);
+    return (result == ERROR_SUCCESS || result == ERROR_ALREADY_EXISTS ||
+            result == ERROR_FILE_EXISTS) &&
+           FolderExists(path);
 }
 
 bool OpenUrl(const std::wstring& url, int showMode)
@@ -248,57 +212,6 @@ std::wstring ShellFolder(const wchar_t* valueName)
     return cutAtNul(buffer.data(), buffer.size());
 }
 
-std::wstring AutorunShortcutPath(const std::wstring& startupFolder)
-{
-    return startupFolder + L"\\Kestrolin.lnk";
-}
-
-bool CreateAutorunShortcut(const std::wstring& shortcutFile, const std::wstring& executable,
-                           const std::wstring& description)
-{
-    RemoveAutorunShortcut(shortcutFile);
-    ShortcutFields fields;
-    fields.target = executable;
-    fields.workingFolder = FolderPart(executable);
-    fields.description = description;
-    fields.iconPath = executable;
-    fields.iconIndex = 0;
-    return WriteShortcut(fields, shortcutFile, SW_SHOWNORMAL);
-}
-
-void RemoveAutorunShortcut(const std::wstring& shortcutFile)
-{
-    if (FileExists(shortcutFile))
-        DeleteFileW(shortcutFile.c_str());
-}
-
-bool AutorunShortcutIsOurs(const std::wstring& shortcutFile, const std::wstring& executable)
-{
-    if (!FileExists(shortcutFile))
-        return false;
-    ShortcutFields fields;
-    ReadShortcut(shortcutFile, fields);
-    return !fields.target.empty() && AsciiLower(fields.target) == AsciiLower(executable);
-}
-
-bool CreateDesktopShortcut(const std::wstring& desktopFolder, const std::wstring& appFolder,
-                           const std::wstring& path, const std::wstring& iconPath,
-                           const std::wstring& description, const std::wstring& parameters,
-                           int iconIndex)
-{
-    // The description is the file name as it is; one a file name cannot hold writes nothing.
-    if (description.empty() || description.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos)
-        return false;
-    ShortcutFields fields;
-    fields.target = path;
-    fields.arguments = parameters;
-    fields.workingFolder = appFolder;
-    fields.description = description;
-    fields.iconPath = iconPath;
-    fields.iconIndex = iconIndex;
-    return WriteShortcut(fields, desktopFolder + L"\\" + description + L".lnk", SW_SHOWNORMAL);
-}
-
 std::wstring WindowsFolder()
 {
     std::vector<wchar_t> buffer(MAX_PATH + 1, L'\0');
@@ -311,45 +224,42 @@ std::wstring WindowsFolder()
     return folder;
 }
 
-std::wstring ExpandSystemRoot(const std::wstring& path, const std::wstring& windowsFolder)
-{
-    static const std::wstring pattern = L"%systemroot%";
-    const std::wstring lowered = AsciiLower(path);
-    // Without a Windows folder there is nothing to expand to; the path stays as it was.
-    if (lowered.find(pattern) == std::wstring::npos || windowsFolder.empty())
-        return path;
-    return replaceAll(lowered, pattern, windowsFolder);
-}
+namespace {
 
-std::wstring VersionText(const VersionNumbers& version)
-{
-    wchar_t buffer[96];
-    std::swprintf(buffer, std::size(buffer), L"%d.%d.%d сборка %d", version.major, version.minor,
-                  version.release, version.build);
-    return buffer;
-}
-
-std::wstring LastChangeText(const LocalTime& time, LCID locale)
+bool toSystemTime(const LocalTime& time, SYSTEMTIME& calendar)
 {
     if (!time.valid)
-        return {};
-    SYSTEMTIME calendar{};
+        return false;
+    calendar = SYSTEMTIME{};
     calendar.wYear = WORD(time.year);
     calendar.wMonth = WORD(time.month);
     calendar.wDay = WORD(time.day);
     calendar.wHour = WORD(time.hour);
     calendar.wMinute = WORD(time.minute);
     calendar.wSecond = WORD(time.second);
-    wchar_t date[128] = {};
-    if (GetDateFormatW(locale, DATE_SHORTDATE, &calendar, nullptr, date, int(std::size(date))) == 0)
+    return true;
+}
+
+} // namespace
+
+std::wstring ShortDateText(const LocalTime& time, LCID locale)
+{
+    SYSTEMTIME calendar{};
+    wchar_t text[128] = {};
+    if (!toSystemTime(time, calendar) ||
+        GetDateFormatW(locale, DATE_SHORTDATE, &calendar, nullptr, text, int(std::size(text))) == 0)
         return {};
-    std::wstring text = date;
-    if (time.hour == 0 && time.minute == 0 && time.second == 0)
-        return text;
-    wchar_t clock[128] = {};
-    if (GetTimeFormatW(locale, 0, &calendar, nullptr, clock, int(std::size(clock))) == 0)
+    return text;
+}
+
+std::wstring LongTimeText(const LocalTime& time, LCID locale)
+{
+    SYSTEMTIME calendar{};
+    wchar_t text[128] = {};
+    if (!toSystemTime(time, calendar) ||
+        GetTimeFormatW(locale, 0, &calendar, nullptr, text, int(std::size(text))) == 0)
         return {};
-    return text + L" " + clock;
+    return text;
 }
 
 std::wstring ModulePath()

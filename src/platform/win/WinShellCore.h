@@ -1,7 +1,9 @@
 #pragma once
 
-// The Windows shell calls behind the program's shell layer, kept free of Qt so they can be built
-// and tested on their own. Texts are UTF-16 (std::wstring); nothing here throws.
+// The Windows calls behind the program's shell layer, kept free of Qt so they can be built and
+// tested on their own. Only calls to the system live here: the rules built on them are the
+// program's own, the same on every platform (platform/Shell.h). Texts are UTF-16 (std::wstring);
+// nothing here throws.
 
 #include <string>
 
@@ -69,49 +71,21 @@ VersionNumbers FileVersion(const std::wstring& file);
 // The file's last-write time as local calendar time; invalid on any failure.
 LocalTime LastWriteTime(const std::wstring& file);
 
-// The whole run of a command: shortcuts with their default verb, everything else with "open",
-// the folder part of the path as working folder, shown normally. On failure the caller's report
-// gets the caption and text of the error box (MessageBoxW when report is null; the Qt program
-// passes one that leaves the report to its own message box).
-using LaunchReport = void (*)(HWND owner, const std::wstring& text, const std::wstring& caption);
-bool LaunchCommand(HWND owner, const std::wstring& path, const std::wstring& parameters,
-                   LaunchReport report = nullptr);
-// "Не удаётся запустить команду", a line break, the path in double quotes, a space, the parameters.
-std::wstring LaunchFailureText(const std::wstring& path, const std::wstring& parameters);
-extern const wchar_t* const LaunchFailureCaption;
-
-// The folder part of a path with its trailing separator; empty without one.
-std::wstring FolderPart(const std::wstring& path);
-// A path whose file-name part is empty names a folder (with its trailing backslash), any other
-// path a file; an empty path never exists.
-bool TargetExists(const std::wstring& path);
+// True for an existing file that is not a folder, and for an existing folder; an empty path
+// never exists.
 bool FileExists(const std::wstring& path);
-
-// The autorun shortcut: "Kestrolin.lnk" in the Startup folder, pointing at the executable.
-std::wstring AutorunShortcutPath(const std::wstring& startupFolder);
-// Replaces any autorun shortcut with one to the executable, started in its folder.
-bool CreateAutorunShortcut(const std::wstring& shortcutFile, const std::wstring& executable,
-                           const std::wstring& description);
-void RemoveAutorunShortcut(const std::wstring& shortcutFile);
-// True when the shortcut exists and its target is the executable, ignoring the case of A to Z.
-bool AutorunShortcutIsOurs(const std::wstring& shortcutFile, const std::wstring& executable);
-// A command's shortcut on the desktop, named after its description; false when not written.
-bool CreateDesktopShortcut(const std::wstring& desktopFolder, const std::wstring& appFolder,
-                           const std::wstring& path, const std::wstring& iconPath,
-                           const std::wstring& description, const std::wstring& parameters,
-                           int iconIndex);
+bool FolderExists(const std::wstring& path);
+// Deletes a file; true when it is gone (or was never there).
+bool RemoveFile(const std::wstring& path);
+// Makes a folder with any missing folders above it; true when it exists afterwards.
+bool MakeFolder(const std::wstring& path);
 
 // The Windows folder, without a trailing backslash.
 std::wstring WindowsFolder();
-// "%systemroot%" (in any case of A to Z) replaced by the Windows folder in the lowercased path;
-// other paths unchanged.
-std::wstring ExpandSystemRoot(const std::wstring& path, const std::wstring& windowsFolder);
-
-// "a.b.c сборка d".
-std::wstring VersionText(const VersionNumbers& version);
-// Short date, a space and long time in the locale's formats; the date alone at exactly midnight;
-// empty for an invalid time.
-std::wstring LastChangeText(const LocalTime& time, LCID locale = LOCALE_USER_DEFAULT);
+// A date in the locale's short date format and a time of day in its time format; empty when the
+// time is invalid or the system cannot write it.
+std::wstring ShortDateText(const LocalTime& time, LCID locale = LOCALE_USER_DEFAULT);
+std::wstring LongTimeText(const LocalTime& time, LCID locale = LOCALE_USER_DEFAULT);
 
 // Plays a "WAVE" resource of the executable asynchronously from memory; a newer sound replaces
 // one still playing. False when the resource is missing.
