@@ -45,7 +45,7 @@ void TfmMain::Buttons_ParametersActionExecute()
     TCommand* command = HoveredCommand();
     if (!command)
         return;
-    auto* dialog = new TfmCommandOptions(this, command, QuickLaunchArrowButton, MainMyPageControl);
+    auto* dialog = new TfmCommandOptions(this, command, MainMyPageControl);
     CommandOptionsDialog = dialog;
     PlaceBesideMainWindow(this, dialog);
     QPointer<TCommand> edited(command);

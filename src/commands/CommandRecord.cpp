@@ -143,7 +143,6 @@ bool TCommandRecord::Load()
         return false;
     if (m_Description.isEmpty())
         m_Description = DisplayName();
-    Loaded();
     return true;
 }
 

@@ -39,8 +39,7 @@ public:
     QString DisplayName() const;
 
     // Reads the command's section; returns true when it holds a (non-empty) command.
-    // A loaded command without description takes its display name as description; then
-    // Loaded() lets the holder show it.
+    // A loaded command without description takes its display name as description.
     bool Load();
     // Rewrites the section with the current values; nothing for an empty command. False when
     // the file could not be written (the file on disk then still holds the old section).
@@ -60,9 +59,6 @@ public:
     QString SectionName() const;
     IniFile* CommandsIniFile() const;
     void SetCommandsIniFile(IniFile* file) { m_file = file; }
-
-protected:
-    virtual void Loaded() {}
 
 private:
     QString m_ExePath;

@@ -88,10 +88,8 @@ void SetWholeText(QLineEdit* edit, const QString& text)
 
 } // namespace
 
-TfmCommandOptions::TfmCommandOptions(QWidget* owner, TCommand* command, QObject* historyWindow,
-                                     TMyPageControl* pageControl)
-    : TfmCustomOptions(owner), m_historyWindow(historyWindow), m_pageControl(pageControl),
-      m_command(command)
+TfmCommandOptions::TfmCommandOptions(QWidget* owner, TCommand* command, TMyPageControl* pageControl)
+    : TfmCustomOptions(owner), m_pageControl(pageControl), m_command(command)
 {
     setWindowTitle(QStringLiteral("Параметры команды"));
     setFixedSize(DesignClientSize);

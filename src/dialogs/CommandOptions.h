@@ -22,8 +22,7 @@ public:
     static constexpr QSize DesignClientSize{445, 385};
 
     // historyWindow receives UM_COMMAND_FILLED and UM_COMMAND_CHANGED for saved commands.
-    TfmCommandOptions(QWidget* owner, TCommand* command, QObject* historyWindow,
-                      TMyPageControl* pageControl);
+    TfmCommandOptions(QWidget* owner, TCommand* command, TMyPageControl* pageControl);
 
     // The command the fields show (null when the page control has no such button).
     TCommand* Command() const { return m_command; }
@@ -69,7 +68,6 @@ private:
     void ExePathEditChange(QLineEdit* edit);
     void SelectSilently(QComboBox* box, int index);
 
-    QPointer<QObject> m_historyWindow;
     TMyPageControl* m_pageControl;
     QPointer<TCommand> m_command;
     QString m_chosenIconFile;

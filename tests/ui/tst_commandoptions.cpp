@@ -79,8 +79,7 @@ struct TProfile
     TCommand* button(int page, int position) const { return control->GetCommand(page, position); }
     std::unique_ptr<TfmCommandOptions> dialog(int page, int position)
     {
-        return std::make_unique<TfmCommandOptions>(nullptr, button(page, position), &history,
-                                                   control.get());
+        return std::make_unique<TfmCommandOptions>(nullptr, button(page, position), control.get());
     }
     void confirmationOff()
     {
