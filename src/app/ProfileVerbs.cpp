@@ -51,8 +51,12 @@ TVerbResult RunCommand(TfmMain* window, int page, int button, const QString& des
     // A click on a command whose file is gone opens its parameters: from a script nobody would
     // answer that window.
     if (QString missing; command->FileMissing(&missing))
-        return Failed(
-            QStringLiteral("Команда «%1» не запущена: не найден файл\r\"%2\"").arg(name, missing));
+        return Failed(missing.isEmpty()
+                          ? QStringLiteral("Команда «%1» не запущена: у неё не указан файл "
+                                           "иконки. Укажите его в параметрах команды.")
+                                .arg(name)
+                          : QStringLiteral("Команда «%1» не запущена: не найден файл\r\"%2\"")
+                                .arg(name, missing));
     command->Click();
     return Done(QStringLiteral("Запущена команда «%1».").arg(name));
 }

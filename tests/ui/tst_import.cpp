@@ -208,6 +208,18 @@ private slots:
         QVERIFY(!result.ok);
         QVERIFY(result.text.contains(QStringLiteral("Файл не найден")));
         QVERIFY(!verbs.Add(tool, 5).ok);
+
+        // A command without an icon file would open its parameters on a click: from a script it
+        // is refused, saying what to mend rather than naming an empty path.
+        TCommandRecord noIcon;
+        noIcon.SetExePath("/bin/true");
+        noIcon.SetDescription("Без иконки");
+        TProfileCommand* first = f.pc()->GetCommand(0, 0)->Record();
+        QCOMPARE(f.pc()->Model()->SetCommand(first, noIcon), TCommandWrite::Written);
+        result = verbs.Run(1, 1, QString());
+        QVERIFY(!result.ok);
+        QCOMPARE(result.text, QStringLiteral("Команда «Без иконки» не запущена: у неё не указан "
+                                             "файл иконки. Укажите его в параметрах команды."));
     }
 };
 
