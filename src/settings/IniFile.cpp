@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <QUrl>
+#include <QVarLengthArray>
 
 #include <zlib.h>
 
@@ -26,8 +27,9 @@ namespace {
 struct IniLine
 {
     QString key; // empty for lines that are not key lines
+    // The value of a key line; for comments, blank lines and lines without "=" the whole
+    // trimmed line. Thousands of commands make tens of thousands of lines: no third string.
     QString value;
-    QString raw; // the whole trimmed line for comments, blank lines and lines without "="
     bool isKey = false;
     bool hasValue = false;
 };
@@ -232,7 +234,7 @@ struct IniData : std::enable_shared_from_this<IniData>
     std::vector<IniSection> sections;
     // Folded name -> the live sections of that name, in file order. Erasing is O(1), so that
     // renumbering thousands of commands does not cost the square of the file's size.
-    QHash<QString, QList<int>> index;
+    QHash<QString, QVarLengthArray<int, 1>> index;
     int erasedCount = 0;
     // The section found last: a record is read key by key, each read naming the same section.
     QString lastName;
@@ -273,7 +275,7 @@ struct IniData : std::enable_shared_from_this<IniData>
         if (it == index.constEnd() || it->isEmpty())
             return nullptr;
         lastName = name;
-        lastFound = it->constFirst();
+        lastFound = it->first();
         return &sections[lastFound];
     }
 
@@ -309,6 +311,24 @@ struct IniData : std::enable_shared_from_this<IniData>
         sections.clear();
         lastFound = -1;
         std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
+        // Every section repeats the same few keys, and a command's icon is often its program:
+        // equal texts share one string instead of each line holding a copy.
+        std::vector<QString> knownKeys;
+        auto keyText = [&knownKeys](QStringView key) {
+            for (const QString& known : knownKeys)
+                if (known == key)
+                    return known;
+            QString made = key.toString();
+            if (knownKeys.size() < 32)
+                knownKeys.push_back(made);
+            return made;
+        };
+        auto valueText = [&pending](QStringView value) {
+            for (const IniLine& earlier : pending)
+                if (earlier.isKey && !value.isEmpty() && earlier.value == value)
+                    return earlier.value;
+            return value.toString();
+        };
         auto flush = [&] {
             if (sections.empty())
                 return;
@@ -347,16 +367,19 @@ struct IniData : std::enable_shared_from_this<IniData>
             IniLine entry;
             const qsizetype eq = line.indexOf(u'=');
             if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
-                entry.raw = line.toString();
+                entry.value = line.toString();
             } else {
                 entry.isKey = true;
                 entry.hasValue = true;
-                entry.key = line.first(eq).trimmed().toString();
-                entry.value = line.sliced(eq + 1).trimmed().toString();
+                entry.key = keyText(line.first(eq).trimmed());
+                entry.value = valueText(line.sliced(eq + 1).trimmed());
             }
             pending.push_back(std::move(entry));
         }
         flush();
+        // Grown by doubling: up to half of it would stay unused for as long as the file is open.
+        if (sections.capacity() - sections.size() > sections.size() / 4)
+            sections.shrink_to_fit();
         rebuildIndex();
     }
 
@@ -370,8 +393,7 @@ struct IniData : std::enable_shared_from_this<IniData>
                 continue;
             length += section.name.size() + 4;
             for (const IniLine& line : section.lines)
-                length +=
-                    (line.isKey ? line.key.size() + 1 + line.value.size() : line.raw.size()) + 2;
+                length += (line.isKey ? line.key.size() + 1 : 0) + line.value.size() + 2;
         }
         QString out;
         out.reserve(length);
@@ -391,7 +413,7 @@ struct IniData : std::enable_shared_from_this<IniData>
                         out += line.value;
                     }
                 } else {
-                    out += line.raw;
+                    out += line.value;
                 }
                 out += QLatin1String("\r\n");
             }
@@ -669,7 +691,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         if (!all.empty()) {
             auto& lines = all.back().lines;
             if (lines.empty() ? all.back().hasHeader
-                              : (lines.back().isKey || !lines.back().raw.isEmpty()))
+                              : (lines.back().isKey || !lines.back().value.isEmpty()))
                 lines.push_back(IniLine{});
         }
         IniSection fresh;
@@ -692,7 +714,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         entry.value = clean.trimmed();
         // New keys go after the last non-blank line of the section.
         auto pos = s->lines.end();
-        while (pos != s->lines.begin() && !std::prev(pos)->isKey && std::prev(pos)->raw.isEmpty())
+        while (pos != s->lines.begin() && !std::prev(pos)->isKey && std::prev(pos)->value.isEmpty())
             --pos;
         s->lines.insert(pos, std::move(entry));
     }
