@@ -20,13 +20,16 @@
 #include <iterator>
 #include <map>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
 struct IniLine
 {
-    QString key; // empty for lines that are not key lines
+    // The key's spelling, kept once per file (IniData::keyNames); none for lines that are not
+    // key lines.
+    const QString* key = nullptr;
     // The value of a key line; for comments, blank lines and lines without "=" the whole
     // trimmed line. Thousands of commands make tens of thousands of lines: no third string.
     QString value;
@@ -44,7 +47,7 @@ struct IniSection
     IniLine* find(const QString& key)
     {
         for (IniLine& line : lines)
-            if (line.isKey && line.key.compare(key, Qt::CaseInsensitive) == 0)
+            if (line.isKey && line.key->compare(key, Qt::CaseInsensitive) == 0)
                 return &line;
         return nullptr;
     }
@@ -228,6 +231,11 @@ OpenTransaction& openTransaction()
 
 } // namespace
 
+struct KeyNameHash
+{
+    size_t operator()(const QString& key) const noexcept { return qHash(key); }
+};
+
 struct IniData : std::enable_shared_from_this<IniData>
 {
     QString path;
@@ -235,6 +243,9 @@ struct IniData : std::enable_shared_from_this<IniData>
     // Folded name -> the live sections of that name, in file order. Erasing is O(1), so that
     // renumbering thousands of commands does not cost the square of the file's size.
     QHash<QString, QVarLengthArray<int, 1>> index;
+    // Every spelling of a key in the file, once: thousands of sections repeat the same few.
+    // The set's nodes stay in place as it grows, so lines point into it.
+    std::unordered_set<QString, KeyNameHash> keyNames;
     int erasedCount = 0;
     // The section found last: a record is read key by key, each read naming the same section.
     QString lastName;
@@ -249,6 +260,8 @@ struct IniData : std::enable_shared_from_this<IniData>
     quint64 writes = 0;
 
     static QString fold(const QString& name) { return name.toCaseFolded(); }
+
+    const QString* keyName(const QString& key) { return &*keyNames.insert(key).first; }
 
     void rebuildIndex()
     {
@@ -313,21 +326,34 @@ struct IniData : std::enable_shared_from_this<IniData>
         std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
         // Every section repeats the same few keys, and a command's icon is often its program:
         // equal texts share one string instead of each line holding a copy.
-        std::vector<QString> knownKeys;
-        auto keyText = [&knownKeys](QStringView key) {
-            for (const QString& known : knownKeys)
-                if (known == key)
+        keyNames.clear();
+        std::vector<const QString*> recentKeys;
+        auto keyText = [&](QStringView key) {
+            for (const QString* known : recentKeys)
+                if (*known == key)
                     return known;
-            QString made = key.toString();
-            if (knownKeys.size() < 32)
-                knownKeys.push_back(made);
+            const QString* made = keyName(key.toString());
+            if (recentKeys.size() < 32)
+                recentKeys.push_back(made);
             return made;
         };
-        auto valueText = [&pending](QStringView value) {
+        // Short values (numbers, flags) repeat from section to section too.
+        std::vector<QString> shortValues;
+        auto valueText = [&](QStringView value) {
+            if (value.isEmpty())
+                return QString();
             for (const IniLine& earlier : pending)
-                if (earlier.isKey && !value.isEmpty() && earlier.value == value)
+                if (earlier.isKey && earlier.value == value)
                     return earlier.value;
-            return value.toString();
+            if (value.size() > 8)
+                return value.toString();
+            for (const QString& known : shortValues)
+                if (known == value)
+                    return known;
+            QString made = value.toString();
+            if (shortValues.size() < 32)
+                shortValues.push_back(made);
+            return made;
         };
         auto flush = [&] {
             if (sections.empty())
@@ -393,7 +419,7 @@ struct IniData : std::enable_shared_from_this<IniData>
                 continue;
             length += section.name.size() + 4;
             for (const IniLine& line : section.lines)
-                length += (line.isKey ? line.key.size() + 1 : 0) + line.value.size() + 2;
+                length += (line.isKey ? line.key->size() + 1 : 0) + line.value.size() + 2;
         }
         QString out;
         out.reserve(length);
@@ -407,7 +433,7 @@ struct IniData : std::enable_shared_from_this<IniData>
             }
             for (const IniLine& line : section.lines) {
                 if (line.isKey) {
-                    out += line.key;
+                    out += *line.key;
                     if (line.hasValue) {
                         out += u'=';
                         out += line.value;
@@ -532,7 +558,9 @@ struct IniData : std::enable_shared_from_this<IniData>
         }
         if (!read || read->stamp != stampOf(path))
             return false;
+        // The lines point into the key names: both move together.
         sections = std::move(read->sections);
+        keyNames = std::move(read->keyNames);
         index = std::move(read->index);
         stamp = read->stamp;
         unreadable = read->unreadable;
@@ -710,7 +738,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         IniLine entry;
         entry.isKey = true;
         entry.hasValue = true;
-        entry.key = oneLine(key).trimmed();
+        entry.key = m_data->keyName(oneLine(key).trimmed());
         entry.value = clean.trimmed();
         // New keys go after the last non-blank line of the section.
         auto pos = s->lines.end();
@@ -740,7 +768,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     if (!s)
         return true;
     for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
-        if (it->isKey && it->key.compare(key, Qt::CaseInsensitive) == 0) {
+        if (it->isKey && it->key->compare(key, Qt::CaseInsensitive) == 0) {
             s->lines.erase(it);
             return store();
         }
@@ -788,7 +816,7 @@ QStringList IniFile::keys(const QString& section) const
     if (IniSection* s = m_data->findSection(section))
         for (const IniLine& line : s->lines)
             if (line.isKey)
-                names << line.key;
+                names << *line.key;
     return names;
 }
 

@@ -205,6 +205,17 @@ private slots:
         QCOMPARE(readAll(file), QByteArray("[0\\0]\r\nExePath=/bin/a\r\nIconPath=/bin/c\r\n"
                                            "; /bin/a\r\n\r\n[0\\1]\r\nexepath=/bin/d\r\n"
                                            "IconPath=/bin/b\r\nIconPath=/bin/a\r\n"));
+
+        // Short values repeat across sections; a key new to the file keeps its spelling.
+        const QString numbers = path("numbers.ini");
+        writeAll(numbers, "[a]\r\nIconIndex=0\r\n[b]\r\nIconIndex=0\r\nICONINDEX=0\r\n");
+        IniFile counts(numbers);
+        QVERIFY(counts.writeInteger("b", "iconindex", 5));
+        QVERIFY(counts.writeInteger("a", "NewKey", 0));
+        QVERIFY(counts.deleteKey("A", "iconINDEX"));
+        QCOMPARE(counts.readInteger("b", "IconIndex", -1), 5);
+        QCOMPARE(readAll(numbers),
+                 QByteArray("[a]\r\nNewKey=0\r\n[b]\r\nIconIndex=5\r\nICONINDEX=0\r\n"));
     }
 
     void batchWritesOnce()
