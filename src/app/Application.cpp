@@ -254,8 +254,10 @@ int RunKestrolin(int argc, char** argv)
             lockProblem);
         return 1;
     }
-    // Thousands of commands are read while the window is being made.
+    // Thousands of commands are read while the window is being made, and the icon themes
+    // that the first page's pictures come from.
     IniFile::preload(services.commands->fileName());
+    Shell().PreloadIcons();
 
     LoadRussianTranslations(app);
     QApplication::setApplicationName(Constants::ProductName);

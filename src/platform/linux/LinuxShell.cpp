@@ -458,6 +458,12 @@ QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
                            size);
 }
 
+void TLinuxShell::PreloadIcons()
+{
+    if (hasGui())
+        PreloadIconThemes(SearchedIconThemes());
+}
+
 void TLinuxShell::OpenUrl(const QString& url)
 {
     openWithDesktop(QUrl(url, QUrl::TolerantMode));
