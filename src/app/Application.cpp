@@ -254,10 +254,8 @@ int RunKestrolin(int argc, char** argv)
             lockProblem);
         return 1;
     }
-    // Thousands of commands are read while the window is being made, and the icon themes
-    // that the first page's pictures come from.
+    // Thousands of commands are read while the window is being made.
     IniFile::preload(services.commands->fileName());
-    Shell().PreloadIcons();
 
     LoadRussianTranslations(app);
     QApplication::setApplicationName(Constants::ProductName);

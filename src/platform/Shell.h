@@ -80,9 +80,6 @@ public:
                                int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
     virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
-    // Starts reading, on a thread of its own, what the first icons will need; nothing where
-    // there is nothing to read ahead.
-    virtual void PreloadIcons() {}
     // Opens a URL (web site, mail link) with the desktop's handler.
     virtual void OpenUrl(const QString& url) = 0;
     // The user's autostart and desktop folders, without a trailing separator; empty if unknown.

@@ -517,37 +517,6 @@ private slots:
         qunsetenv("XDG_DATA_HOME");
     }
 
-    void themesReadAheadAreTheOnesLookedUp()
-    {
-        // A theme and the one it inherits, read ahead on a thread of their own: the lookups
-        // find what they hold as when they read them themselves.
-        const QString data = m_dir.filePath(QStringLiteral("ahead"));
-        qputenv("XDG_DATA_HOME", data.toUtf8());
-        const QString previousTheme = QIcon::themeName();
-        auto makeTheme = [&](const QString& name, const QByteArray& inherits, const QString& file) {
-            const QString root = data + QStringLiteral("/icons/") + name;
-            QDir().mkpath(root + QStringLiteral("/32x32/apps"));
-            writeAll(root + QStringLiteral("/index.theme"),
-                     "[Icon Theme]\nName=T\nInherits=" + inherits +
-                         "\nDirectories=32x32/apps\n\n[32x32/apps]\nSize=32\nType=Fixed\n");
-            writeAll(root + QStringLiteral("/32x32/apps/") + file, "picture");
-            return root;
-        };
-        makeTheme(QStringLiteral("KestrolinAhead"), " KestrolinAheadBase", "k-own.png");
-        const QString base = makeTheme(QStringLiteral("KestrolinAheadBase"), "", "k-base.png");
-        QIcon::setThemeName(QStringLiteral("KestrolinAhead"));
-        QCOMPARE(SearchedIconThemes().value(0), QStringLiteral("KestrolinAhead"));
-        PreloadIconThemes(SearchedIconThemes());
-        PreloadIconThemes(SearchedIconThemes()); // asked twice, read once
-        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-base"), 32),
-                 base + QStringLiteral("/32x32/apps/k-base.png"));
-        QCOMPARE(ResolveThemeIcon(QStringLiteral("k-own"), 32),
-                 data + QStringLiteral("/icons/KestrolinAhead/32x32/apps/k-own.png"));
-        QVERIFY(ResolveThemeIcon(QStringLiteral("k-nowhere"), 32).isEmpty());
-        QIcon::setThemeName(previousTheme);
-        qunsetenv("XDG_DATA_HOME");
-    }
-
     void iconsOfFiles()
     {
         TLinuxShell shell;

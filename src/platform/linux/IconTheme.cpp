@@ -10,13 +10,10 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstring>
-#include <future>
 #include <map>
 #include <optional>
-#include <system_error>
 
 #include <dirent.h>
 
@@ -118,35 +115,13 @@ QStringList listValue(const QString& value)
 // The caches below hand out references that callers keep while they look up more (a theme's
 // parents, the caches of its other roots): a std::map keeps them valid as it grows, which a
 // QHash does not.
-std::map<QString, Theme>& loadedThemes()
+const Theme& loadTheme(const QString& name)
 {
-    static std::map<QString, Theme> themes;
-    return themes;
-}
+    static std::map<QString, Theme> cache;
+    const auto found = cache.find(name);
+    if (found != cache.end())
+        return found->second;
 
-std::map<QString, TIconCache>& loadedCaches()
-{
-    static std::map<QString, TIconCache> caches;
-    return caches;
-}
-
-// What a read ahead found: the themes, each theme folder's cache, and when they were read.
-struct TThemesRead
-{
-    std::map<QString, Theme> themes;
-    std::map<QString, TIconCache> caches;
-    std::chrono::steady_clock::time_point when;
-};
-
-// The read ahead under way, used by the main thread only.
-std::future<TThemesRead>& themesReadAhead()
-{
-    static std::future<TThemesRead> pending;
-    return pending;
-}
-
-Theme readTheme(const QString& name)
-{
     Theme theme;
     bool described = false;
     for (const QString& base : baseFolders()) {
@@ -179,55 +154,7 @@ Theme readTheme(const QString& name)
                 theme.directories.append(d);
         }
     }
-    return theme;
-}
-
-// Reads the themes and the ones they inherit, with their caches; on a thread of its own.
-TThemesRead readThemes(QStringList names)
-{
-    TThemesRead read;
-    for (qsizetype i = 0; i < names.size() && read.themes.size() < 16; ++i) {
-        const QString name = names[i].trimmed();
-        if (name.isEmpty() || read.themes.count(name))
-            continue;
-        Theme theme = readTheme(name);
-        for (const QString& root : std::as_const(theme.roots))
-            if (!read.caches.count(root))
-                read.caches.emplace(root, TIconCache::read(root));
-        names << theme.inherits;
-        read.themes.emplace(name, std::move(theme));
-    }
-    read.when = std::chrono::steady_clock::now();
-    return read;
-}
-
-// The first lookup takes what was read ahead, unless it was read so long ago that the themes
-// may have changed since; what was looked up here already stays.
-void adoptThemesReadAhead()
-{
-    std::future<TThemesRead>& pending = themesReadAhead();
-    if (!pending.valid())
-        return;
-    TThemesRead read;
-    try {
-        read = pending.get();
-    } catch (const std::exception&) {
-        return;
-    }
-    if (std::chrono::steady_clock::now() - read.when > std::chrono::seconds(30))
-        return;
-    loadedThemes().merge(read.themes);
-    loadedCaches().merge(read.caches);
-}
-
-const Theme& loadTheme(const QString& name)
-{
-    adoptThemesReadAhead();
-    std::map<QString, Theme>& themes = loadedThemes();
-    const auto found = themes.find(name);
-    if (found != themes.end())
-        return found->second;
-    return themes.emplace(name, readTheme(name)).first->second;
+    return cache.emplace(name, theme).first->second;
 }
 
 // The names in a folder, read once: a name missing from a theme would otherwise cost a look
@@ -250,8 +177,7 @@ const QSet<QString>& folderNames(const QString& folder)
 // The cache of a theme folder, read once.
 const TIconCache& themeCache(const QString& root)
 {
-    adoptThemesReadAhead();
-    std::map<QString, TIconCache>& caches = loadedCaches();
+    static std::map<QString, TIconCache> caches;
     const auto found = caches.find(root);
     if (found != caches.end())
         return found->second;
@@ -449,30 +375,6 @@ QHash<QString, int> TIconCache::lookup(const QString& icon) const
     return folders;
 }
 
-QStringList SearchedIconThemes()
-{
-    QStringList themes;
-    const QString current = QIcon::themeName();
-    if (!current.isEmpty())
-        themes << current;
-    // Without a desktop session (offscreen, a bare window manager) no theme is set; the
-    // common desktop theme and the base theme still give pictures when they are installed.
-    themes << QStringLiteral("Adwaita") << QStringLiteral("hicolor");
-    return themes;
-}
-
-void PreloadIconThemes(const QStringList& themes)
-{
-    std::future<TThemesRead>& pending = themesReadAhead();
-    if (pending.valid())
-        return;
-    try {
-        pending = std::async(std::launch::async, readThemes, themes);
-    } catch (const std::system_error&) {
-        // No thread to be had: the themes are read when first needed.
-    }
-}
-
 QString ResolveThemeIcon(const QString& name, int size)
 {
     if (name.isEmpty())
@@ -496,7 +398,12 @@ QString ResolveThemeIcon(const QString& name, int size)
     if (found != resolved.constEnd())
         return *found;
 
-    const QStringList themes = SearchedIconThemes();
+    QStringList themes;
+    if (!current.isEmpty())
+        themes << current;
+    // Without a desktop session (offscreen, a bare window manager) no theme is set; the
+    // common desktop theme and the base theme still give pictures when they are installed.
+    themes << QStringLiteral("Adwaita") << QStringLiteral("hicolor");
 
     QString file;
     QStringList visited;

@@ -10,12 +10,6 @@
 // inherits, then hicolor, then the pixmaps folders), the one closest to size pixels.
 // An absolute path is returned as it is when the file exists. Empty when nothing is found.
 QString ResolveThemeIcon(const QString& name, int size = 32);
-// The themes ResolveThemeIcon looks in before the ones they inherit.
-QStringList SearchedIconThemes();
-// Starts reading the themes (and the ones they inherit) on a thread of its own: a theme's
-// index and cache take a while, and the first icons are needed at once. The first lookup waits
-// for it and takes what it read.
-void PreloadIconThemes(const QStringList& themes);
 
 // The index of a theme's pictures that desktop tools keep in the theme's folder
 // (icon-theme.cache): which of the theme's folders hold a picture of a given name, and with

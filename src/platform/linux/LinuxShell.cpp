@@ -458,12 +458,6 @@ QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
                            size);
 }
 
-void TLinuxShell::PreloadIcons()
-{
-    if (hasGui())
-        PreloadIconThemes(SearchedIconThemes());
-}
-
 void TLinuxShell::OpenUrl(const QString& url)
 {
     openWithDesktop(QUrl(url, QUrl::TolerantMode));

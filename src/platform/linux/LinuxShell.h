@@ -21,7 +21,6 @@ public:
     bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                        int showMode) override;
     QPixmap ExtractIcon(const QString& file, int index, int size) override;
-    void PreloadIcons() override;
     void OpenUrl(const QString& url) override;
     QString StartupFolder() override;
     QString DesktopFolder() override;
