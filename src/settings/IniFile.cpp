@@ -33,8 +33,8 @@ struct IniLine
     // The value of a key line; for comments, blank lines and lines without "=" the whole
     // trimmed line. Thousands of commands make tens of thousands of lines: no third string.
     QString value;
-    bool isKey = false;
-    bool hasValue = false;
+
+    bool isKey() const { return key != nullptr; }
 };
 
 struct IniSection
@@ -47,7 +47,7 @@ struct IniSection
     IniLine* find(const QString& key)
     {
         for (IniLine& line : lines)
-            if (line.isKey && line.key->compare(key, Qt::CaseInsensitive) == 0)
+            if (line.isKey() && line.key->compare(key, Qt::CaseInsensitive) == 0)
                 return &line;
         return nullptr;
     }
@@ -343,7 +343,7 @@ struct IniData : std::enable_shared_from_this<IniData>
             if (value.isEmpty())
                 return QString();
             for (const IniLine& earlier : pending)
-                if (earlier.isKey && earlier.value == value)
+                if (earlier.isKey() && earlier.value == value)
                     return earlier.value;
             if (value.size() > 8)
                 return value.toString();
@@ -395,8 +395,6 @@ struct IniData : std::enable_shared_from_this<IniData>
             if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
                 entry.value = line.toString();
             } else {
-                entry.isKey = true;
-                entry.hasValue = true;
                 entry.key = keyText(line.first(eq).trimmed());
                 entry.value = valueText(line.sliced(eq + 1).trimmed());
             }
@@ -419,7 +417,7 @@ struct IniData : std::enable_shared_from_this<IniData>
                 continue;
             length += section.name.size() + 4;
             for (const IniLine& line : section.lines)
-                length += (line.isKey ? line.key->size() + 1 : 0) + line.value.size() + 2;
+                length += (line.isKey() ? line.key->size() + 1 : 0) + line.value.size() + 2;
         }
         QString out;
         out.reserve(length);
@@ -432,12 +430,10 @@ struct IniData : std::enable_shared_from_this<IniData>
                 out += QLatin1String("]\r\n");
             }
             for (const IniLine& line : section.lines) {
-                if (line.isKey) {
+                if (line.isKey()) {
                     out += *line.key;
-                    if (line.hasValue) {
-                        out += u'=';
-                        out += line.value;
-                    }
+                    out += u'=';
+                    out += line.value;
                 } else {
                     out += line.value;
                 }
@@ -719,7 +715,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         if (!all.empty()) {
             auto& lines = all.back().lines;
             if (lines.empty() ? all.back().hasHeader
-                              : (lines.back().isKey || !lines.back().value.isEmpty()))
+                              : (lines.back().isKey() || !lines.back().value.isEmpty()))
                 lines.push_back(IniLine{});
         }
         IniSection fresh;
@@ -730,19 +726,17 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         s = &all.back();
     }
     if (IniLine* line = s->find(key)) {
-        if (line->hasValue && line->value == clean.trimmed())
+        if (line->value == clean.trimmed())
             return true;
         line->value = clean.trimmed();
-        line->hasValue = true;
     } else {
         IniLine entry;
-        entry.isKey = true;
-        entry.hasValue = true;
         entry.key = m_data->keyName(oneLine(key).trimmed());
         entry.value = clean.trimmed();
         // New keys go after the last non-blank line of the section.
         auto pos = s->lines.end();
-        while (pos != s->lines.begin() && !std::prev(pos)->isKey && std::prev(pos)->value.isEmpty())
+        while (pos != s->lines.begin() && !std::prev(pos)->isKey() &&
+               std::prev(pos)->value.isEmpty())
             --pos;
         s->lines.insert(pos, std::move(entry));
     }
@@ -768,7 +762,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     if (!s)
         return true;
     for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
-        if (it->isKey && it->key->compare(key, Qt::CaseInsensitive) == 0) {
+        if (it->isKey() && it->key->compare(key, Qt::CaseInsensitive) == 0) {
             s->lines.erase(it);
             return store();
         }
@@ -815,7 +809,7 @@ QStringList IniFile::keys(const QString& section) const
     QStringList names;
     if (IniSection* s = m_data->findSection(section))
         for (const IniLine& line : s->lines)
-            if (line.isKey)
+            if (line.isKey())
                 names << *line.key;
     return names;
 }
