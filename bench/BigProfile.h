@@ -30,9 +30,12 @@ struct TBigProfile
     std::unique_ptr<IniFile> commands;
     std::unique_ptr<TMyPageControl> control;
 
-    // command: the command of a page's button; runCount, when given, its runs in RunStat.ini.
+    // command: the command of a page's button; runCount, when given, its runs in RunStat.ini;
+    // iconFromProgram: each command's icon path names its program, as commands made from
+    // dropped files have it.
     explicit TBigProfile(const std::function<TBigCommand(int page, int button)>& command,
-                         const std::function<int(int page, int button)>& runCount = {})
+                         const std::function<int(int page, int button)>& runCount = {},
+                         bool iconFromProgram = false)
     {
         const QString folder = dir.path() + '/';
         {
@@ -54,6 +57,8 @@ struct TBigProfile
                     const QString s = QString("%1\\%2").arg(page).arg(b);
                     const TBigCommand made = command(page, b);
                     c.writeString(s, "ExePath", made.exePath);
+                    if (iconFromProgram)
+                        c.writeString(s, "IconPath", made.exePath);
                     c.writeInteger(s, "IconIndex", 0);
                     c.writeString(s, "Description", made.description);
                     if (!made.parameters.isEmpty())

@@ -38,6 +38,11 @@
 
 #include <algorithm>
 
+#include <cstdlib> // tells which C library this is
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 TSystemSettings& Settings()
@@ -268,6 +273,12 @@ void TfmMain::FormActivate()
             // The start-up probe of the benchmarks: how long it took to see the pages.
             if (probe)
                 PrintStartupProbe("startup-ms");
+#if defined(__GLIBC__)
+            // What making the window freed (the font configuration read, layouts) goes back to
+            // the system before the other pages' commands are read; left in holes of the heap it
+            // would stay resident as long as the program runs.
+            malloc_trim(0);
+#endif
         };
         if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
                                           edit, this, firstPageShown)) {

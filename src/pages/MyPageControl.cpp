@@ -163,6 +163,7 @@ void TMyPageControl::SetActivePageIndex(int position)
 {
     if (position < 0 || position >= m_pages.size())
         return;
+    const int previous = m_active;
     if (TCommandsPage* old = ActivePage(); old && old != m_pages[position])
         old->setVisible(false);
     m_active = position;
@@ -170,10 +171,17 @@ void TMyPageControl::SetActivePageIndex(int position)
     m_pages[position]->CreateButtons();
     m_pages[position]->setVisible(true);
     ShowKeyFocus();
-    // A strip that scrolls follows the active page's tab.
+    // A strip that scrolls follows the active page's tab. Otherwise only the two tabs change;
+    // the pages shown and hidden repaint their own place.
     if (m_tabRowsShown < m_tabRows)
         m_tabsDirty = true;
-    update();
+    if (m_tabsDirty) {
+        update();
+    } else {
+        for (const int tab : {previous, position})
+            if (tab >= 0 && tab < m_tabRects.size() && !m_tabRects[tab].isNull())
+                update(TabPaintRect(tab, true));
+    }
     // The page's files may have changed while it was hidden; looked at once its buttons are in.
     m_refreshTimer->start(0);
 }
@@ -467,12 +475,26 @@ void TMyPageControl::RemovePage(TCommandsPage* page)
     UpdateTabs();
 }
 
+QRect TMyPageControl::TabPaintRect(int position, bool selected) const
+{
+    const int side = selected ? TabRowWidth : TabOverdraw;
+    return m_tabRects[position].adjusted(-side, -TabOverdraw, side, TabOverdraw);
+}
+
 int TMyPageControl::TabLength(int position) const
 {
     TCommandsPage* page = Page(position);
     if (!page)
         return 0;
-    int length = fontMetrics().horizontalAdvance(page->Caption()) + 21;
+    const QString caption = page->Caption();
+    auto width = m_captionWidths.constFind(caption);
+    if (width == m_captionWidths.constEnd()) {
+        // Renamed pages leave their old captions behind.
+        if (m_captionWidths.size() > 2 * m_pages.size() + 64)
+            m_captionWidths.clear();
+        width = m_captionWidths.insert(caption, fontMetrics().horizontalAdvance(caption));
+    }
+    int length = *width + 21;
     if (page->ImageIndex() != -1)
         length += 16;
     return length;
@@ -568,7 +590,7 @@ void TMyPageControl::resizeEvent(QResizeEvent*)
     LayoutTabs();
 }
 
-void TMyPageControl::paintEvent(QPaintEvent*)
+void TMyPageControl::paintEvent(QPaintEvent* event)
 {
     EnsureTabs();
     QPainter painter(this);
@@ -581,11 +603,17 @@ void TMyPageControl::paintEvent(QPaintEvent*)
 
     // The selected tab is drawn last: styles draw it larger, and its neighbours must not
     // paint over it.
+    // Only the tabs in the part being painted: a new active page or a button's picture repaints
+    // a small part, and fifty tabs cost more to draw than a page of buttons.
+    const QRegion& dirty = event->region();
+    auto painted = [&](int i) {
+        return !m_tabRects[i].isNull() && dirty.intersects(TabPaintRect(i, i == m_active));
+    };
     QList<int> order;
     for (int i = 0; i < m_tabRects.size(); ++i)
-        if (i != m_active && !m_tabRects[i].isNull())
+        if (i != m_active && painted(i))
             order.append(i);
-    if (m_active >= 0 && m_active < m_tabRects.size() && !m_tabRects[m_active].isNull())
+    if (m_active >= 0 && m_active < m_tabRects.size() && painted(m_active))
         order.append(m_active);
     for (const int i : std::as_const(order)) {
         TCommandsPage* page = m_pages[i];
@@ -646,6 +674,10 @@ bool TMyPageControl::event(QEvent* event)
             return true;
         }
     }
+    // Text is measured anew in another font or on another screen.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::ScreenChangeInternal)
+        m_captionWidths.clear();
     return QWidget::event(event);
 }
 

@@ -35,6 +35,9 @@ public:
     static constexpr int TabRowWidth = 24;
     // The border drawn around the page area.
     static constexpr int FrameWidth = 2;
+    // How far a style may draw past a tab's rectangle; the selected tab may cover as much as
+    // the row of tabs beside it.
+    static constexpr int TabOverdraw = 4;
 
     // settings, pagesFile and commandsFile default to the program's own; the control shows the
     // profile they hold (Model).
@@ -173,6 +176,8 @@ protected:
 
 private:
     void LayoutTabs();
+    // The part of the control that drawing a tab may cover (see TabOverdraw).
+    QRect TabPaintRect(int position, bool selected) const;
     void EnsureTabs() const;
     void ActivateByClick(int position);
     // Puts the keyboard's mark on the button at m_keyFocus of the active page.
@@ -194,6 +199,9 @@ private:
     QPointer<TCommand> m_keyFocusButton;
     QList<QPixmap> m_images;
     QList<QRect> m_tabRects;
+    // Each caption's width in the control's font, measured once: the window lays the tabs out
+    // several times while it takes its size, and measuring text is slow.
+    mutable QHash<QString, int> m_captionWidths;
     int m_tabRows = 1;
     int m_tabRowsShown = 1;
     int m_firstTabRow = 0;

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QStringDecoder>
 #include <QUrl>
+#include <QVarLengthArray>
 
 #include <zlib.h>
 
@@ -19,17 +20,21 @@
 #include <iterator>
 #include <map>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
 struct IniLine
 {
-    QString key; // empty for lines that are not key lines
+    // The key's spelling, kept once per file (IniData::keyNames); none for lines that are not
+    // key lines.
+    const QString* key = nullptr;
+    // The value of a key line; for comments, blank lines and lines without "=" the whole
+    // trimmed line. Thousands of commands make tens of thousands of lines: no third string.
     QString value;
-    QString raw; // the whole trimmed line for comments, blank lines and lines without "="
-    bool isKey = false;
-    bool hasValue = false;
+
+    bool isKey() const { return key != nullptr; }
 };
 
 struct IniSection
@@ -42,7 +47,7 @@ struct IniSection
     IniLine* find(const QString& key)
     {
         for (IniLine& line : lines)
-            if (line.isKey && line.key.compare(key, Qt::CaseInsensitive) == 0)
+            if (line.isKey() && line.key->compare(key, Qt::CaseInsensitive) == 0)
                 return &line;
         return nullptr;
     }
@@ -226,13 +231,21 @@ OpenTransaction& openTransaction()
 
 } // namespace
 
+struct KeyNameHash
+{
+    size_t operator()(const QString& key) const noexcept { return qHash(key); }
+};
+
 struct IniData : std::enable_shared_from_this<IniData>
 {
     QString path;
     std::vector<IniSection> sections;
     // Folded name -> the live sections of that name, in file order. Erasing is O(1), so that
     // renumbering thousands of commands does not cost the square of the file's size.
-    QHash<QString, QList<int>> index;
+    QHash<QString, QVarLengthArray<int, 1>> index;
+    // Every spelling of a key in the file, once: thousands of sections repeat the same few.
+    // The set's nodes stay in place as it grows, so lines point into it.
+    std::unordered_set<QString, KeyNameHash> keyNames;
     int erasedCount = 0;
     // The section found last: a record is read key by key, each read naming the same section.
     QString lastName;
@@ -248,6 +261,8 @@ struct IniData : std::enable_shared_from_this<IniData>
     quint64 writes = 0;
 
     static QString fold(const QString& name) { return name.toCaseFolded(); }
+
+    const QString* keyName(const QString& key) { return &*keyNames.insert(key).first; }
 
     void rebuildIndex()
     {
@@ -274,7 +289,7 @@ struct IniData : std::enable_shared_from_this<IniData>
         if (it == index.constEnd() || it->isEmpty())
             return nullptr;
         lastName = name;
-        lastFound = it->constFirst();
+        lastFound = it->first();
         return &sections[lastFound];
     }
 
@@ -310,6 +325,37 @@ struct IniData : std::enable_shared_from_this<IniData>
         sections.clear();
         lastFound = -1;
         std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
+        // Every section repeats the same few keys, and a command's icon is often its program:
+        // equal texts share one string instead of each line holding a copy.
+        keyNames.clear();
+        std::vector<const QString*> recentKeys;
+        auto keyText = [&](QStringView key) {
+            for (const QString* known : recentKeys)
+                if (*known == key)
+                    return known;
+            const QString* made = keyName(key.toString());
+            if (recentKeys.size() < 32)
+                recentKeys.push_back(made);
+            return made;
+        };
+        // Short values (numbers, flags) repeat from section to section too.
+        std::vector<QString> shortValues;
+        auto valueText = [&](QStringView value) {
+            if (value.isEmpty())
+                return QString();
+            for (const IniLine& earlier : pending)
+                if (earlier.isKey() && earlier.value == value)
+                    return earlier.value;
+            if (value.size() > 8)
+                return value.toString();
+            for (const QString& known : shortValues)
+                if (known == value)
+                    return known;
+            QString made = value.toString();
+            if (shortValues.size() < 32)
+                shortValues.push_back(made);
+            return made;
+        };
         auto flush = [&] {
             if (sections.empty())
                 return;
@@ -348,16 +394,17 @@ struct IniData : std::enable_shared_from_this<IniData>
             IniLine entry;
             const qsizetype eq = line.indexOf(u'=');
             if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
-                entry.raw = line.toString();
+                entry.value = line.toString();
             } else {
-                entry.isKey = true;
-                entry.hasValue = true;
-                entry.key = line.first(eq).trimmed().toString();
-                entry.value = line.sliced(eq + 1).trimmed().toString();
+                entry.key = keyText(line.first(eq).trimmed());
+                entry.value = valueText(line.sliced(eq + 1).trimmed());
             }
             pending.push_back(std::move(entry));
         }
         flush();
+        // Grown by doubling: up to half of it would stay unused for as long as the file is open.
+        if (sections.capacity() - sections.size() > sections.size() / 4)
+            sections.shrink_to_fit();
         rebuildIndex();
     }
 
@@ -371,8 +418,7 @@ struct IniData : std::enable_shared_from_this<IniData>
                 continue;
             length += section.name.size() + 4;
             for (const IniLine& line : section.lines)
-                length +=
-                    (line.isKey ? line.key.size() + 1 + line.value.size() : line.raw.size()) + 2;
+                length += (line.isKey() ? line.key->size() + 1 : 0) + line.value.size() + 2;
         }
         QString out;
         out.reserve(length);
@@ -385,14 +431,12 @@ struct IniData : std::enable_shared_from_this<IniData>
                 out += QLatin1String("]\r\n");
             }
             for (const IniLine& line : section.lines) {
-                if (line.isKey) {
-                    out += line.key;
-                    if (line.hasValue) {
-                        out += u'=';
-                        out += line.value;
-                    }
+                if (line.isKey()) {
+                    out += *line.key;
+                    out += u'=';
+                    out += line.value;
                 } else {
-                    out += line.raw;
+                    out += line.value;
                 }
                 out += QLatin1String("\r\n");
             }
@@ -517,7 +561,9 @@ struct IniData : std::enable_shared_from_this<IniData>
         }
         if (!read || read->stamp != stampOf(path))
             return false;
+        // The lines point into the key names: both move together.
         sections = std::move(read->sections);
+        keyNames = std::move(read->keyNames);
         index = std::move(read->index);
         stamp = read->stamp;
         unreadable = read->unreadable;
@@ -676,7 +722,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         if (!all.empty()) {
             auto& lines = all.back().lines;
             if (lines.empty() ? all.back().hasHeader
-                              : (lines.back().isKey || !lines.back().raw.isEmpty()))
+                              : (lines.back().isKey() || !lines.back().value.isEmpty()))
                 lines.push_back(IniLine{});
         }
         IniSection fresh;
@@ -687,19 +733,17 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
         s = &all.back();
     }
     if (IniLine* line = s->find(key)) {
-        if (line->hasValue && line->value == clean.trimmed())
+        if (line->value == clean.trimmed())
             return true;
         line->value = clean.trimmed();
-        line->hasValue = true;
     } else {
         IniLine entry;
-        entry.isKey = true;
-        entry.hasValue = true;
-        entry.key = oneLine(key).trimmed();
+        entry.key = m_data->keyName(oneLine(key).trimmed());
         entry.value = clean.trimmed();
         // New keys go after the last non-blank line of the section.
         auto pos = s->lines.end();
-        while (pos != s->lines.begin() && !std::prev(pos)->isKey && std::prev(pos)->raw.isEmpty())
+        while (pos != s->lines.begin() && !std::prev(pos)->isKey() &&
+               std::prev(pos)->value.isEmpty())
             --pos;
         s->lines.insert(pos, std::move(entry));
     }
@@ -725,7 +769,7 @@ bool IniFile::deleteKey(const QString& section, const QString& key)
     if (!s)
         return true;
     for (auto it = s->lines.begin(); it != s->lines.end(); ++it) {
-        if (it->isKey && it->key.compare(key, Qt::CaseInsensitive) == 0) {
+        if (it->isKey() && it->key->compare(key, Qt::CaseInsensitive) == 0) {
             s->lines.erase(it);
             return store();
         }
@@ -772,8 +816,8 @@ QStringList IniFile::keys(const QString& section) const
     QStringList names;
     if (IniSection* s = m_data->findSection(section))
         for (const IniLine& line : s->lines)
-            if (line.isKey)
-                names << line.key;
+            if (line.isKey())
+                names << *line.key;
     return names;
 }
 

@@ -187,6 +187,37 @@ private slots:
         QCOMPARE(ini.sections(), QStringList({"0\\1", "0\\2", "0\\0"}));
     }
 
+    void repeatedKeysAndValuesStayApart()
+    {
+        // Every section repeats the same keys, and a command's icon is often its program: each
+        // line still changes alone and keeps its own spelling, also when read ahead.
+        const QString file = path("repeated.ini");
+        writeAll(file, "[0\\0]\r\nExePath=/bin/a\r\nIconPath=/bin/a\r\n; /bin/a\r\n\r\n"
+                       "[0\\1]\r\nexepath=/bin/a\r\nIconPath=/bin/b\r\nIconPath=/bin/a\r\n");
+        IniFile::preload(file);
+        IniFile ini(file);
+        QVERIFY(ini.writeString("0\\0", "IconPath", "/bin/c"));
+        QCOMPARE(ini.readString("0\\0", "ExePath", ""), QString("/bin/a"));
+        QVERIFY(ini.writeString("0\\1", "EXEPATH", "/bin/d"));
+        QCOMPARE(ini.readString("0\\1", "IconPath", ""), QString("/bin/b"));
+        QCOMPARE(ini.keys("0\\0"), QStringList({"ExePath", "IconPath"}));
+        QCOMPARE(ini.keys("0\\1"), QStringList({"exepath", "IconPath", "IconPath"}));
+        QCOMPARE(readAll(file), QByteArray("[0\\0]\r\nExePath=/bin/a\r\nIconPath=/bin/c\r\n"
+                                           "; /bin/a\r\n\r\n[0\\1]\r\nexepath=/bin/d\r\n"
+                                           "IconPath=/bin/b\r\nIconPath=/bin/a\r\n"));
+
+        // Short values repeat across sections; a key new to the file keeps its spelling.
+        const QString numbers = path("numbers.ini");
+        writeAll(numbers, "[a]\r\nIconIndex=0\r\n[b]\r\nIconIndex=0\r\nICONINDEX=0\r\n");
+        IniFile counts(numbers);
+        QVERIFY(counts.writeInteger("b", "iconindex", 5));
+        QVERIFY(counts.writeInteger("a", "NewKey", 0));
+        QVERIFY(counts.deleteKey("A", "iconINDEX"));
+        QCOMPARE(counts.readInteger("b", "IconIndex", -1), 5);
+        QCOMPARE(readAll(numbers),
+                 QByteArray("[a]\r\nNewKey=0\r\n[b]\r\nIconIndex=5\r\nICONINDEX=0\r\n"));
+    }
+
     void batchWritesOnce()
     {
         const QString file = path("batch.ini");
