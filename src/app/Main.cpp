@@ -12,6 +12,7 @@
 #include "pages/MyPageControl.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessClock.h"
+#include "platform/ProcessMemory.h"
 #include "platform/Shell.h"
 #include "settings/Constants.h"
 #include "settings/Folders.h"
@@ -37,11 +38,6 @@
 #include <QWindow>
 
 #include <algorithm>
-
-#include <cstdlib> // tells which C library this is
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -273,12 +269,9 @@ void TfmMain::FormActivate()
             // The start-up probe of the benchmarks: how long it took to see the pages.
             if (probe)
                 PrintStartupProbe("startup-ms");
-#if defined(__GLIBC__)
             // What making the window freed (the font configuration read, layouts) goes back to
-            // the system before the other pages' commands are read; left in holes of the heap it
-            // would stay resident as long as the program runs.
-            malloc_trim(0);
-#endif
+            // the system before the other pages' commands are read.
+            ReturnFreeMemory();
         };
         if (!MainMyPageControl->LoadPages(CommandPopupMenu, QuickLaunchArrowButton, LoadingGauge,
                                           edit, this, firstPageShown)) {

@@ -1,0 +1,6 @@
+#include "platform/ProcessMemory.h"
+
+// The Windows heap gives large blocks back by itself.
+void KeepLargeBlocksApart() {}
+
+void ReturnFreeMemory() {}
