@@ -13,6 +13,7 @@
 #include "settings/Constants.h"
 #include "settings/Folders.h"
 #include "settings/IniFile.h"
+#include "settings/ShellRules.h"
 #include "settings/SystemSettings.h"
 #include "text/Paths.h"
 #include "text/Text.h"
@@ -229,7 +230,7 @@ void TfmCommandOptions::IconToSave(QString* path, int* index) const
         return;
     // A typed path gets the icon the file and folder buttons would have given it; without one
     // every click on the button would open this dialog again.
-    if (ExtractFileName(target).isEmpty()) {
+    if (NamesFolder(target)) {
         *path = Folders::shell32Path();
         *index = 3;
     } else {
@@ -383,8 +384,7 @@ void TfmCommandOptions::IconPreviewImageClick()
 void TfmCommandOptions::btnFileClick()
 {
     const QString current = ExePathEdit->text();
-    const QString start =
-        TargetExists(current) && !ExtractFileName(current).isEmpty() ? current : QString();
+    const QString start = TargetExists(current) && !NamesFolder(current) ? current : QString();
     const QString file =
         FileDialogs().GetOpenFileName(this, QStringLiteral("Выбрать файл"), start,
                                       QStringLiteral("Все файлы (*);;Ярлыки (*%1);;Сценарии (*.sh)")
@@ -419,9 +419,8 @@ void TfmCommandOptions::btnFileClick()
 void TfmCommandOptions::btnFolderClick()
 {
     const QString current = ExePathEdit->text();
-    const QString start = TargetExists(current) && !ExtractFileName(current).isEmpty()
-                              ? ExtractFilePath(current)
-                              : QString();
+    const QString start =
+        TargetExists(current) && !NamesFolder(current) ? ExtractFilePath(current) : QString();
     QString folder =
         FileDialogs().GetExistingDirectory(this, QStringLiteral("Выбрать папку"), start);
     if (folder.isEmpty())
