@@ -634,6 +634,12 @@ void TMyPageControl::paintEvent(QPaintEvent* event)
         // The style draws the tab; the picture and the caption, read from top to bottom, are
         // placed here: the styles' own label leaves too little room in a narrow row of tabs.
         painter.save();
+        if (i == m_active) {
+            // Styles draw the selected tab larger, reaching toward the page: over the page's
+            // edge it joins the page, over the next row of tabs it would hide a tab there.
+            const QRect row(m_tabRects[i].left(), 0, m_tabRects[i].width(), height());
+            painter.setClipRegion(QRegion(row) + QRegion(PageArea()));
+        }
         painter.translate(m_tabRects[i].topLeft());
         style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
         painter.restore();

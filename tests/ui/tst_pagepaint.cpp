@@ -131,6 +131,47 @@ private slots:
         }
     }
 
+    // The selected tab of a row away from the page hides no tab of the row beside it: a tab looks
+    // the same whichever tab of the other row is selected.
+    void theSelectedTabCoversNoOtherRow()
+    {
+        for (const char* name : {"Fusion", "Windows"}) {
+            std::unique_ptr<QStyle> style(QStyleFactory::create(QLatin1String(name)));
+            QVERIFY(style);
+            TTabsProfile p;
+            p.control->setStyle(style.get());
+            // Rows of several tabs each, all in sight.
+            p.control->resize(2 * 43 + 8 + p.control->TabRowsFor(400) * TMyPageControl::TabRowWidth,
+                              400);
+            QVERIFY(p.control->ShownTabRowCount() >= 2);
+            // A tab of the row next to the page, and two of the row beyond it: one level with
+            // it, one not.
+            int nearIndex = -1, level = -1, away = -1;
+            for (int c = 0; c < TTabsProfile::Pages && (level < 0 || away < 0); ++c) {
+                const QRect candidate = p.control->TabRect(c);
+                level = away = -1;
+                for (int i = 0; i < TTabsProfile::Pages; ++i) {
+                    const QRect tab = p.control->TabRect(i);
+                    if (tab.left() <= candidate.left())
+                        continue;
+                    if (tab.top() < candidate.bottom() && tab.bottom() > candidate.top())
+                        level = level < 0 ? i : level;
+                    else
+                        away = away < 0 ? i : away;
+                }
+                nearIndex = c;
+            }
+            const QRect near = p.control->TabRect(nearIndex);
+            QVERIFY(level >= 0 && away >= 0);
+            auto nearTab = [&](int active) {
+                p.control->SetActivePageIndex(active);
+                return p.control->grab(near).toImage();
+            };
+            QCOMPARE(nearTab(level), nearTab(away));
+            p.control.reset();
+        }
+    }
+
     void aNewActivePageLeavesTheWindowAsARepaintDrawsIt()
     {
         // A page change repaints only the two tabs and the page: nothing else may be left behind
