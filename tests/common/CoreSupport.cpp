@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QProcess>
 
 #include <algorithm>
@@ -34,4 +36,16 @@ qint64 killWindowMicros(const QString& program, const QStringList& arguments, in
     if (!child.waitForFinished(60000) || child.exitCode() != 0)
         return 0;
     return std::max<qint64>(floorMicros, 3 * writing.nsecsElapsed() / 1000 / rounds);
+}
+
+void writeProfileFiles(const QString& folder, const QByteArray& options, const QByteArray& pages,
+                       const QByteArray& commands, const QByteArray& runStat)
+{
+    const QList<QPair<const char*, QByteArray>> files = {{"Options.ini", options},
+                                                         {"Pages.ini", pages},
+                                                         {"Commands.ini", commands},
+                                                         {"RunStat.ini", runStat}};
+    for (const auto& [name, bytes] : files)
+        if (!bytes.isEmpty())
+            writeAll(folder + '/' + QLatin1String(name), bytes);
 }

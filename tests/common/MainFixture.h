@@ -25,12 +25,7 @@ struct TMainFixture
                  const QByteArray& pagesIni = QByteArray(),
                  const QByteArray& commandsIni = QByteArray())
     {
-        if (!options.isEmpty())
-            writeAll(dir.filePath("Options.ini"), options);
-        if (!pagesIni.isEmpty())
-            writeAll(dir.filePath("Pages.ini"), pagesIni);
-        if (!commandsIni.isEmpty())
-            writeAll(dir.filePath("Commands.ini"), commandsIni);
+        writeProfileFiles(dir.path(), options, pagesIni, commandsIni);
         Folders::initializeWith(dir.path());
         settings = std::make_unique<TSystemSettings>(Folders::appFolder());
         SystemSettings = settings.get();

@@ -28,14 +28,7 @@ struct TFolder
                      const QByteArray& commandsIni = QByteArray(),
                      const QByteArray& runStatIni = QByteArray())
     {
-        if (!options.isEmpty())
-            writeAll(dir.filePath("Options.ini"), options);
-        if (!pagesIni.isEmpty())
-            writeAll(dir.filePath("Pages.ini"), pagesIni);
-        if (!commandsIni.isEmpty())
-            writeAll(dir.filePath("Commands.ini"), commandsIni);
-        if (!runStatIni.isEmpty())
-            writeAll(dir.filePath("RunStat.ini"), runStatIni);
+        writeProfileFiles(dir.path(), options, pagesIni, commandsIni, runStatIni);
         open();
     }
     void open()

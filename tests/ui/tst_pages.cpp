@@ -30,14 +30,7 @@ struct TProfile
                       const QByteArray& commandsIni = QByteArray(),
                       const QByteArray& runStatIni = QByteArray())
     {
-        if (!options.isEmpty())
-            writeAll(dir.filePath("Options.ini"), options);
-        if (!pagesIni.isEmpty())
-            writeAll(dir.filePath("Pages.ini"), pagesIni);
-        if (!commandsIni.isEmpty())
-            writeAll(dir.filePath("Commands.ini"), commandsIni);
-        if (!runStatIni.isEmpty())
-            writeAll(dir.filePath("RunStat.ini"), runStatIni);
+        writeProfileFiles(dir.path(), options, pagesIni, commandsIni, runStatIni);
         previous = SystemSettings;
         open();
     }
@@ -66,16 +59,6 @@ struct TProfile
         SystemSettings = previous;
         settings.reset();
         open();
-    }
-    int count(const QString& section) const
-    {
-        return IniFile(dir.filePath("RunStat.ini")).readInteger(section, "RunCount", 0);
-    }
-    QStringList sections(const QString& name) const
-    {
-        QStringList list = IniFile(dir.filePath(name)).sections();
-        list.sort();
-        return list;
     }
     bool load(QProgressBar* gauge = nullptr)
     {
