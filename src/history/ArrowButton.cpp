@@ -221,19 +221,6 @@ void TArrowButton::Click(TProfileCommand* command)
         button->Click();
 }
 
-void TArrowButton::AttachModel(TProfileModel* model)
-{
-    connect(model, &TProfileModel::CommandCleared, this,
-            [this](TProfileCommand* command) { CommandCleared(command); });
-    connect(model, &TProfileModel::CommandEdited, this,
-            [this](TProfileCommand* command) { CommandChanged(command); });
-    connect(model, &TProfileModel::CommandFilled, this, [this](TProfileCommand* command) {
-        SendMessage(this, UM_COMMAND_FILLED, toParam(command));
-    });
-    connect(model, &TProfileModel::CommandMoved, this,
-            [this](TProfileCommand* from, TProfileCommand* to) { CommandMoved(from, to); });
-}
-
 void TArrowButton::resizeEvent(QResizeEvent*)
 {
     const int arrow = std::min(ArrowWidth, width());

@@ -15,7 +15,6 @@ class QToolButton;
 class QWidgetAction;
 class TCommand;
 class TProfileCommand;
-class TProfileModel;
 
 // A history item of the quick-launch menu: it runs its command exactly as a click on the
 // command's own button does.
@@ -99,9 +98,6 @@ public:
     void SetSecondButtonPopupMenu(QMenu* menu) { m_secondButtonPopupMenu = menu; }
     QPixmap Glyph() const { return m_glyph; }
     void SetGlyph(const QPixmap& glyph);
-
-    // The history follows the profile's commands as they are emptied, filled, edited and moved.
-    void AttachModel(TProfileModel* model);
 
     // Start-up, in this order: SetHistoryCount, SetDescending, SetHoverWindow, LoadHistory,
     // ShowInitialCommand.

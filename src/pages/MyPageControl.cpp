@@ -67,18 +67,7 @@ TMyPageControl::TMyPageControl(QWidget* parent, TSystemSettings* settings, IniFi
                     page->CommandRemoved(command);
             });
     // The history window hears of the commands' changes as notices, as it hears of their runs.
-    auto notice = [this](int message) {
-        return [this, message](TProfileCommand* command) {
-            SendMessage(m_historyWindow, message, toParam(command));
-        };
-    };
-    connect(m_model, &TProfileModel::CommandCleared, this, notice(UM_COMMAND_CLEARED));
-    connect(m_model, &TProfileModel::CommandFilled, this, notice(UM_COMMAND_FILLED));
-    connect(m_model, &TProfileModel::CommandEdited, this, notice(UM_COMMAND_CHANGED));
-    connect(m_model, &TProfileModel::CommandMoved, this,
-            [this](TProfileCommand* from, TProfileCommand* to) {
-                SendMessage(m_historyWindow, UM_COMMAND_MOVED, toParam(from), toParam(to));
-            });
+    ForwardHistoryNotices(m_model, this, [this] { return m_historyWindow.data(); });
     connect(m_model, &TProfileModel::CommandWanted, this, [this](TProfileCommand* command) {
         if (TCommandsPage* page = PageOf(command))
             page->CreateButtons();

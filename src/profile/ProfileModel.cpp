@@ -1,5 +1,6 @@
 #include "profile/ProfileModel.h"
 
+#include "commands/Messages.h"
 #include "history/RepositoryCommands.h"
 #include "settings/Constants.h"
 #include "settings/IniFile.h"
@@ -708,11 +709,7 @@ TCommandWrite TProfileModel::MoveCommand(TProfileCommand* source, TProfileComman
     // The target is written first: a move clears its source only once the command is safe
     // in the file, so a failing write never loses it.
     if (!target->Save()) {
-        target->AssignFields(previous);
-        if (target->IsEmpty())
-            target->EraseStored();
-        else
-            target->Save();
+        RestoreCommand(target, previous, false);
         transaction.commit();
         return TCommandWrite::Failed;
     }
@@ -729,4 +726,21 @@ TCommandWrite TProfileModel::MoveCommand(TProfileCommand* source, TProfileComman
             ClearCommand(source);
     }
     return TCommandWrite::Written;
+}
+
+void ForwardHistoryNotices(TProfileModel* model, QObject* context,
+                           std::function<QObject*()> receiver)
+{
+    auto notice = [receiver](int message) {
+        return [receiver, message](TProfileCommand* command) {
+            SendMessage(receiver(), message, toParam(command));
+        };
+    };
+    QObject::connect(model, &TProfileModel::CommandCleared, context, notice(UM_COMMAND_CLEARED));
+    QObject::connect(model, &TProfileModel::CommandFilled, context, notice(UM_COMMAND_FILLED));
+    QObject::connect(model, &TProfileModel::CommandEdited, context, notice(UM_COMMAND_CHANGED));
+    QObject::connect(model, &TProfileModel::CommandMoved, context,
+                     [receiver](TProfileCommand* from, TProfileCommand* to) {
+                         SendMessage(receiver(), UM_COMMAND_MOVED, toParam(from), toParam(to));
+                     });
 }

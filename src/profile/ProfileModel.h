@@ -78,6 +78,12 @@ enum class TCommandWrite
     Nothing
 };
 
+// Passes a profile's news for the run history on as the notices a history window takes
+// (UM_COMMAND_CLEARED, _FILLED, _CHANGED and _MOVED), to whatever receiver names at the time; the
+// connections end with context.
+void ForwardHistoryNotices(TProfileModel* model, QObject* context,
+                           std::function<QObject*()> receiver);
+
 // The profile of the running program: its pages and commands and the grid they share, read from
 // Pages.ini and Commands.ini and stored back there. Every change goes through it, each written in
 // one batch (and one journaled transaction where several files change), with the run counts in

@@ -1015,17 +1015,19 @@ bool IniFile::replaceFiles(const std::vector<FileContent>& files)
 
 std::unique_ptr<IniFile> IniFile::fromContent(const QByteArray& bytes)
 {
-    auto data = std::make_shared<IniData>();
-    data->detached = true;
-    data->loaded = true;
-    data->parse(decode(bytes));
-    return std::unique_ptr<IniFile>(new IniFile(QString(), std::move(data)));
+    return fromText(bytes, false);
 }
 
 std::unique_ptr<IniFile> IniFile::inMemory(const QByteArray& bytes)
 {
+    return fromText(bytes, true);
+}
+
+std::unique_ptr<IniFile> IniFile::fromText(const QByteArray& bytes, bool takesChanges)
+{
     auto data = std::make_shared<IniData>();
-    data->memoryOnly = true;
+    data->detached = !takesChanges;
+    data->memoryOnly = takesChanges;
     data->loaded = true;
     data->parse(decode(bytes));
     return std::unique_ptr<IniFile>(new IniFile(QString(), std::move(data)));

@@ -146,6 +146,8 @@ public:
 
 private:
     IniFile(const QString& fileName, std::shared_ptr<IniData> data);
+    // Profile text held in memory: read only, or taking changes that never reach the disk.
+    static std::unique_ptr<IniFile> fromText(const QByteArray& bytes, bool takesChanges);
     void refresh() const;
     bool store();
 

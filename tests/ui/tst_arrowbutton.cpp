@@ -96,7 +96,8 @@ struct Fixture
     void newArrow()
     {
         arrow = std::make_unique<TArrowButton>(statPath());
-        arrow->AttachModel(model.get());
+        TArrowButton* history = arrow.get();
+        ForwardHistoryNotices(model.get(), history, [history] { return history; });
     }
 
     void setCount(int page, int button, int count)

@@ -175,18 +175,8 @@ private:
     {
         if (!m_profile) {
             m_profile = std::make_unique<TProfileModel>();
-            auto notice = [this](int message) {
-                return [this, message](TProfileCommand* command) {
-                    SendMessage(m_history, message, toParam(command));
-                };
-            };
-            connect(m_profile.get(), &TProfileModel::CommandCleared, notice(UM_COMMAND_CLEARED));
-            connect(m_profile.get(), &TProfileModel::CommandFilled, notice(UM_COMMAND_FILLED));
-            connect(m_profile.get(), &TProfileModel::CommandEdited, notice(UM_COMMAND_CHANGED));
-            connect(m_profile.get(), &TProfileModel::CommandMoved,
-                    [this](TProfileCommand* from, TProfileCommand* to) {
-                        SendMessage(m_history, UM_COMMAND_MOVED, toParam(from), toParam(to));
-                    });
+            ForwardHistoryNotices(m_profile.get(), m_profile.get(),
+                                  [this] { return m_history.data(); });
         }
         if (history)
             m_history = history;
