@@ -243,16 +243,16 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
         [&](int done, int total) {
             if (!gauge)
                 return;
-            if (done == 1) {
+            // Drawn at a pace the eye can follow, not once per page: a new value repaints the
+            // gauge at once, so it is set only when the gauge is to be drawn.
+            if (gaugeShown.isValid() && gaugeShown.elapsed() < GaugeRepaintMs)
+                return;
+            if (done == 1)
                 gauge->setMaximum(std::max(1, total));
-                gauge->show();
-            }
             gauge->setValue(done);
-            // Drawn at a pace the eye can follow, not once per page.
-            if (!gaugeShown.isValid() || gaugeShown.elapsed() >= GaugeRepaintMs) {
-                gauge->repaint();
-                gaugeShown.start();
-            }
+            gauge->show();
+            gauge->repaint();
+            gaugeShown.start();
         },
         [&] {
             if (gauge)
@@ -622,16 +622,19 @@ void TMyPageControl::paintEvent(QPaintEvent* event)
             tab.state &= ~QStyle::State_Selected;
         // The style draws the tab; the picture and the caption, read from top to bottom, are
         // placed here: the styles' own label leaves too little room in a narrow row of tabs.
-        painter.save();
         if (i == m_active) {
+            painter.save();
             // Styles draw the selected tab larger, reaching toward the page: over the page's
             // edge it joins the page, over the next row of tabs it would hide a tab there.
             const QRect row(m_tabRects[i].left(), 0, m_tabRects[i].width(), height());
             painter.setClipRegion(QRegion(row) + QRegion(PageArea()));
+            painter.translate(m_tabRects[i].topLeft());
+            style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
+            painter.restore();
+        } else {
+            painter.drawPixmap(m_tabRects[i].topLeft() - QPoint(TabOverdraw, TabOverdraw),
+                               TabShape(tab));
         }
-        painter.translate(m_tabRects[i].topLeft());
-        style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
-        painter.restore();
         QRect inside = m_tabRects[i].adjusted(0, 3, 0, -3);
         const int image = page->ImageIndex();
         if (image >= 0 && image < m_images.size()) {
@@ -648,6 +651,33 @@ void TMyPageControl::paintEvent(QPaintEvent* event)
         painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, page->Caption());
         painter.restore();
     }
+}
+
+QPixmap TMyPageControl::TabShape(const QStyleOptionTab& tab) const
+{
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6")
+                            .arg(tab.rect.width())
+                            .arg(tab.rect.height())
+                            .arg(int(tab.position))
+                            .arg(int(tab.state))
+                            .arg(tab.palette.cacheKey())
+                            .arg(ratio);
+    auto shape = m_tabShapes.constFind(key);
+    if (shape != m_tabShapes.constEnd())
+        return *shape;
+    // Hover and focus make shapes of their own; the cache stays small all the same.
+    if (m_tabShapes.size() > 64)
+        m_tabShapes.clear();
+    const QSize size = tab.rect.size() + QSize(2 * TabOverdraw, 2 * TabOverdraw);
+    QPixmap drawn(size * ratio);
+    drawn.setDevicePixelRatio(ratio);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    painter.translate(TabOverdraw, TabOverdraw);
+    style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
+    painter.end();
+    return *m_tabShapes.insert(key, drawn);
 }
 
 bool TMyPageControl::event(QEvent* event)
@@ -673,6 +703,10 @@ bool TMyPageControl::event(QEvent* event)
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange ||
         event->type() == QEvent::ScreenChangeInternal)
         m_captionWidths.clear();
+    // A skin, palette or screen of its own draws other shapes.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::ScreenChangeInternal)
+        m_tabShapes.clear();
     return QWidget::event(event);
 }
 

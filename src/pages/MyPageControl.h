@@ -19,6 +19,7 @@ class QTimer;
 class IniFile;
 class QMenu;
 class QProgressBar;
+class QStyleOptionTab;
 class TCommandsPage;
 class TSystemSettings;
 
@@ -176,6 +177,8 @@ protected:
 
 private:
     void LayoutTabs();
+    // A tab's shape as the style draws it unselected, with TabOverdraw round it.
+    QPixmap TabShape(const QStyleOptionTab& tab) const;
     // The part of the control that drawing a tab may cover (see TabOverdraw).
     QRect TabPaintRect(int position, bool selected) const;
     void EnsureTabs() const;
@@ -202,6 +205,9 @@ private:
     // Each caption's width in the control's font, measured once: the window lays the tabs out
     // several times while it takes its size, and measuring text is slow.
     mutable QHash<QString, int> m_captionWidths;
+    // Fifty tabs come in a few lengths and places in their row: each such shape is drawn by the
+    // style once and copied after, as drawing them one by one is slow.
+    mutable QHash<QString, QPixmap> m_tabShapes;
     int m_tabRows = 1;
     int m_tabRowsShown = 1;
     int m_firstTabRow = 0;

@@ -151,15 +151,28 @@ int TProfileModel::PageOf(const TProfileCommand* command) const
     return -1;
 }
 
-TProfilePage* TProfileModel::NewPage(int number)
+TProfilePage* TProfileModel::NewPage(int number, bool withPlaces)
 {
     auto* page = new TProfilePage;
+    page->m_model = this;
     page->m_number = number;
     page->m_colCount = m_colCount;
     page->m_commandsCount = m_commandsCount;
-    AppendCommands(page, std::max(0, m_colCount) * std::max(0, m_commandsCount));
+    if (withPlaces)
+        AppendCommands(page, std::max(0, m_colCount) * std::max(0, m_commandsCount));
+    else
+        page->m_placesPending = true;
     m_pages.append(page);
     return page;
+}
+
+void TProfilePage::MakePlaces() const
+{
+    m_placesPending = false;
+    // Part of the load the views heard of as a whole: no one is told of each place.
+    QSignalBlocker quiet(m_model);
+    auto* self = const_cast<TProfilePage*>(this);
+    m_model->AppendCommands(self, std::max(0, m_colCount) * std::max(0, m_commandsCount));
 }
 
 void TProfileModel::AppendCommands(TProfilePage* page, int count)
@@ -252,11 +265,12 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
             const QString caption =
                 PagesIniFile()->readString(QString::number(k), CaptionKey, QString());
             if (!caption.isEmpty()) {
-                TProfilePage* page = NewPage(k);
-                LoadPage(page);
                 // Only the first page's commands now: it is the one shown first, and the other
-                // pages' thousands of commands are read once it is on the screen.
-                if (m_pages.size() == 1)
+                // pages' thousands of commands are made and read once it is on the screen.
+                const bool first = m_pages.isEmpty();
+                TProfilePage* page = NewPage(k, first);
+                LoadPage(page);
+                if (first)
                     for (TProfileCommand* command : std::as_const(page->m_commands))
                         command->Load();
             }
@@ -285,7 +299,7 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
     {
         QSignalBlocker quiet(this);
         for (int i = 1; i < m_pages.size(); ++i)
-            for (TProfileCommand* command : std::as_const(m_pages[i]->m_commands))
+            for (TProfileCommand* command : m_pages[i]->Commands())
                 command->Load();
     }
     if (firstRunPage) {

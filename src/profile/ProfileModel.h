@@ -51,21 +51,33 @@ public:
     int PageNumber() const { return m_number; }
     int ColCount() const { return m_colCount; }
     int CommandsCount() const { return m_commandsCount; }
-    int CommandCount() const { return int(m_commands.size()); }
+    int CommandCount() const { return int(Commands().size()); }
     TProfileCommand* Command(int position) const
     {
-        return position >= 0 && position < m_commands.size() ? m_commands[position] : nullptr;
+        const QList<TProfileCommand*>& commands = Commands();
+        return position >= 0 && position < commands.size() ? commands[position] : nullptr;
     }
-    const QList<TProfileCommand*>& Commands() const { return m_commands; }
+    const QList<TProfileCommand*>& Commands() const
+    {
+        if (m_placesPending)
+            MakePlaces();
+        return m_commands;
+    }
 
 private:
     friend class TProfileModel;
+    // A loading page's places are made when first asked for, at the latest once the first page
+    // is on the screen: thousands of them would keep it waiting.
+    void MakePlaces() const;
+
+    TProfileModel* m_model = nullptr;
+    mutable bool m_placesPending = false;
     QString m_caption;
     int m_imageIndex = -1;
     int m_number = 0;
     int m_colCount = 1;
     int m_commandsCount = 5;
-    QList<TProfileCommand*> m_commands; // owned
+    mutable QList<TProfileCommand*> m_commands; // owned
 };
 
 // The result of putting a command on a place (a move, a copy, the parameters dialog, a drop).
@@ -218,7 +230,8 @@ signals:
     void CommandMoved(TProfileCommand* from, TProfileCommand* to);
 
 private:
-    TProfilePage* NewPage(int number);
+    friend class TProfilePage;
+    TProfilePage* NewPage(int number, bool withPlaces = true);
     void AppendCommands(TProfilePage* page, int count);
     void DestroyCommand(TProfilePage* page, TProfileCommand* command);
     void LoadPage(TProfilePage* page);
