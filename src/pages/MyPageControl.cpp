@@ -257,8 +257,19 @@ bool TMyPageControl::LoadPages(QMenu* popupMenu, QObject* historyWindow, QProgre
         [&] {
             if (gauge)
                 gauge->hide();
+            // The first page's icons are looked up on another thread while the window measures
+            // its tabs and lays itself out.
+            if (TProfilePage* first = m_model->Page(0)) {
+                QList<std::pair<QString, int>> icons;
+                for (const TProfileCommand* command : first->Commands())
+                    if (!command->IconPath().isEmpty())
+                        icons.append({command->IconPath(), command->IconIndex()});
+                PrepareCommandIcons(icons, TCommand::PictureRect().width());
+            }
             SetActivePageIndex(0);
             show();
+            // Showing drew the icons.
+            EndPreparedCommandIcons();
             if (firstPageShown)
                 firstPageShown();
         });

@@ -311,6 +311,30 @@ QString CommandIconHint(const QString& iconPath, const QString& targetPath, int 
     return {};
 }
 
+namespace {
+
+int iconPixels(int size)
+{
+    // On screens with more device pixels than logical ones the icon is taken that much larger,
+    // so it stays sharp.
+    const qreal ratio = qMax<qreal>(1.0, qGuiApp->devicePixelRatio());
+    return qRound(size * ratio);
+}
+
+} // namespace
+
+void PrepareCommandIcons(const QList<std::pair<QString, int>>& icons, int size)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || size <= 0)
+        return;
+    Shell().PrepareIcons(icons, iconPixels(size));
+}
+
+void EndPreparedCommandIcons()
+{
+    Shell().EndPreparedIcons();
+}
+
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
                      TCommandPicture& picture)
 {
@@ -319,10 +343,8 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) || picture.size <= 0)
         return;
     const int size = picture.size;
-    // On screens with more device pixels than logical ones the icon is taken that much larger,
-    // so it stays sharp.
     const qreal ratio = qMax<qreal>(1.0, qGuiApp->devicePixelRatio());
-    const int pixels = qRound(size * ratio);
+    const int pixels = iconPixels(size);
     if (iconPath.isEmpty() && targetPath.isEmpty()) {
         QPixmap face(size, size);
         face.fill(buttonFace());

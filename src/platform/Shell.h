@@ -75,6 +75,14 @@ public:
                                int showMode) = 0;
     // The icon at index in a file (its type's icon for files that hold no icons); null if none.
     virtual QPixmap ExtractIcon(const QString& file, int index, int size) = 0;
+    // The files (with their icon indexes) whose icons of that size are about to be asked for:
+    // a shell may look them up ahead, in the background, until EndPreparedIcons.
+    virtual void PrepareIcons(const QList<std::pair<QString, int>>& files, int size)
+    {
+        Q_UNUSED(files);
+        Q_UNUSED(size);
+    }
+    virtual void EndPreparedIcons() {}
     // Opens a URL (web site, mail link) with the desktop's handler.
     virtual void OpenUrl(const QString& url) = 0;
     // The user's autostart and desktop folders, without a trailing separator; empty if unknown.
@@ -144,6 +152,10 @@ void CreateAutorunShortcut();
 void RemoveAutorunShortcut();
 // True when the autorun shortcut exists and leads to the executable (IsSameTarget).
 bool AutorunShortcutIsOurs();
+// Lets the shell look up ahead, in the background, the icons (file and index) of commands about
+// to be drawn at size, as DrawCommandIcon takes it; EndPreparedCommandIcons once they are drawn.
+void PrepareCommandIcons(const QList<std::pair<QString, int>>& icons, int size);
+void EndPreparedCommandIcons();
 void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int iconIndex,
                      TCommandPicture& picture);
 // The missing-file line DrawCommandIcon adds to the hint of a picture of that size (empty when

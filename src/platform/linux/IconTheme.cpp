@@ -6,10 +6,12 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
+#include <QMutex>
 #include <QSet>
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -69,36 +71,69 @@ QStringList baseFolders()
 
 // A theme's index.theme as groups of the keys used here. Read by hand: the base theme lists
 // hundreds of folders, and a general settings reader takes many times longer over it.
-QHash<QString, QHash<QString, QString>> readIndex(const QString& path)
+// The keys of an index that finding a picture needs; names and comments in every language make
+// up most of an index.
+enum TIndexKey
 {
-    QHash<QString, QHash<QString, QString>> groups;
+    DirectoriesKey,
+    InheritsKey,
+    SizeKey,
+    MinSizeKey,
+    MaxSizeKey,
+    ThresholdKey,
+    TypeKey,
+    ScaleKey,
+    IndexKeyCount
+};
+struct TIndexGroup
+{
+    std::array<QString, IndexKeyCount> values;
+    unsigned present = 0; // a bit for each key the group has
+
+    QString value(TIndexKey key, const QString& otherwise = {}) const
+    {
+        return present & (1u << key) ? values[key] : otherwise;
+    }
+};
+
+// A theme's index.theme as groups of the keys used here. Read by hand: the base theme lists
+// hundreds of folders, and a general settings reader takes many times longer over it, and a
+// table of tables for them takes megabytes on the way.
+QHash<QString, TIndexGroup> readIndex(const QString& path)
+{
+    QHash<QString, TIndexGroup> groups;
     QFile file(path);
     // An index is a few hundred kilobytes at most; anything larger is not one.
     if (!file.open(QIODevice::ReadOnly) || file.size() > 4 * 1024 * 1024)
         return groups;
-    const QString text = QString::fromUtf8(file.readAll());
-    QHash<QString, QString>* group = nullptr;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.front() == u'#')
+    // Read as bytes: only the names and values kept are made into text.
+    const QByteArray text = file.readAll();
+    static const QByteArrayView keys[IndexKeyCount] = {
+        "Directories", "Inherits", "Size", "MinSize", "MaxSize", "Threshold", "Type", "Scale"};
+    TIndexGroup* group = nullptr;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf('\n', start);
+        if (end < 0)
+            end = text.size();
+        const QByteArrayView line = QByteArrayView(text).sliced(start, end - start).trimmed();
+        start = end + 1;
+        if (line.isEmpty() || line.front() == '#')
             continue;
-        if (line.front() == u'[' && line.back() == u']') {
-            group = &groups[line.mid(1, line.size() - 2).toString()];
+        if (line.front() == '[' && line.back() == ']') {
+            group = &groups[QString::fromUtf8(line.sliced(1, line.size() - 2))];
             continue;
         }
-        const qsizetype equals = line.indexOf(u'=');
+        const qsizetype equals = line.indexOf('=');
         if (!group || equals <= 0)
             continue;
-        // Only what finding a picture needs: names and comments in every language make up
-        // most of an index.
-        const QStringView key = line.left(equals).trimmed();
-        static const QLatin1StringView used[] = {
-            QLatin1StringView("Directories"), QLatin1StringView("Inherits"),
-            QLatin1StringView("Size"),        QLatin1StringView("MinSize"),
-            QLatin1StringView("MaxSize"),     QLatin1StringView("Threshold"),
-            QLatin1StringView("Type"),        QLatin1StringView("Scale")};
-        if (std::find(std::begin(used), std::end(used), key) != std::end(used))
-            group->insert(key.toString(), line.mid(equals + 1).trimmed().toString());
+        const QByteArrayView key = line.first(equals).trimmed();
+        const auto* used = std::find(std::begin(keys), std::end(keys), key);
+        if (used != std::end(keys)) {
+            const auto index = used - std::begin(keys);
+            group->values[index] = QString::fromUtf8(line.sliced(equals + 1).trimmed());
+            group->present |= 1u << index;
+        }
     }
     return groups;
 }
@@ -133,24 +168,24 @@ const Theme& loadTheme(const QString& name)
         if (described || !QFileInfo(index).isFile())
             continue;
         described = true;
-        const QHash<QString, QHash<QString, QString>> groups = readIndex(index);
-        const QHash<QString, QString> head = groups.value(QStringLiteral("Icon Theme"));
-        theme.inherits = listValue(head.value(QStringLiteral("Inherits")));
-        for (const QString& dir : listValue(head.value(QStringLiteral("Directories")))) {
-            const QHash<QString, QString> group = groups.value(dir);
-            auto number = [&group](const char* key, int def) {
+        const QHash<QString, TIndexGroup> groups = readIndex(index);
+        const TIndexGroup head = groups.value(QStringLiteral("Icon Theme"));
+        theme.inherits = listValue(head.value(InheritsKey));
+        for (const QString& dir : listValue(head.value(DirectoriesKey))) {
+            const TIndexGroup group = groups.value(dir);
+            auto number = [&group](TIndexKey key, int def) {
                 bool ok = false;
-                const int value = group.value(QLatin1String(key)).toInt(&ok);
+                const int value = group.value(key).toInt(&ok);
                 return ok ? value : def;
             };
             ThemeDirectory d;
             d.path = dir;
-            d.size = number("Size", 0);
-            d.minSize = number("MinSize", d.size);
-            d.maxSize = number("MaxSize", d.size);
-            d.threshold = number("Threshold", 2);
-            d.type = group.value(QStringLiteral("Type"), QStringLiteral("Threshold"));
-            if (d.size > 0 && number("Scale", 1) <= 1)
+            d.size = number(SizeKey, 0);
+            d.minSize = number(MinSizeKey, d.size);
+            d.maxSize = number(MaxSizeKey, d.size);
+            d.threshold = number(ThresholdKey, 2);
+            d.type = group.value(TypeKey, QStringLiteral("Threshold"));
+            if (d.size > 0 && number(ScaleKey, 1) <= 1)
                 theme.directories.append(d);
         }
     }
@@ -377,6 +412,11 @@ QHash<QString, int> TIconCache::lookup(const QString& icon) const
 
 QString ResolveThemeIcon(const QString& name, int size)
 {
+    return ResolveThemeIcon(name, size, QIcon::themeName());
+}
+
+QString ResolveThemeIcon(const QString& name, int size, const QString& current)
+{
     if (name.isEmpty())
         return {};
     if (QDir::isAbsolutePath(name))
@@ -390,9 +430,11 @@ QString ResolveThemeIcon(const QString& name, int size)
             icon.chop(4);
     }
 
+    // The theme's caches are shared with the thread that looks up a page's pictures ahead.
+    static QMutex lock;
+    const QMutexLocker locked(&lock);
     // Remembered per theme: the desktop's theme may change while the program runs.
     static QHash<QString, QString> resolved;
-    const QString current = QIcon::themeName();
     const QString key = current + u'/' + icon + u'@' + QString::number(size);
     const auto found = resolved.constFind(key);
     if (found != resolved.constEnd())

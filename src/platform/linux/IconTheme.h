@@ -10,6 +10,9 @@
 // inherits, then hicolor, then the pixmaps folders), the one closest to size pixels.
 // An absolute path is returned as it is when the file exists. Empty when nothing is found.
 QString ResolveThemeIcon(const QString& name, int size = 32);
+// The same in the named desktop theme: safe on any thread, as the current theme is asked of the
+// GUI's own thread only.
+QString ResolveThemeIcon(const QString& name, int size, const QString& currentTheme);
 
 // The index of a theme's pictures that desktop tools keep in the theme's folder
 // (icon-theme.cache): which of the theme's folders hold a picture of a given name, and with

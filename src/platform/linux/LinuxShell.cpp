@@ -18,12 +18,18 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
+#include <QMutex>
 #include <QProcess>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
+#include <QThreadPool>
 #include <QUrl>
+#include <QWaitCondition>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
 
 namespace {
 
@@ -176,7 +182,153 @@ QPixmap readPicture(const QString& file, int index, int size, bool* isPicture)
     return QPixmap::fromImage(image);
 }
 
+const QString ProgramIconName = QStringLiteral("application-x-executable");
+
+// What a file shows, worked out without the GUI: so a page's pictures can be looked up on another
+// thread while the window is still being made.
+struct TIconPlan
+{
+    QString file; // the file itself, or the picture its desktop entry names
+    int index = 0;
+    bool folder = false;
+    bool program = false; // a compiled program without a suffix
+    bool picture = false; // a file whose type or name says picture
+    QStringList typeNames;
+};
+
+TIconPlan planIcon(const QString& file, int index, int size, const QString& theme)
+{
+    TIconPlan plan;
+    plan.file = file;
+    plan.index = index;
+    QFileInfo info(file);
+    if (info.suffix().compare(QStringLiteral("desktop"), Qt::CaseInsensitive) == 0 &&
+        info.isFile()) {
+        const QString icon =
+            ResolveThemeIcon(TDesktopEntry::read(file).value(QStringLiteral("Icon")), size, theme);
+        if (!icon.isEmpty() && QFileInfo(icon).suffix() != u"desktop") {
+            plan.file = icon;
+            plan.index = 0;
+            info = QFileInfo(icon);
+        }
+    }
+    if (info.isDir()) {
+        plan.folder = true;
+        return plan;
+    }
+    // A compiled program without a suffix is told by its first bytes: working out its type from
+    // the type database takes many times longer, and launchers hold many programs.
+    if (info.suffix().isEmpty() && info.isExecutable() &&
+        fileHead(plan.file) == "\x7f"
+                               "ELF") {
+        plan.program = true;
+        return plan;
+    }
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
+    // Asking every picture reader about every program is slow; only files whose type or name
+    // says picture are read as one.
+    plan.picture = mightBePicture(mime, info.suffix());
+    plan.typeNames = QStringList{mime.iconName(), mime.genericIconName()};
+    return plan;
+}
+
+QPixmap iconFromPlan(const TIconPlan& plan, int size)
+{
+    if (plan.folder) {
+        const QPixmap folder = themeIcon({QStringLiteral("folder")}, size);
+        return folder.isNull() ? fallbackPicture(QStringLiteral("FOLDER_ICO"), size) : folder;
+    }
+    if (plan.program) {
+        const QPixmap program = themeIcon({ProgramIconName}, size);
+        return program.isNull() ? fallbackPicture(QStringLiteral("PROGRAM_ICO"), size) : program;
+    }
+    if (plan.picture) {
+        bool isPicture = false;
+        const QPixmap picture = readPicture(plan.file, plan.index, size, &isPicture);
+        if (isPicture)
+            return picture;
+    }
+    // Any other file shows its type's icon; the index has no meaning there. The program check
+    // reads the file, so it waits until the type's own icons are known to be missing.
+    const QPixmap typeIcon = themeIcon(plan.typeNames, size);
+    if (!typeIcon.isNull())
+        return typeIcon;
+    const bool program = IsRunnableProgram(plan.file);
+    QStringList names;
+    if (program)
+        names << ProgramIconName;
+    names << QStringLiteral("text-x-generic") << QStringLiteral("unknown");
+    const QPixmap genericIcon = themeIcon(names, size);
+    if (!genericIcon.isNull())
+        return genericIcon;
+    return fallbackPicture(program ? QStringLiteral("PROGRAM_ICO") : QStringLiteral("FILE_ICO"),
+                           size);
+}
+
+QString prefetchKey(const QString& file, int index)
+{
+    return file + u'\n' + QString::number(index);
+}
+
 } // namespace
+
+// The plans of a page's pictures, made on another thread. Each file is planned once: by the
+// thread, or by the window when it asks first; the window waits for one the thread is making.
+class TIconPrefetch
+{
+public:
+    bool claim(const QString& key)
+    {
+        const QMutexLocker locked(&m_lock);
+        if (m_claimed.contains(key))
+            return false;
+        m_claimed.insert(key);
+        return true;
+    }
+    void put(const QString& key, TIconPlan plan)
+    {
+        const QMutexLocker locked(&m_lock);
+        m_plans.insert(key, std::move(plan));
+        m_changed.wakeAll();
+    }
+    std::optional<TIconPlan> take(const QString& key)
+    {
+        QMutexLocker locked(&m_lock);
+        if (!m_claimed.contains(key)) {
+            // Not asked for, or not reached yet: the window plans it itself.
+            m_claimed.insert(key);
+            return std::nullopt;
+        }
+        while (!m_plans.contains(key) && !m_finished)
+            m_changed.wait(&m_lock);
+        const auto plan = m_plans.constFind(key);
+        if (plan == m_plans.constEnd())
+            return std::nullopt;
+        return *plan;
+    }
+    bool stopped() const { return m_stop.load(); }
+    void finish()
+    {
+        const QMutexLocker locked(&m_lock);
+        m_finished = true;
+        m_changed.wakeAll();
+    }
+    void stopAndWait()
+    {
+        m_stop.store(true);
+        QMutexLocker locked(&m_lock);
+        while (!m_finished)
+            m_changed.wait(&m_lock);
+    }
+
+private:
+    QMutex m_lock;
+    QWaitCondition m_changed;
+    QSet<QString> m_claimed;
+    QHash<QString, TIconPlan> m_plans;
+    bool m_finished = false;
+    std::atomic_bool m_stop{false};
+};
 
 bool IsRunnableProgram(const QString& path)
 {
@@ -407,55 +559,56 @@ bool TLinuxShell::WriteShortcut(const TShortcutInfo& info, const QString& shortc
     return true;
 }
 
+TLinuxShell::~TLinuxShell()
+{
+    EndPreparedIcons();
+}
+
 QPixmap TLinuxShell::ExtractIcon(const QString& file, int index, int size)
 {
     if (!hasGui() || size <= 0)
         return {};
-    const QFileInfo info(file);
-    if (info.suffix().compare(QStringLiteral("desktop"), Qt::CaseInsensitive) == 0 &&
-        info.isFile()) {
-        const QString icon =
-            ResolveThemeIcon(TDesktopEntry::read(file).value(QStringLiteral("Icon")), size);
-        if (!icon.isEmpty() && QFileInfo(icon).suffix() != u"desktop")
-            return ExtractIcon(icon, 0, size);
-    }
-    if (info.isDir()) {
-        const QPixmap folder = themeIcon({QStringLiteral("folder")}, size);
-        return folder.isNull() ? fallbackPicture(QStringLiteral("FOLDER_ICO"), size) : folder;
-    }
-    // A compiled program without a suffix is told by its first bytes: working out its type from
-    // the type database takes many times longer, and launchers hold many programs.
-    if (info.suffix().isEmpty() && info.isExecutable() &&
-        fileHead(file) == "\x7f"
-                          "ELF") {
-        const QPixmap program = themeIcon({QStringLiteral("application-x-executable")}, size);
-        return program.isNull() ? fallbackPicture(QStringLiteral("PROGRAM_ICO"), size) : program;
-    }
-    const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
-    // Asking every picture reader about every program is slow; only files whose type or name
-    // says picture are read as one.
-    if (mightBePicture(mime, info.suffix())) {
-        bool isPicture = false;
-        const QPixmap picture = readPicture(file, index, size, &isPicture);
-        if (isPicture)
-            return picture;
-    }
+    std::optional<TIconPlan> plan;
+    if (m_prefetch)
+        plan = m_prefetch->take(prefetchKey(file, index));
+    if (!plan)
+        plan = planIcon(file, index, size, QIcon::themeName());
+    return iconFromPlan(*plan, size);
+}
 
-    // Any other file shows its type's icon; the index has no meaning there. The program check
-    // reads the file, so it waits until the type's own icons are known to be missing.
-    const QPixmap typeIcon = themeIcon({mime.iconName(), mime.genericIconName()}, size);
-    if (!typeIcon.isNull())
-        return typeIcon;
-    const bool program = IsRunnableProgram(file);
-    QStringList names;
-    if (program)
-        names << QStringLiteral("application-x-executable");
-    names << QStringLiteral("text-x-generic") << QStringLiteral("unknown");
-    const QPixmap genericIcon = themeIcon(names, size);
-    if (!genericIcon.isNull())
-        return genericIcon;
-    return fallbackPicture(program ? QStringLiteral("PROGRAM_ICO") : QStringLiteral("FILE_ICO"),
-                           size);
+void TLinuxShell::PrepareIcons(const QList<std::pair<QString, int>>& files, int size)
+{
+    EndPreparedIcons();
+    if (!hasGui() || size <= 0 || files.isEmpty())
+        return;
+    auto prefetch = std::make_shared<TIconPrefetch>();
+    // The theme is the GUI's to tell; the thread gets it from here.
+    const QString theme = QIcon::themeName();
+    QThreadPool::globalInstance()->start([prefetch, files, size, theme] {
+        for (const auto& [file, index] : files) {
+            const QString key = prefetchKey(file, index);
+            if (prefetch->stopped() || !prefetch->claim(key))
+                continue;
+            TIconPlan plan = planIcon(file, index, size, theme);
+            // The theme's files for the names the window will ask for, found now.
+            const QStringList names = plan.folder    ? QStringList{QStringLiteral("folder")}
+                                      : plan.program ? QStringList{ProgramIconName}
+                                                     : plan.typeNames;
+            for (const QString& name : names)
+                ResolveThemeIcon(name, size, theme);
+            prefetch->put(key, std::move(plan));
+        }
+        prefetch->finish();
+    });
+    m_prefetch = prefetch;
+}
+
+void TLinuxShell::EndPreparedIcons()
+{
+    if (!m_prefetch)
+        return;
+    m_prefetch->stopAndWait();
+    m_prefetch.reset();
 }
 
 void TLinuxShell::OpenUrl(const QString& url)

@@ -3,8 +3,11 @@
 #include "platform/Shell.h"
 #include "platform/linux/SoundPlayer.h"
 
+#include <memory>
+
 class QFileInfo;
 class QUrl;
+class TIconPrefetch;
 
 // The shell on a freedesktop desktop: desktop entries as shortcuts, XDG autostart and desktop
 // folders, programs started directly (never through a shell), everything else opened with the
@@ -12,6 +15,7 @@ class QUrl;
 class TLinuxShell : public IShell
 {
 public:
+    ~TLinuxShell() override;
     bool Execute(const QString& path, const QString& parameters,
                  const QString& workingFolder) override;
     QString ExecuteFailure() const override;
@@ -21,6 +25,8 @@ public:
     bool WriteShortcut(const TShortcutInfo& info, const QString& shortcutFile,
                        int showMode) override;
     QPixmap ExtractIcon(const QString& file, int index, int size) override;
+    void PrepareIcons(const QList<std::pair<QString, int>>& files, int size) override;
+    void EndPreparedIcons() override;
     void OpenUrl(const QString& url) override;
     QString StartupFolder() override;
     QString DesktopFolder() override;
@@ -37,6 +43,7 @@ private:
 
     TSoundPlayer m_sounds;
     QString m_failure;
+    std::shared_ptr<TIconPrefetch> m_prefetch;
 };
 
 // The desktop folder as xdg-user-dirs defines it: $XDG_DESKTOP_DIR, else the XDG_DESKTOP_DIR line
