@@ -255,8 +255,6 @@ int RunKestrolin(int argc, char** argv)
             lockProblem);
         return 1;
     }
-    // Thousands of commands are read while the window is being made.
-    IniFile::preload(services.commands->fileName());
 
     LoadRussianTranslations(app);
     QApplication::setApplicationName(Constants::ProductName);

@@ -204,6 +204,13 @@ void TCommandRecord::ResetFields()
     m_Parameters.clear();
 }
 
+bool TCommandRecord::SameFields(const TCommandRecord& other) const
+{
+    return m_ExePath == other.m_ExePath && m_IconPath == other.m_IconPath &&
+           m_IconIndex == other.m_IconIndex && m_Description == other.m_Description &&
+           m_Parameters == other.m_Parameters;
+}
+
 void TCommandRecord::AssignFields(const TCommandRecord& other)
 {
     m_Description = other.m_Description;

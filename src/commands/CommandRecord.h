@@ -55,6 +55,8 @@ public:
     void ResetFields();
     // Copies the five fields of another command.
     void AssignFields(const TCommandRecord& other);
+    // Whether the five fields equal another command's.
+    bool SameFields(const TCommandRecord& other) const;
 
     QString SectionName() const;
     IniFile* CommandsIniFile() const;

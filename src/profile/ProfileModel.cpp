@@ -257,7 +257,10 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
     const int last = std::min(n, highest + 1);
 
     IniFile::Batch pagesBatch(*PagesIniFile());
-    IniFile::Batch commandsBatch(*CommandsIniFile());
+    // The first page is read from its own sections of the commands file alone: the whole file,
+    // thousands of commands, is read once the page is on the screen, and the page then takes what
+    // that read finds, should it differ.
+    std::unique_ptr<IniFile> firstPageText;
     {
         // The views look at the whole profile once it is read, not at each of its places.
         QSignalBlocker quiet(this);
@@ -270,9 +273,14 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
                 const bool first = m_pages.isEmpty();
                 TProfilePage* page = NewPage(k, first);
                 LoadPage(page);
-                if (first)
-                    for (TProfileCommand* command : std::as_const(page->m_commands))
+                if (first) {
+                    firstPageText = CommandsIniFile()->sectionsFromDisk(QString::number(k) + u'\\');
+                    for (TProfileCommand* command : std::as_const(page->m_commands)) {
+                        if (firstPageText)
+                            command->SetCommandsIniFile(firstPageText.get());
                         command->Load();
+                    }
+                }
             }
             if (progress)
                 progress(k + 1, last);
@@ -296,6 +304,18 @@ void TProfileModel::Load(const std::function<void(int done, int total)>& progres
     emit Reset();
     if (firstPageLoaded)
         firstPageLoaded();
+    IniFile::Batch commandsBatch(*CommandsIniFile());
+    if (firstPageText && !m_pages.isEmpty()) {
+        for (TProfileCommand* command : std::as_const(m_pages[0]->m_commands)) {
+            TCommandRecord seen;
+            seen.AssignFields(*command);
+            command->SetCommandsIniFile(CommandsIniFile());
+            command->Load();
+            if (!command->SameFields(seen))
+                emit CommandChanged(command);
+        }
+        firstPageText.reset();
+    }
     {
         QSignalBlocker quiet(this);
         for (int i = 1; i < m_pages.size(); ++i)
@@ -343,7 +363,8 @@ void TProfileModel::SetColCount(int n)
 {
     m_colCount = n;
     IniFile::Transaction transaction;
-    {
+    // Without pages there is nothing to write, and the commands file is not read for it.
+    if (!m_pages.isEmpty()) {
         IniFile::Batch batch(*CommandsIniFile());
         for (TProfilePage* page : std::as_const(m_pages))
             SetPageColCount(page, n);
@@ -356,7 +377,8 @@ void TProfileModel::SetCommandsCount(int n)
 {
     m_commandsCount = n;
     IniFile::Transaction transaction;
-    {
+    // Without pages there is nothing to write, and the commands file is not read for it.
+    if (!m_pages.isEmpty()) {
         IniFile::Batch batch(*CommandsIniFile());
         for (TProfilePage* page : std::as_const(m_pages))
             SetPageCommandsCount(page, n);

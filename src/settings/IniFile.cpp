@@ -15,8 +15,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
-#include <future>
 #include <iterator>
 #include <map>
 #include <system_error>
@@ -444,11 +444,7 @@ struct IniData : std::enable_shared_from_this<IniData>
         return out.toUtf8();
     }
 
-    void load()
-    {
-        if (!adoptPreloaded())
-            readDisk();
-    }
+    void load() { readDisk(); }
 
     void readDisk()
     {
@@ -537,42 +533,6 @@ struct IniData : std::enable_shared_from_this<IniData>
         return writeNow();
     }
 
-    // Files read ahead on a thread of their own, by absolute path; used by the main thread only.
-    static std::map<QString, std::future<std::unique_ptr<IniData>>>& preloads()
-    {
-        static std::map<QString, std::future<std::unique_ptr<IniData>>> started;
-        return started;
-    }
-
-    // Takes what a preload read, unless the file has changed since.
-    bool adoptPreloaded()
-    {
-        auto& started = preloads();
-        const auto it = started.find(path);
-        if (it == started.end())
-            return false;
-        std::future<std::unique_ptr<IniData>> pending = std::move(it->second);
-        started.erase(it);
-        std::unique_ptr<IniData> read;
-        try {
-            read = pending.get();
-        } catch (const std::exception&) {
-            return false; // read here once more, where a failure shows as it always did
-        }
-        if (!read || read->stamp != stampOf(path))
-            return false;
-        // The lines point into the key names: both move together.
-        sections = std::move(read->sections);
-        keyNames = std::move(read->keyNames);
-        index = std::move(read->index);
-        stamp = read->stamp;
-        unreadable = read->unreadable;
-        erasedCount = 0;
-        lastFound = -1;
-        loaded = true;
-        return true;
-    }
-
     static QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
 
     // The files open in this process, by absolute path.
@@ -593,25 +553,6 @@ struct IniData : std::enable_shared_from_this<IniData>
         return data;
     }
 };
-
-void IniFile::preload(const QString& fileName)
-{
-    const QString path = IniData::absolute(fileName);
-    auto& started = IniData::preloads();
-    if (started.count(path))
-        return;
-    auto read = [path] {
-        auto data = std::make_unique<IniData>();
-        data->path = path;
-        data->readDisk();
-        return data;
-    };
-    try {
-        started.emplace(path, std::async(std::launch::async, read));
-    } catch (const std::system_error&) {
-        // No thread to be had: the file is read when first asked for.
-    }
-}
 
 IniFile::IniFile(const QString& fileName) : m_fileName(fileName), m_data(IniData::forPath(fileName))
 {}
@@ -1011,6 +952,55 @@ bool IniFile::replaceFiles(const std::vector<FileContent>& files)
         data->written(ok);
     }
     return ok;
+}
+
+std::unique_ptr<IniFile> IniFile::sectionsFromDisk(const QString& prefix) const
+{
+    const IniData& data = *m_data;
+    if (data.loaded || data.detached || data.memoryOnly || data.path.isEmpty())
+        return nullptr;
+    QFile file(data.path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxContentSize)
+        return nullptr;
+    const QByteArray bytes = file.readAll();
+    // Text with a byte order mark is not looked into byte by byte.
+    if (QStringConverter::encodingForData(bytes))
+        return nullptr;
+    // A section runs from its header's line to the next header's line; every section of a
+    // wanted name is kept as it stands, line breaks and all, and read as the whole file would
+    // be. A header is a "[" with nothing but blanks before it on its line.
+    const QByteArray wanted = prefix.toUtf8();
+    const char* const begin = bytes.constData();
+    const char* const stop = begin + bytes.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    auto lineStart = [begin, blank](const char* at) {
+        const char* p = at;
+        while (p > begin && blank(p[-1]))
+            --p;
+        return p == begin || p[-1] == '\n' || p[-1] == '\r' ? p : nullptr;
+    };
+    QByteArray part;
+    const char* kept = nullptr; // the start of the section being kept
+    for (const char* p = begin; p < stop;) {
+        const char* open = static_cast<const char*>(std::memchr(p, '[', stop - p));
+        if (!open)
+            break;
+        p = open + 1;
+        const char* start = lineStart(open);
+        if (!start)
+            continue;
+        if (kept)
+            part.append(kept, start - kept);
+        const char* name = open + 1;
+        while (name < stop && blank(*name))
+            ++name;
+        const bool match = stop - name >= wanted.size() &&
+                           std::memcmp(name, wanted.constData(), wanted.size()) == 0;
+        kept = match ? start : nullptr;
+    }
+    if (kept)
+        part.append(kept, stop - kept);
+    return fromText(part, false);
 }
 
 std::unique_ptr<IniFile> IniFile::fromContent(const QByteArray& bytes)

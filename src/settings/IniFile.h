@@ -40,9 +40,11 @@ public:
     // (binary data), or entries without a single section header (some other text file). Empty
     // text, or only comments, is a profile without entries.
     static QString contentProblem(const QByteArray& bytes);
-    // Starts reading the file on a thread of its own; the first read of it here waits for that
-    // and takes its result unless the file has changed meanwhile.
-    static void preload(const QString& fileName);
+    // The sections of this file whose names begin with prefix, read from the disk alone and held
+    // in memory, never written; null when the file has been read here already (what this process
+    // holds may differ from the disk), cannot be read, or starts with a byte order mark. A quick
+    // first look at part of a large file: the file itself is read as usual when first asked.
+    std::unique_ptr<IniFile> sectionsFromDisk(const QString& prefix) const;
     ~IniFile();
     IniFile(const IniFile&) = delete;
     IniFile& operator=(const IniFile&) = delete;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QMap>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -143,6 +144,44 @@ private slots:
         QCOMPARE(reset.size(), 2);
         QVERIFY(!TProfileCommand::IsLive(c4));
         QCOMPARE(f.model->PageCount(), 0);
+    }
+
+    // The first page is read from its own sections alone, then the whole file is read: where
+    // the two differ (here the file is not UTF-8 as a whole, so it is read in the Russian code
+    // page), the page takes what the whole read found and the views hear of it; elsewhere
+    // nothing is said.
+    void firstPageTakesWhatTheWholeFileSays()
+    {
+        const QByteArray utf8Name = QString("Тест").toUtf8();
+        TFolder f(ThreePagesOptions, threePages(),
+                  "[0\\0]\r\nExePath=/a0\r\nIconIndex=0\r\nDescription=" + utf8Name +
+                      "\r\n\r\n[0\\1]\r\nExePath=/a1\r\nIconIndex=0\r\nDescription=a1\r\n\r\n"
+                      "[1\\0]\r\nExePath=/b0\r\nIconIndex=0\r\nDescription=\xC1\r\n");
+        QSignalSpy changed(f.model.get(), &TProfileModel::CommandChanged);
+        QString seenFirst;
+        f.model->Load(nullptr, [&] {
+            seenFirst = f.model->Command(0, 0)->Description();
+            QCOMPARE(f.model->Command(0, 1)->ExePath(), QString("/a1"));
+        });
+        QCOMPARE(seenFirst, QString("Тест"));
+        const QString whole = QStringDecoder("windows-1251")(utf8Name);
+        QCOMPARE(f.model->Command(0, 0)->Description(), whole);
+        QCOMPARE(f.model->Command(1, 0)->Description(), QString("Б"));
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.at(0).at(0).value<TProfileCommand*>(), f.model->Command(0, 0));
+
+        // The commands read first are those of the whole file from then on: a change is written
+        // to the file, not to the first look.
+        QVERIFY(f.model->SetCommand(f.model->Command(0, 1), record("/new")) ==
+                TCommandWrite::Written);
+        QCOMPARE(f.exePath("0\\1"), QString("/new"));
+
+        // A file of one encoding throughout is read once more without a word.
+        TFolder plain(ThreePagesOptions, threePages(), threePagesCommands());
+        QSignalSpy quiet(plain.model.get(), &TProfileModel::CommandChanged);
+        plain.model->Load();
+        QVERIFY(quiet.isEmpty());
+        QCOMPARE(plain.model->Command(0, 3)->Description(), QString("a3"));
     }
 
     void growingAndShrinkingRows()
