@@ -228,7 +228,9 @@ void TCommand::RefreshIcon()
     if (isVisible()) {
         m_iconPending = false;
         m_filesSeen = FilesState();
+        m_picture.targetSeen = (m_filesSeen & 2) != 0;
         DrawCommandIcon(IconPath(), ExePath(), IconIndex(), m_picture);
+        m_picture.targetSeen = -1;
     } else {
         // Thousands of buttons on pages nobody has looked at yet: the picture and the hint's
         // missing-file line wait until someone wants them, each looking at the disk then.
@@ -257,6 +259,8 @@ void TCommand::EnsureIconDrawn()
     // Drawing finds the missing-file line too; the hint takes it unless it has it already.
     TCommandPicture picture;
     picture.size = m_picture.size;
+    // The look at the disk just made serves the drawing too.
+    picture.targetSeen = (m_filesSeen & 2) != 0;
     DrawCommandIcon(IconPath(), ExePath(), IconIndex(), picture);
     m_picture.pixmap = picture.pixmap;
     if (m_hintLinePending) {
@@ -404,30 +408,13 @@ void TCommand::leaveEvent(QEvent* event)
 void TCommand::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    // A skin draws the button as a panel.
-    if (!SkinHooks::drawPanel(&painter, this, rect(), m_outerBevel == BevelLowered,
-                              m_innerBevel == BevelLowered)) {
-        const QPalette& pal = palette();
-        auto bevel = [&](QRect r, TBevel kind) {
-            if (kind == BevelNone)
-                return;
-            const QColor topLeft =
-                kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
-            const QColor bottomRight =
-                kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
-            painter.setPen(topLeft);
-            painter.drawLine(r.topLeft(), r.topRight());
-            painter.drawLine(r.topLeft(), r.bottomLeft());
-            painter.setPen(bottomRight);
-            painter.drawLine(r.bottomLeft(), r.bottomRight());
-            painter.drawLine(r.topRight(), r.bottomRight());
-        };
-        const QRect outer = rect();
-        bevel(outer, m_outerBevel);
-        bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
-    }
-    // The frame round the picture: sunken, raised while a click holds it.
-    qDrawShadeRect(&painter, FrameRect(), palette(), !m_pressed, 1, 0);
+    // A skin draws the button as a panel; without one, the bevels and the frame round the
+    // picture are the same on most buttons of a page and are drawn once for them all.
+    if (SkinHooks::drawPanel(&painter, this, rect(), m_outerBevel == BevelLowered,
+                             m_innerBevel == BevelLowered))
+        qDrawShadeRect(&painter, FrameRect(), palette(), !m_pressed, 1, 0);
+    else
+        painter.drawPixmap(0, 0, Edges());
 
     EnsureIconDrawn();
     if (!m_picture.pixmap.isNull()) {
@@ -443,6 +430,53 @@ void TCommand::paintEvent(QPaintEvent*)
         painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
         painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
+}
+
+QPixmap TCommand::Edges() const
+{
+    // Keyed by everything the drawing looks at; a new palette or size makes new ones, and the
+    // few kept stay few.
+    static QHash<QString, QPixmap> drawn;
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6 %7")
+                            .arg(width())
+                            .arg(height())
+                            .arg(int(m_outerBevel))
+                            .arg(int(m_innerBevel))
+                            .arg(m_pressed)
+                            .arg(palette().cacheKey())
+                            .arg(ratio);
+    const auto found = drawn.constFind(key);
+    if (found != drawn.constEnd())
+        return *found;
+    if (drawn.size() >= 32)
+        drawn.clear();
+    QPixmap edges(size() * ratio);
+    edges.setDevicePixelRatio(ratio);
+    edges.fill(Qt::transparent);
+    QPainter painter(&edges);
+    const QPalette& pal = palette();
+    auto bevel = [&](QRect r, TBevel kind) {
+        if (kind == BevelNone)
+            return;
+        const QColor topLeft =
+            kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+        const QColor bottomRight =
+            kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+        painter.setPen(topLeft);
+        painter.drawLine(r.topLeft(), r.topRight());
+        painter.drawLine(r.topLeft(), r.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(r.bottomLeft(), r.bottomRight());
+        painter.drawLine(r.topRight(), r.bottomRight());
+    };
+    const QRect outer = rect();
+    bevel(outer, m_outerBevel);
+    bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
+    // The frame round the picture: sunken, raised while a click holds it.
+    qDrawShadeRect(&painter, FrameRect(), pal, !m_pressed, 1, 0);
+    painter.end();
+    return *drawn.insert(key, edges);
 }
 
 bool TCommand::event(QEvent* event)

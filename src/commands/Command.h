@@ -161,6 +161,8 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The bevels and the frame round the picture, as drawn without a skin.
+    QPixmap Edges() const;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -615,11 +615,13 @@ void TMyPageControl::paintEvent(QPaintEvent* event)
             order.append(i);
     if (m_active >= 0 && m_active < m_tabRects.size() && painted(m_active))
         order.append(m_active);
+    // What all tabs share, taken from the control once.
+    QStyleOptionTab common;
+    common.initFrom(this);
+    common.shape = QTabBar::RoundedEast;
     for (const int i : std::as_const(order)) {
         TCommandsPage* page = m_pages[i];
-        QStyleOptionTab tab;
-        tab.initFrom(this);
-        tab.shape = QTabBar::RoundedEast;
+        QStyleOptionTab tab = common;
         // Styles turn the shape of a side tab about the painter's origin, as a tab bar of one
         // row at its own left edge would: each tab is drawn from its own corner.
         tab.rect = QRect(QPoint(0, 0), m_tabRects[i].size());

@@ -321,6 +321,36 @@ int iconPixels(int size)
     return qRound(size * ratio);
 }
 
+// An icon on the buttons' face. A page of programs or documents shows a few type icons many times
+// over, each shared with the shell's own cache: those are put on the face once.
+QPixmap onButtonFace(const QPixmap& icon, int pixels, qreal ratio)
+{
+    static QHash<QString, QPixmap> shared;
+    const QColor face = buttonFace();
+    const bool sharedIcon = !icon.isDetached();
+    const QString key =
+        QStringLiteral("%1 %2 %3 %4").arg(icon.cacheKey()).arg(face.rgba()).arg(pixels).arg(ratio);
+    if (sharedIcon) {
+        const auto found = shared.constFind(key);
+        if (found != shared.constEnd())
+            return *found;
+    }
+    QPixmap drawn(pixels, pixels);
+    drawn.fill(face);
+    QPainter painter(&drawn);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect(0, 0, pixels, pixels), icon);
+    painter.end();
+    drawn.setDevicePixelRatio(ratio);
+    if (sharedIcon) {
+        // Kept small: a face of another colour or size makes new ones.
+        if (shared.size() >= 64)
+            shared.clear();
+        shared.insert(key, drawn);
+    }
+    return drawn;
+}
+
 } // namespace
 
 void PrepareCommandIcons(const QList<std::pair<QString, int>>& icons, int size)
@@ -353,7 +383,8 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     }
 
     QPixmap icon;
-    if (!TargetExists(targetPath)) {
+    const bool target = picture.targetSeen >= 0 ? picture.targetSeen > 0 : TargetExists(targetPath);
+    if (!target) {
         icon = ProgramIcon(QStringLiteral("MY_ERROR_ICO"), pixels);
         picture.hint += QStringLiteral("\rФайл команды не найден!");
     } else if (!IconFileFound(iconPath, targetPath)) {
@@ -365,14 +396,7 @@ void DrawCommandIcon(const QString& iconPath, const QString& targetPath, int ico
     if (icon.isNull())
         return;
 
-    QPixmap drawn(pixels, pixels);
-    drawn.fill(buttonFace());
-    QPainter painter(&drawn);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(0, 0, pixels, pixels), icon);
-    painter.end();
-    drawn.setDevicePixelRatio(ratio);
-    picture.pixmap = drawn;
+    picture.pixmap = onButtonFace(icon, pixels, ratio);
 }
 
 QString ExpandSystemRoot(const QString& path)

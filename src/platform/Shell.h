@@ -32,6 +32,8 @@ struct TCommandPicture
     QPixmap pixmap;
     QString hint;
     int size = 32;
+    // Whether the target exists, when the caller has just looked (-1: drawing looks itself).
+    int targetSeen = -1;
 };
 
 enum TSoundKind
