@@ -39,26 +39,31 @@ with open(folder + "/Commands.ini", "w", newline="") as f:
                 f"Description=Команда {i}\r\n\r\n")
 PY
 
-measure() { # folder -> "median_window_ms median_paint_ms median_loaded_ms peak_kb"
-    local windows=() times=() loads=() peak=0
-    for _ in $(seq "$runs"); do
-        local out
-        out=$(cd "$1" && /usr/bin/time -f 'rss %M' env KESTROLIN_STARTUP_PROBE=1 ./kestrolin 2>&1 >/dev/null | grep '^rss' || true)
-        local printed
-        # The launch time to the microsecond: the kernel knows the process start only to the tick.
-        printed=$(cd "$1" && KESTROLIN_STARTUP_PROBE="${EPOCHREALTIME/[.,]/}" ./kestrolin 2>/dev/null)
-        windows+=("$(sed -n 's/^window-ms //p' <<<"$printed")")
-        times+=("$(sed -n 's/^startup-ms //p' <<<"$printed")")
-        loads+=("$(sed -n 's/^loaded-ms //p' <<<"$printed")")
-        local kb=${out#rss }
-        [ "${kb:-0}" -gt "$peak" ] && peak=$kb
-    done
-    median() { printf '%s\n' "$@" | sort -g | sed -n "$(( ($# + 1) / 2 ))p"; }
-    echo "$(median "${windows[@]}") $(median "${times[@]}") $(median "${loads[@]}") $peak"
+run_once() { # folder: one start, its times and peak memory added to folder.runs
+    local out printed
+    out=$(cd "$1" && /usr/bin/time -f 'rss %M' env KESTROLIN_STARTUP_PROBE=1 ./kestrolin 2>&1 >/dev/null | grep '^rss' || true)
+    # The launch time to the microsecond: the kernel knows the process start only to the tick.
+    printed=$(cd "$1" && KESTROLIN_STARTUP_PROBE="${EPOCHREALTIME/[.,]/}" ./kestrolin 2>/dev/null)
+    echo "$(sed -n 's/^window-ms //p' <<<"$printed") $(sed -n 's/^startup-ms //p' <<<"$printed")" \
+        "$(sed -n 's/^loaded-ms //p' <<<"$printed") ${out#rss }" >>"$1.runs"
 }
 
-read -r default_window default_ms default_loaded default_kb < <(measure "$work/default")
-read -r big_window big_ms big_loaded big_kb < <(measure "$work/big")
-echo "default profile: window first painted ${default_window} ms, painted with its pages ${default_ms} ms, loaded ${default_loaded} ms, peak memory $((default_kb / 1024)) MB"
-echo "50 x 100 profile: window first painted ${big_window} ms, painted with its pages ${big_ms} ms, loaded ${big_loaded} ms, peak memory $((big_kb / 1024)) MB"
-python3 -c "print(f'ratio of first paints {${big_window}/max(1,${default_window}):.2f}, of paints with the pages {${big_ms}/max(1,${default_ms}):.2f} (goal at most 1.30); peak memory goal 40 MB')"
+# The two profiles take turns, so that a machine that slows down or speeds up meanwhile weighs on
+# both alike.
+for _ in $(seq "$runs"); do
+    run_once "$work/default"
+    run_once "$work/big"
+done
+python3 - "$work/default.runs" "$work/big.runs" <<'PY'
+import statistics, sys
+def summary(path):
+    rows = [list(map(float, line.split())) for line in open(path) if len(line.split()) == 4]
+    medians = [statistics.median(row[i] for row in rows) for i in range(3)]
+    return medians + [max(row[3] for row in rows) / 1024]
+default, big = summary(sys.argv[1]), summary(sys.argv[2])
+for name, (window, paint, loaded, peak) in (("default profile", default), ("50 x 100 profile", big)):
+    print(f"{name}: window first painted {window} ms, painted with its pages {paint} ms, "
+          f"loaded {loaded} ms, peak memory {peak:.1f} MB")
+print(f"ratio of first paints {big[0] / max(1, default[0]):.2f}, of paints with the pages "
+      f"{big[1] / max(1, default[1]):.2f} (goal at most 1.30); peak memory goal 40 MB")
+PY
