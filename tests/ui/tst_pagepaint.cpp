@@ -6,6 +6,8 @@
 
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
@@ -57,6 +59,26 @@ struct TTabsProfile
         control.reset();
         SystemSettings = previous;
     }
+};
+
+// Fusion with every tab drawn as a plain block of one colour.
+class TBlockTabs : public QProxyStyle
+{
+public:
+    explicit TBlockTabs(QColor colour)
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), m_colour(colour)
+    {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element == CE_TabBarTabShape)
+            painter->fillRect(option->rect, m_colour);
+        else
+            QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+private:
+    QColor m_colour;
 };
 
 class TestPagePaint : public QObject
@@ -190,6 +212,44 @@ private slots:
             p.control->SetActivePageIndex(page);
             QTRY_VERIFY2(showsAsRepainted(p.control.get()), qPrintable(QString::number(page)));
         }
+    }
+
+    // Tabs of one shape are drawn once and copied after: a new style or palette draws them
+    // anew, so that the control looks as one made with the new look from the start.
+    void tabsFollowANewStyleAndPalette()
+    {
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        TBlockTabs red(Qt::red), blue(Qt::blue);
+        QPalette dark = QGuiApplication::palette();
+        dark.setColor(QPalette::Window, Qt::darkCyan);
+        dark.setColor(QPalette::Button, Qt::darkMagenta);
+        dark.setColor(QPalette::Light, Qt::yellow);
+        auto looks = [](TTabsProfile& p, QStyle* style, const QPalette* palette) {
+            p.control->setStyle(style);
+            if (palette)
+                p.control->setPalette(*palette);
+            return p.control->grab().toImage();
+        };
+        TTabsProfile changing;
+        changing.control->SetActivePageIndex(3);
+        looks(changing, fusion.get(), nullptr);
+        const QImage asRed = looks(changing, &red, nullptr);
+        const QImage asBlue = looks(changing, &blue, nullptr);
+        const QImage darkened = looks(changing, fusion.get(), &dark);
+        // The tabs themselves changed, not only what lies round them.
+        const QPoint inTab = changing.control->TabRect(0).topLeft() + QPoint(3, 3);
+        QCOMPARE(QColor(asRed.pixel(inTab)), QColor(Qt::red));
+        QCOMPARE(QColor(asBlue.pixel(inTab)), QColor(Qt::blue));
+        for (int look = 0; look < 3; ++look) {
+            TTabsProfile fresh;
+            fresh.control->SetActivePageIndex(3);
+            const QImage expected = look == 0   ? looks(fresh, &red, nullptr)
+                                    : look == 1 ? looks(fresh, &blue, nullptr)
+                                                : looks(fresh, fusion.get(), &dark);
+            QCOMPARE(look == 0 ? asRed : look == 1 ? asBlue : darkened, expected);
+            fresh.control.reset();
+        }
+        changing.control.reset();
     }
 
     void tabsFollowTheirCaptionsAndTheFont()

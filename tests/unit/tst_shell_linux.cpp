@@ -579,6 +579,65 @@ private slots:
         DrawCommandIconTo(shots, QStringLiteral("MY_ERROR_ICO"), missing, QString());
     }
 
+    // Icons looked up ahead on another thread are the icons looked up when asked: for every kind
+    // of file, asked in any order, twice, or not on the list; ending the look-up half-way leaves
+    // nothing behind.
+    void iconsLookedUpAheadAreTheSame()
+    {
+        const QString library = QStringLiteral(KESTROLIN_BINARY_DIR "/bin/kestrolin-icons.ico");
+        const QString png = m_dir.filePath(QStringLiteral("ahead.png"));
+        QImage green(24, 24, QImage::Format_ARGB32);
+        green.fill(Qt::green);
+        QVERIFY(green.save(png));
+        const QString text = m_dir.filePath(QStringLiteral("ahead.txt"));
+        writeAll(text, "hello");
+        const QString script = m_dir.filePath(QStringLiteral("ahead-script"));
+        writeAll(script, "#!/bin/sh\nexit 0\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString entry = m_dir.filePath(QStringLiteral("ahead.desktop"));
+        writeAll(entry, "[Desktop Entry]\nType=Application\nName=A\nExec=true\nIcon=" +
+                            png.toUtf8() + "\n");
+        const QString nameless = m_dir.filePath(QStringLiteral("nameless.desktop"));
+        writeAll(nameless, "[Desktop Entry]\nType=Application\nName=B\nExec=true\n"
+                           "Icon=no-such-icon-anywhere\n");
+        const QList<std::pair<QString, int>> files = {
+            {library, 3},
+            {png, 0},
+            {text, 0},
+            {script, 0},
+            {entry, 0},
+            {nameless, 0},
+            {m_dir.path(), 0},
+            {QStringLiteral("/bin/sh"), 0},
+            {m_dir.filePath(QStringLiteral("missing")), 0},
+            {png, 0}};
+
+        QList<QImage> expected;
+        {
+            TLinuxShell plain;
+            for (const auto& [file, index] : files)
+                expected << plain.ExtractIcon(file, index, 32).toImage();
+        }
+        TLinuxShell shell;
+        shell.PrepareIcons(files, 32);
+        // The last ones first: some are asked for before the thread reaches them.
+        for (qsizetype i = files.size() - 1; i >= 0; --i)
+            QCOMPARE(shell.ExtractIcon(files[i].first, files[i].second, 32).toImage(), expected[i]);
+        QCOMPARE(shell.ExtractIcon(library, 2, 32).toImage(),
+                 TLinuxShell().ExtractIcon(library, 2, 32).toImage());
+        shell.EndPreparedIcons();
+        QCOMPARE(shell.ExtractIcon(text, 0, 32).toImage(), expected[2]);
+
+        // Ended at once, or left running when the shell goes.
+        shell.PrepareIcons(files, 32);
+        shell.EndPreparedIcons();
+        QCOMPARE(shell.ExtractIcon(png, 0, 32).toImage(), expected[1]);
+        {
+            TLinuxShell leaving;
+            leaving.PrepareIcons(files, 16);
+        }
+    }
+
     void documentsWithoutAnApplicationAreReported()
     {
         // A desktop of our own: its folders, its list of associations, and an opener that only
