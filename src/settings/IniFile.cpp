@@ -318,29 +318,87 @@ struct IniData : std::enable_shared_from_this<IniData>
         return true;
     }
 
-    void parse(const QString& text)
+    // Reads lines into sections: given the whole text, or piece by piece, each piece ending at
+    // a line break.
+    class Reader
     {
-        // Views into the text until a value is kept: a profile of thousands of commands has
-        // tens of thousands of lines, and each copy made on the way costs start-up time.
-        sections.clear();
-        lastFound = -1;
-        std::vector<IniLine> pending; // the lines of the section being read, moved in at its end
+    public:
+        explicit Reader(IniData& data) : d(data)
+        {
+            d.sections.clear();
+            d.lastFound = -1;
+            d.keyNames.clear();
+        }
+
+        void read(QStringView all)
+        {
+            // Views into the text until a value is kept: a profile of thousands of commands has
+            // tens of thousands of lines, and each copy made on the way costs start-up time.
+            const QChar* chars = all.data();
+            qsizetype pos = 0;
+            const qsizetype n = all.size();
+            while (pos < n) {
+                qsizetype end = pos;
+                while (end < n && chars[end] != u'\n' && chars[end] != u'\r')
+                    ++end;
+                const QStringView line = all.sliced(pos, end - pos).trimmed();
+                if (end < n && chars[end] == u'\r' && end + 1 < n && chars[end + 1] == u'\n')
+                    ++end;
+                pos = end + 1;
+
+                if (line.startsWith(u'[')) {
+                    flush();
+                    const qsizetype close = line.indexOf(u']');
+                    IniSection section;
+                    section.name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1))
+                                       .trimmed()
+                                       .toString();
+                    d.sections.push_back(std::move(section));
+                    continue;
+                }
+                if (d.sections.empty()) {
+                    IniSection lead;
+                    lead.hasHeader = false;
+                    d.sections.push_back(std::move(lead));
+                }
+                IniLine entry;
+                const qsizetype eq = line.indexOf(u'=');
+                if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
+                    entry.value = line.toString();
+                } else {
+                    entry.key = keyText(line.first(eq).trimmed());
+                    entry.value = valueText(line.sliced(eq + 1).trimmed());
+                }
+                pending.push_back(std::move(entry));
+            }
+        }
+
+        void finish()
+        {
+            flush();
+            // Grown by doubling: up to half of it would stay unused for as long as the file is
+            // open.
+            if (d.sections.capacity() - d.sections.size() > d.sections.size() / 4)
+                d.sections.shrink_to_fit();
+            d.rebuildIndex();
+        }
+
+    private:
         // Every section repeats the same few keys, and a command's icon is often its program:
         // equal texts share one string instead of each line holding a copy.
-        keyNames.clear();
-        std::vector<const QString*> recentKeys;
-        auto keyText = [&](QStringView key) {
+        const QString* keyText(QStringView key)
+        {
             for (const QString* known : recentKeys)
                 if (*known == key)
                     return known;
-            const QString* made = keyName(key.toString());
+            const QString* made = d.keyName(key.toString());
             if (recentKeys.size() < 32)
                 recentKeys.push_back(made);
             return made;
-        };
+        }
         // Short values (numbers, flags) repeat from section to section too.
-        std::vector<QString> shortValues;
-        auto valueText = [&](QStringView value) {
+        QString valueText(QStringView value)
+        {
             if (value.isEmpty())
                 return QString();
             for (const IniLine& earlier : pending)
@@ -355,57 +413,55 @@ struct IniData : std::enable_shared_from_this<IniData>
             if (shortValues.size() < 32)
                 shortValues.push_back(made);
             return made;
-        };
-        auto flush = [&] {
-            if (sections.empty())
+        }
+        // The lines of the section being read move in at its end.
+        void flush()
+        {
+            if (d.sections.empty())
                 return;
-            auto& lines = sections.back().lines;
+            auto& lines = d.sections.back().lines;
             lines.reserve(pending.size());
             std::move(pending.begin(), pending.end(), std::back_inserter(lines));
             pending.clear();
-        };
-        const QStringView all(text);
-        const QChar* chars = text.constData();
-        qsizetype pos = 0;
-        const qsizetype n = all.size();
-        while (pos < n) {
-            qsizetype end = pos;
-            while (end < n && chars[end] != u'\n' && chars[end] != u'\r')
-                ++end;
-            const QStringView line = all.sliced(pos, end - pos).trimmed();
-            if (end < n && chars[end] == u'\r' && end + 1 < n && chars[end + 1] == u'\n')
-                ++end;
-            pos = end + 1;
-
-            if (line.startsWith(u'[')) {
-                flush();
-                const qsizetype close = line.indexOf(u']');
-                IniSection section;
-                section.name =
-                    (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed().toString();
-                sections.push_back(std::move(section));
-                continue;
-            }
-            if (sections.empty()) {
-                IniSection lead;
-                lead.hasHeader = false;
-                sections.push_back(std::move(lead));
-            }
-            IniLine entry;
-            const qsizetype eq = line.indexOf(u'=');
-            if (line.isEmpty() || line.startsWith(u';') || eq <= 0) {
-                entry.value = line.toString();
-            } else {
-                entry.key = keyText(line.first(eq).trimmed());
-                entry.value = valueText(line.sliced(eq + 1).trimmed());
-            }
-            pending.push_back(std::move(entry));
         }
-        flush();
-        // Grown by doubling: up to half of it would stay unused for as long as the file is open.
-        if (sections.capacity() - sections.size() > sections.size() / 4)
-            sections.shrink_to_fit();
-        rebuildIndex();
+
+        IniData& d;
+        std::vector<IniLine> pending;
+        std::vector<const QString*> recentKeys;
+        std::vector<QString> shortValues;
+    };
+
+    void parse(const QString& text)
+    {
+        Reader reader(*this);
+        reader.read(text);
+        reader.finish();
+    }
+
+    // The file's bytes. Most files are UTF-8 without a byte order mark: they are decoded a piece
+    // at a time, so that thousands of commands are never held a second time as one text. A file
+    // that is not UTF-8 throughout is read whole in the Russian code page, as decode takes it.
+    void parseFile(const QByteArray& bytes)
+    {
+        if (!QStringConverter::encodingForData(bytes)) {
+            constexpr qsizetype Piece = 32 * 1024;
+            Reader reader(*this);
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            for (qsizetype pos = 0; pos < bytes.size() && !utf8.hasError();) {
+                const qsizetype from = std::min(pos + Piece, bytes.size() - 1);
+                const qsizetype lineEnd = bytes.indexOf('\n', from);
+                const qsizetype end = lineEnd < 0 ? bytes.size() : lineEnd + 1;
+                const QString piece = utf8(QByteArrayView(bytes).sliced(pos, end - pos));
+                if (!utf8.hasError())
+                    reader.read(piece);
+                pos = end;
+            }
+            if (!utf8.hasError()) {
+                reader.finish();
+                return;
+            }
+        }
+        parse(decode(bytes));
     }
 
     QByteArray serialize() const
@@ -465,7 +521,7 @@ struct IniData : std::enable_shared_from_this<IniData>
             unreadable = true;
             return;
         }
-        parse(decode(file.readAll()));
+        parseFile(file.readAll());
     }
 
     void refresh()

@@ -127,6 +127,32 @@ private slots:
         QCOMPARE(fresh.readString(name, "z", ""), QStringLiteral("\U0001F600"));
         QCOMPARE(fresh.readString(name, "n", ""), QStringLiteral("a\uFFFD"));
         QCOMPARE(w.readString(name, "n", ""), QStringLiteral("a\uFFFD"));
+
+        // A large file is decoded a piece at a time: letters of two bytes and line breaks of
+        // either kind fall on every place of the pieces' ends, and one byte that is not UTF-8
+        // far into the file still makes the whole file the Russian code page.
+        QByteArray large;
+        for (int i = 0; i < 3000; ++i)
+            large += "[" + QByteArray::number(i) + "]" +
+                     (i % 3   ? "\r\n"
+                      : i % 2 ? "\r"
+                              : "\n") +
+                     "Имя=Пр" + QByteArray(i % 7, 'o') + "водник " + QByteArray::number(i) + "\r\n";
+        const QString big = path("large.ini");
+        writeAll(big, large);
+        IniFile l(big);
+        QCOMPARE(l.sections().size(), 3000);
+        for (int i : {0, 1, 2, 1234, 2999})
+            QCOMPARE(l.readString(QString::number(i), "Имя", ""),
+                     QStringLiteral("Пр") + QString(i % 7, u'o') + QStringLiteral("водник ") +
+                         QString::number(i));
+        const QString mixed = path("mixed.ini");
+        writeAll(mixed, large + "[last]\r\nk=\xC1\r\n");
+        IniFile m(mixed);
+        QCOMPARE(m.readString("last", "k", ""), QStringLiteral("Б"));
+        QCOMPARE(m.readString("0", QStringDecoder("windows-1251")(QByteArray("Имя")), ""),
+                 QStringDecoder("windows-1251")(QByteArray("Прводник 0")));
+        QCOMPARE(m.sections().size(), 3001);
     }
 
     void twoObjectsOnOnePathAndChangesOnDisk()
