@@ -2,6 +2,7 @@
 
 #include "actions/ShellActions.h"
 #include "commands/Messages.h"
+#include "images/KeptPictures.h"
 #include "platform/MessageBoxes.h"
 #include "settings/IniFile.h"
 #include "settings/ProfileUndo.h"
@@ -436,7 +437,7 @@ QPixmap TCommand::Edges() const
 {
     // Keyed by everything the drawing looks at; a new palette or size makes new ones, and the
     // few kept stay few.
-    static QHash<QString, QPixmap> drawn;
+    static TKeptPictures drawn(32);
     const qreal ratio = devicePixelRatioF();
     const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6 %7")
                             .arg(width())
@@ -446,37 +447,34 @@ QPixmap TCommand::Edges() const
                             .arg(m_pressed)
                             .arg(palette().cacheKey())
                             .arg(ratio);
-    const auto found = drawn.constFind(key);
-    if (found != drawn.constEnd())
-        return *found;
-    if (drawn.size() >= 32)
-        drawn.clear();
-    QPixmap edges(size() * ratio);
-    edges.setDevicePixelRatio(ratio);
-    edges.fill(Qt::transparent);
-    QPainter painter(&edges);
-    const QPalette& pal = palette();
-    auto bevel = [&](QRect r, TBevel kind) {
-        if (kind == BevelNone)
-            return;
-        const QColor topLeft =
-            kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
-        const QColor bottomRight =
-            kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
-        painter.setPen(topLeft);
-        painter.drawLine(r.topLeft(), r.topRight());
-        painter.drawLine(r.topLeft(), r.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(r.bottomLeft(), r.bottomRight());
-        painter.drawLine(r.topRight(), r.bottomRight());
-    };
-    const QRect outer = rect();
-    bevel(outer, m_outerBevel);
-    bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
-    // The frame round the picture: sunken, raised while a click holds it.
-    qDrawShadeRect(&painter, FrameRect(), pal, !m_pressed, 1, 0);
-    painter.end();
-    return *drawn.insert(key, edges);
+    return drawn.get(key, [&] {
+        QPixmap edges(size() * ratio);
+        edges.setDevicePixelRatio(ratio);
+        edges.fill(Qt::transparent);
+        QPainter painter(&edges);
+        const QPalette& pal = palette();
+        auto bevel = [&](QRect r, TBevel kind) {
+            if (kind == BevelNone)
+                return;
+            const QColor topLeft =
+                kind == BevelRaised ? pal.color(QPalette::Light) : pal.color(QPalette::Dark);
+            const QColor bottomRight =
+                kind == BevelRaised ? pal.color(QPalette::Dark) : pal.color(QPalette::Light);
+            painter.setPen(topLeft);
+            painter.drawLine(r.topLeft(), r.topRight());
+            painter.drawLine(r.topLeft(), r.bottomLeft());
+            painter.setPen(bottomRight);
+            painter.drawLine(r.bottomLeft(), r.bottomRight());
+            painter.drawLine(r.topRight(), r.bottomRight());
+        };
+        const QRect outer = rect();
+        bevel(outer, m_outerBevel);
+        bevel(outer.adjusted(1, 1, -1, -1), m_innerBevel);
+        // The frame round the picture: sunken, raised while a click holds it.
+        qDrawShadeRect(&painter, FrameRect(), pal, !m_pressed, 1, 0);
+        painter.end();
+        return edges;
+    });
 }
 
 bool TCommand::event(QEvent* event)

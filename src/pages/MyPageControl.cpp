@@ -676,21 +676,18 @@ QPixmap TMyPageControl::TabShape(const QStyleOptionTab& tab) const
                             .arg(int(tab.state))
                             .arg(tab.palette.cacheKey())
                             .arg(ratio);
-    auto shape = m_tabShapes.constFind(key);
-    if (shape != m_tabShapes.constEnd())
-        return *shape;
-    // Hover and focus make shapes of their own; the cache stays small all the same.
-    if (m_tabShapes.size() > 64)
-        m_tabShapes.clear();
-    const QSize size = tab.rect.size() + QSize(2 * TabOverdraw, 2 * TabOverdraw);
-    QPixmap drawn(size * ratio);
-    drawn.setDevicePixelRatio(ratio);
-    drawn.fill(Qt::transparent);
-    QPainter painter(&drawn);
-    painter.translate(TabOverdraw, TabOverdraw);
-    style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
-    painter.end();
-    return *m_tabShapes.insert(key, drawn);
+    // Hover and focus make shapes of their own; the few kept stay few all the same.
+    return m_tabShapes.get(key, [&] {
+        const QSize size = tab.rect.size() + QSize(2 * TabOverdraw, 2 * TabOverdraw);
+        QPixmap drawn(size * ratio);
+        drawn.setDevicePixelRatio(ratio);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        painter.translate(TabOverdraw, TabOverdraw);
+        style()->drawControl(QStyle::CE_TabBarTabShape, &tab, &painter, this);
+        painter.end();
+        return drawn;
+    });
 }
 
 bool TMyPageControl::event(QEvent* event)

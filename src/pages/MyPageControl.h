@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/Command.h"
+#include "images/KeptPictures.h"
 
 #include <QHash>
 #include <QList>
@@ -207,7 +208,7 @@ private:
     mutable QHash<QString, int> m_captionWidths;
     // Fifty tabs come in a few lengths and places in their row: each such shape is drawn by the
     // style once and copied after, as drawing them one by one is slow.
-    mutable QHash<QString, QPixmap> m_tabShapes;
+    mutable TKeptPictures m_tabShapes{64};
     int m_tabRows = 1;
     int m_tabRowsShown = 1;
     int m_firstTabRow = 0;

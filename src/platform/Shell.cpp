@@ -1,5 +1,6 @@
 #include "platform/Shell.h"
 
+#include "images/KeptPictures.h"
 #include "platform/PlatformShell.h"
 #include "platform/Seam.h"
 #include "settings/Constants.h"
@@ -325,30 +326,24 @@ int iconPixels(int size)
 // over, each shared with the shell's own cache: those are put on the face once.
 QPixmap onButtonFace(const QPixmap& icon, int pixels, qreal ratio)
 {
-    static QHash<QString, QPixmap> shared;
     const QColor face = buttonFace();
-    const bool sharedIcon = !icon.isDetached();
-    const QString key =
-        QStringLiteral("%1 %2 %3 %4").arg(icon.cacheKey()).arg(face.rgba()).arg(pixels).arg(ratio);
-    if (sharedIcon) {
-        const auto found = shared.constFind(key);
-        if (found != shared.constEnd())
-            return *found;
-    }
-    QPixmap drawn(pixels, pixels);
-    drawn.fill(face);
-    QPainter painter(&drawn);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect(0, 0, pixels, pixels), icon);
-    painter.end();
-    drawn.setDevicePixelRatio(ratio);
-    if (sharedIcon) {
-        // Kept small: a face of another colour or size makes new ones.
-        if (shared.size() >= 64)
-            shared.clear();
-        shared.insert(key, drawn);
-    }
-    return drawn;
+    auto draw = [&] {
+        QPixmap drawn(pixels, pixels);
+        drawn.fill(face);
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect(0, 0, pixels, pixels), icon);
+        painter.end();
+        drawn.setDevicePixelRatio(ratio);
+        return drawn;
+    };
+    // A picture of a file of its own is drawn for its button alone.
+    if (icon.isDetached())
+        return draw();
+    static TKeptPictures shared(64);
+    return shared.get(
+        QStringLiteral("%1 %2 %3 %4").arg(icon.cacheKey()).arg(face.rgba()).arg(pixels).arg(ratio),
+        draw);
 }
 
 } // namespace

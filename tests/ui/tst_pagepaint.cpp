@@ -7,10 +7,10 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleOption>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 
